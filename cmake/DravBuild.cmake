@@ -1,0 +1,20 @@
+# Compiler settings shared by every target of the tree.
+option(DRAV_SANITIZE "Build native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(DRAV_FUZZ "Build the libFuzzer targets (clang)" OFF)
+
+if(DRAV_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Warnings as errors in both configurations, for our own targets.
+function(drav_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Werror)
+endfunction()
+
+if(WIN32)
+  # No runtime DLLs in the Wine prefix: executables are fully static and the
+  # driver carries its own libgcc/libstdc++/winpthread.
+  set(DRAV_WIN_EXE_LINK -static)
+  set(DRAV_WIN_DLL_LINK -static-libgcc -static-libstdc++ -Wl,-Bstatic -lwinpthread -Wl,-Bdynamic)
+endif()

@@ -1,0 +1,7 @@
+#include "decompressor.h"
+
+namespace drav {
+
+long decompressFrame(CodecInstance&, const ICDECOMPRESS&) { return ICERR_ERROR; }
+
+}  // namespace drav
