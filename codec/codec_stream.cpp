@@ -42,7 +42,7 @@ long beginCompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& inp
     if (!isStreamPictureSizeSupported(input) || !isStreamPictureSizeSupported(output)) return ICERR_BADFORMAT;
 
     release(instance.lzwWorkArea);
-    instance.lzwWorkArea = static_cast<uint8_t*>(std::malloc(LZW_WORK_AREA_SIZE));
+    instance.lzwWorkArea = static_cast<uint8_t*>(std::calloc(LZW_WORK_AREA_SIZE, 1));
     if (!instance.lzwWorkArea) return ICERR_MEMORY;
 
     instance.maxCompressedSize = worstCaseFrameSize(output);

@@ -76,3 +76,85 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
 }
 
 }  // namespace drav::test
+
+#include <random>
+
+#include "codec/codec_stream.h"
+#include "codec/compressor.h"
+#include "codec/decompressor.h"
+#include "codec/frame_format.h"
+
+namespace drav::test {
+
+Dib::Dib(int32_t width, int32_t height, unsigned bitCount) : info{} {
+    info.header = makeBitmapHeader(width, height, bitCount);
+    stride = size_t(dibRowBytes(width, bitCount));
+    pixels.assign(stride * size_t(height), 0);
+}
+
+void Dib::fillRandom(uint32_t seed, uint32_t valueMask) {
+    std::mt19937 random(seed);
+    for (auto& byte : pixels) byte = uint8_t(random() & valueMask);
+}
+
+TestEncoder::TestEncoder(const BITMAPINFOHEADER& input) : input_(input) {
+    describeCompressedStream(input, compressedHeader);
+    output.assign(worstCaseFrameSize(compressedHeader), 0xCC);
+}
+
+TestEncoder::~TestEncoder() { releaseStreamBuffers(instance); }
+
+long TestEncoder::begin() { return beginCompressionStream(instance, input_, compressedHeader, false); }
+
+long TestEncoder::compress(Dib& frame, bool keyFrame) {
+    ICCOMPRESS request{};
+    request.dwFlags = keyFrame ? ICCOMPRESS_KEYFRAME : 0;
+    request.lpbiOutput = &compressedHeader;
+    request.lpOutput = output.data();
+    request.lpbiInput = &frame.header();
+    request.lpInput = frame.pixels.data();
+    keyFlags = 0;
+    request.lpdwFlags = &keyFlags;
+    return compressFrame(instance, request);
+}
+
+TestDecoder::TestDecoder(int32_t width, int32_t height, unsigned streamBitCount, bool mmx) {
+    compressedHeader = makeBitmapHeader(width, height, streamBitCount, FOURCC_DRAV);
+    beginDecompressionStream(instance, compressedHeader, mmx);
+}
+
+TestDecoder::~TestDecoder() { releaseStreamBuffers(instance); }
+
+long TestDecoder::decode(const uint8_t* data, uint32_t size, BITMAPINFOHEADER output, uint8_t* outputPixels,
+                         DWORD flags) {
+    compressedHeader.biSizeImage = size;
+    ICDECOMPRESS request{};
+    request.dwFlags = flags;
+    request.lpbiInput = &compressedHeader;
+    request.lpInput = const_cast<uint8_t*>(data);
+    request.lpbiOutput = &output;
+    request.lpOutput = outputPixels;
+    return decompressFrame(instance, request);
+}
+
+const uint8_t* TestDecoder::workPixel(uint32_t x, uint32_t y) const {
+    return instance.workPicture + size_t(y + 1) * instance.workPictureStride + size_t(x + 1) * 3;
+}
+
+void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const RGBQUAD* palette, uint8_t bgr[3]) {
+    if (bitCount == 8) {
+        const RGBQUAD& entry = palette[pixel[0]];
+        bgr[0] = entry.rgbBlue;
+        bgr[1] = entry.rgbGreen;
+        bgr[2] = entry.rgbRed;
+    } else if (bitCount == 16) {
+        uint32_t value = uint32_t(pixel[0] | pixel[1] << 8);
+        bgr[0] = uint8_t((value & 0x1F) << 3);
+        bgr[1] = uint8_t(((value >> 5) & 0x1F) << 3);
+        bgr[2] = uint8_t(((value >> 10) & 0x1F) << 3);
+    } else {
+        for (int i = 0; i < 3; ++i) bgr[i] = uint8_t(pixel[i] & 0xF8);
+    }
+}
+
+}  // namespace drav::test

@@ -37,3 +37,58 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
     } while (0)
 
 }  // namespace drav::test
+
+#include "codec/codec_instance.h"
+
+namespace drav::test {
+
+// A bottom-up DIB with its colour table directly after the header, as the
+// compressor expects 8-bit input.
+struct Dib {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info;
+    size_t stride = 0;
+    std::vector<uint8_t> pixels;
+
+    Dib(int32_t width, int32_t height, unsigned bitCount);
+    BITMAPINFOHEADER& header() { return info.header; }
+    uint8_t* pixel(uint32_t x, uint32_t y) { return pixels.data() + y * stride + x * info.header.biBitCount / 8; }
+    void fillRandom(uint32_t seed, uint32_t valueMask = 0xFFFFFFFF);
+};
+
+// A compression stream over one CodecInstance, as a capture program drives it.
+class TestEncoder {
+public:
+    explicit TestEncoder(const BITMAPINFOHEADER& input);
+    ~TestEncoder();
+    long begin();
+    long compress(Dib& frame, bool keyFrame);
+    std::vector<uint8_t> output;  // sized to the worst case
+    BITMAPINFOHEADER compressedHeader{};
+    DWORD keyFlags = 0;
+    CodecInstance instance{};
+    const uint8_t* data() const { return output.data(); }
+    uint32_t size() const { return compressedHeader.biSizeImage; }
+
+private:
+    BITMAPINFOHEADER input_;
+};
+
+// A decompression stream over one CodecInstance.
+class TestDecoder {
+public:
+    TestDecoder(int32_t width, int32_t height, unsigned streamBitCount, bool mmx = false);
+    ~TestDecoder();
+    long decode(const uint8_t* data, uint32_t size, BITMAPINFOHEADER output, uint8_t* outputPixels, DWORD flags = 0);
+    // The work picture's blue, green and red of picture pixel (x, y).
+    const uint8_t* workPixel(uint32_t x, uint32_t y) const;
+    CodecInstance instance{};
+    BITMAPINFOHEADER compressedHeader{};
+};
+
+// The 24-bit colour the decoder holds for an input pixel of the given depth.
+void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const RGBQUAD* palette, uint8_t bgr[3]);
+
+}  // namespace drav::test

@@ -1,0 +1,200 @@
+// CodedRect chunks: the changed rectangle as a stream of LZW tokens over
+// 16-bit symbols (SYMBOL_UNCHANGED, or LITERAL_FLAG OR the pixel value).
+#include <algorithm>
+#include <cstring>
+
+#include "bit_writer.h"
+#include "codec_stream.h"
+#include "compressor.h"
+#include "frame_format.h"
+#include "lzw_dictionary.h"
+
+namespace drav {
+namespace {
+
+// The work area holds the dictionary, then room for one batch of symbols.
+constexpr uint32_t SYMBOL_BATCH_OFFSET = LzwDictionary::BYTES;
+constexpr uint32_t SYMBOL_BATCH_CAPACITY = (LZW_WORK_AREA_SIZE - SYMBOL_BATCH_OFFSET) / 2;
+static_assert(SYMBOL_BATCH_CAPACITY >= 16384, "work area too small for a symbol batch");
+
+inline uint16_t literalFromBgrx(uint32_t pixel) {
+    return uint16_t(LITERAL_FLAG | ((pixel >> 9) & 0x7C00) | ((pixel >> 6) & 0x03E0) | ((pixel >> 3) & 0x001F));
+}
+
+inline uint32_t loadU32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline uint16_t loadU16(const uint8_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+
+inline uint16_t literalAt(const uint8_t* pixel, unsigned bitCount) {
+    switch (bitCount) {
+        case 8: return uint16_t(LITERAL_FLAG | pixel[0]);
+        case 16: return uint16_t(LITERAL_FLAG | loadU16(pixel));
+        default: return literalFromBgrx(loadU32(pixel));
+    }
+}
+
+// Symbols of `count` pixels of one row; a delta frame sends pixels equal to
+// the previous picture (all bits compared) as SYMBOL_UNCHANGED.
+template <unsigned BitCount, bool KeyFrame>
+void readSymbolsOf(const uint8_t* picture, const uint8_t* previous, uint32_t count, uint16_t* symbols) {
+    constexpr unsigned bytes = BitCount / 8;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* pixel = picture + i * bytes;
+        bool unchanged = false;
+        if (!KeyFrame) {
+            if (BitCount == 8) unchanged = pixel[0] == previous[i];
+            if (BitCount == 16) unchanged = loadU16(pixel) == loadU16(previous + i * 2);
+            if (BitCount == 32) unchanged = loadU32(pixel) == loadU32(previous + i * 4);
+        }
+        symbols[i] = unchanged ? SYMBOL_UNCHANGED : literalAt(pixel, BitCount);
+    }
+}
+
+template <unsigned BitCount>
+void readSymbolsAtDepth(const uint8_t* picture, const uint8_t* previous, uint32_t count, bool keyFrame,
+                        uint16_t* symbols) {
+    if (keyFrame) {
+        readSymbolsOf<BitCount, true>(picture, previous, count, symbols);
+    } else {
+        readSymbolsOf<BitCount, false>(picture, previous, count, symbols);
+    }
+}
+
+void readSymbols(const uint8_t* picture, const uint8_t* previous, uint32_t count, unsigned bitCount, bool keyFrame,
+                 uint16_t* symbols) {
+    switch (bitCount) {
+        case 8: readSymbolsAtDepth<8>(picture, previous, count, keyFrame, symbols); break;
+        case 16: readSymbolsAtDepth<16>(picture, previous, count, keyFrame, symbols); break;
+        default: readSymbolsAtDepth<32>(picture, previous, count, keyFrame, symbols); break;
+    }
+}
+
+// The encoder's side of the string table and code width.
+class LzwEncoder {
+public:
+    LzwEncoder(BitWriter& bits, uint8_t* workArea, unsigned literalBits)
+        : bits_(bits), dictionary_(workArea), literalMask_((1u << literalBits) - 1), literalBits_(literalBits) {
+        bits_.put(CODE_CLEAR << 1, MIN_CODE_WIDTH + 1);  // a decoder starts in this state anyway
+        dictionary_.clear();
+    }
+
+    void encode(const uint16_t* symbols, uint32_t count) {
+        uint32_t i = 0;
+        if (!started_ && count > 0) {
+            prefix_ = symbols[i++];
+            started_ = true;
+        }
+        uint16_t prefix = prefix_;
+        for (; i < count; ++i) {
+            const uint16_t symbol = symbols[i];
+            const uint16_t code = dictionary_.find(prefix, symbol);
+            if (code != 0) {
+                prefix = code;
+                continue;
+            }
+            writeValue(prefix);
+            enterOrClear();
+            prefix = symbol;
+        }
+        prefix_ = prefix;
+    }
+
+    void finish() {
+        if (started_) writeValue(prefix_);
+        writeValue(CODE_END);
+    }
+
+private:
+    void writeValue(uint16_t value) {
+        if (value & LITERAL_FLAG) {
+            bits_.put(1u | ((value & literalMask_) << 1), literalBits_ + 1);
+        } else {
+            bits_.put(uint32_t(value) << 1, width_ + 1);
+        }
+    }
+
+    void enterOrClear() {
+        if (nextCode_ < CODE_LIMIT) {
+            if ((1u << width_) <= nextCode_) ++width_;
+            dictionary_.enterLastMiss(nextCode_++);
+        } else {
+            writeValue(CODE_CLEAR);
+            dictionary_.clear();
+            nextCode_ = FIRST_TABLE_CODE;
+            width_ = MIN_CODE_WIDTH;
+        }
+    }
+
+    BitWriter& bits_;
+    LzwDictionary dictionary_;
+    uint32_t literalMask_;
+    unsigned literalBits_;
+    unsigned width_ = MIN_CODE_WIDTH;
+    uint16_t nextCode_ = FIRST_TABLE_CODE;
+    uint16_t prefix_ = 0;
+    bool started_ = false;
+};
+
+void writeRectChunkHeader(uint8_t* chunk, const ChangeRect& rect, uint8_t pixelFormat) {
+    chunk[2] = uint8_t(ChunkType::CodedRect);
+    chunk[3] = 0;
+    writeU16(chunk + RECT_WIDTH_OFFSET, uint16_t(rect.width));
+    writeU16(chunk + RECT_HEIGHT_OFFSET, uint16_t(rect.height));
+    chunk[RECT_PIXEL_FORMAT_OFFSET] = pixelFormat;
+    writeU16(chunk + RECT_Y_OFFSET, uint16_t(rect.y));
+    writeU16(chunk + RECT_X_OFFSET, uint16_t(rect.x));
+}
+
+bool rectFitsPicture(const BITMAPINFOHEADER& header, const ChangeRect& rect) {
+    return header.biWidth > 0 && header.biHeight > 0 && uint64_t(rect.x) + rect.width <= uint64_t(header.biWidth) &&
+           uint64_t(rect.y) + rect.height <= uint64_t(header.biHeight);
+}
+
+}  // namespace
+
+bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
+                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect,
+                         bool keyFrame, uint8_t* lzwWorkArea) {
+    if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
+    if (!rectFitsPicture(header, rect)) return false;
+
+    const unsigned bitCount = header.biBitCount;
+    const uint8_t pixelFormat = bitCount == 8 ? PIXEL_FORMAT_PALETTE : PIXEL_FORMAT_RGB555;
+    uint8_t* chunk = output + offset;
+    writeRectChunkHeader(chunk, rect, pixelFormat);
+
+    const size_t stride = size_t(dibRowBytes(header.biWidth, bitCount));
+    const size_t firstPixel = size_t(rect.y) * stride + size_t(rect.x) * bitCount / 8;
+    uint16_t* symbols = reinterpret_cast<uint16_t*>(lzwWorkArea + SYMBOL_BATCH_OFFSET);
+
+    BitWriter bits(chunk + RECT_CHUNK_HEADER_SIZE, output + capacity);
+    LzwEncoder encoder(bits, lzwWorkArea, pixelFormat);
+    for (uint32_t row = 0; row < rect.height && !bits.overflowed(); ++row) {
+        const size_t rowStart = firstPixel + row * stride;
+        for (uint32_t done = 0; done < rect.width;) {
+            uint32_t count = std::min(rect.width - done, SYMBOL_BATCH_CAPACITY);
+            size_t at = rowStart + size_t(done) * bitCount / 8;
+            readSymbols(picture + at, keyFrame ? nullptr : previous + at, count, bitCount, keyFrame, symbols);
+            encoder.encode(symbols, count);
+            done += count;
+        }
+    }
+    encoder.finish();
+    if (!bits.finish()) return false;
+
+    const uint32_t length = uint32_t(bits.position() - chunk);
+    writeU32(chunk + 4, length);
+    sealChunk(chunk, length);
+    offset += length;
+    return true;
+}
+
+}  // namespace drav

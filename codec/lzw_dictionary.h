@@ -1,0 +1,61 @@
+// The compressor's string table: (prefix, suffix) -> code, kept in the
+// instance's LZW work area. Open addressing over 65,536 slots, at most half
+// full (a table holds at most 32,763 strings). Slots carry the generation in
+// which they were filled, so emptying the table is one increment instead of a
+// pass over 512 KiB. The work area starts zeroed; generation 0 never marks a
+// live slot.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace drav {
+
+class LzwDictionary {
+public:
+    static constexpr uint32_t SLOT_BITS = 16;
+    static constexpr uint32_t SLOTS = 1u << SLOT_BITS;
+    static constexpr uint32_t BYTES = 8 + SLOTS * 8;  // generation word, then the slots
+
+    explicit LzwDictionary(uint8_t* workArea)
+        : generation_(reinterpret_cast<uint16_t*>(workArea)), slots_(reinterpret_cast<Slot*>(workArea + 8)) {}
+
+    void clear() {
+        if (++*generation_ == 0) {  // wrapped: every stale slot would look live again
+            std::memset(slots_, 0, SLOTS * sizeof(Slot));
+            *generation_ = 1;
+        }
+    }
+
+    // Returns the code of (prefix, suffix), or 0 after remembering where the
+    // string goes if it is entered next.
+    uint16_t find(uint16_t prefix, uint16_t suffix) {
+        uint32_t key = uint32_t(prefix) << 16 | suffix;
+        uint32_t index = (key * 0x9E3779B1u) >> (32 - SLOT_BITS);
+        const uint16_t generation = *generation_;
+        while (slots_[index].generation == generation) {
+            if (slots_[index].key == key) return slots_[index].code;
+            index = (index + 1) & (SLOTS - 1);
+        }
+        vacant_ = index;
+        vacantKey_ = key;
+        return 0;
+    }
+
+    // Enters the string of the last unsuccessful find.
+    void enterLastMiss(uint16_t code) { slots_[vacant_] = Slot{vacantKey_, code, *generation_}; }
+
+private:
+    struct Slot {
+        uint32_t key;
+        uint16_t code;
+        uint16_t generation;
+    };
+
+    uint16_t* generation_;
+    Slot* slots_;
+    uint32_t vacant_ = 0;
+    uint32_t vacantKey_ = 0;
+};
+
+}  // namespace drav
