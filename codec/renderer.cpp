@@ -1,13 +1,134 @@
 #include "renderer.h"
 
+#include <cstring>
+
+#include "renderer_forms.h"
+
 namespace drav {
+namespace {
+
+constexpr uint32_t MAX_DIMENSION = 65535;  // keeps every 16.16 position in 32 bits
+constexpr uint32_t UNIT_STEP = 0x10000;
+
+bool isDimension(uint32_t size) { return size >= 1 && size <= MAX_DIMENSION; }
+
+uint32_t bitCountOf(uint8_t format) {
+    switch (format) {
+        case OUT_BGR24: return 24;
+        case OUT_BGRX32: return 32;
+        case OUT_RGB555:
+        case OUT_RGB565: return 16;
+        default: return 0;
+    }
+}
+
+bool chooseKernel(uint8_t scaleMode, bool mmx, RenderKernel& kernel) {
+    switch (scaleMode) {
+        case SCALE_COPY: kernel = RenderKernel::Copy; return true;
+        case SCALE_BILINEAR: kernel = mmx ? RenderKernel::Bilinear4Bit : RenderKernel::Bilinear8Bit; return true;
+        case SCALE_HALF_SMOOTH: kernel = RenderKernel::HalfSmooth; return true;
+        default: return false;
+    }
+}
+
+// Each row must hold the picture, its border pixel on either side and the
+// spare pixel after the right border that four-byte loads touch; the rows
+// must run from the top border to the bottom border.
+bool pictureHoldsSource(const FrameDecodeContext& context) {
+    uint64_t minStride = 3 * (uint64_t(context.sourceWidth) + 3);
+    uint64_t minSize = uint64_t(context.pictureStride) * (uint64_t(context.sourceHeight) + 2);
+    return context.picture && context.pictureStride >= minStride && context.pictureSize >= minSize;
+}
+
+bool processorHasSse2() {
+#if defined(__x86_64__)
+    return true;
+#elif defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+#else
+    return false;
+#endif
+}
+
+bool processorHasMmx() {
+#if defined(__x86_64__)
+    return true;
+#elif defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("mmx");
+#else
+    return false;
+#endif
+}
+
+bool everyProcessor() { return true; }
+
+const RenderForm& fastestForm() {
+    for (unsigned i = 0; i + 1 < RENDER_FORM_COUNT; ++i)
+        if (RENDER_FORMS[i].isSupported()) return RENDER_FORMS[i];
+    return RENDER_FORMS[RENDER_FORM_COUNT - 1];
+}
+
+bool isUnscaledBgr24Copy(const RenderPlan& plan) {
+    return plan.kernel == RenderKernel::Copy && plan.format == OUT_BGR24 && plan.xStep == UNIT_STEP;
+}
+
+// Same-size BGR24 output is the picture's rows as they are.
+void copyUnscaledBgr24Rows(const RenderPlan& plan) {
+    uint32_t yPos = 0;
+    for (uint32_t j = 0; j < plan.outputHeight; ++j, yPos += plan.yStep) {
+        const uint8_t* row = plan.origin + size_t(yPos >> 16) * plan.pictureStride;
+        std::memcpy(plan.output + size_t(j) * plan.outputStride, row, size_t(plan.outputWidth) * 3);
+    }
+}
+
+}  // namespace
+
+const RenderForm RENDER_FORMS[] = {
+#if defined(__i386__) || defined(__x86_64__)
+    {"sse2", processorHasSse2, renderPlanSse2},
+    {"mmx", processorHasMmx, renderPlanMmx},
+#endif
+    {"reference", everyProcessor, renderPlanReference},
+};
+const unsigned RENDER_FORM_COUNT = sizeof(RENDER_FORMS) / sizeof(RENDER_FORMS[0]);
 
 uint32_t outputRowBytes(uint32_t outputWidth, uint32_t outputBitCount) {
     return (outputWidth * (outputBitCount / 8) + 3) & ~3u;
 }
 
-// Placeholder until the renderer lands.
-void renderOutputReference(const FrameDecodeContext&) {}
-void renderOutput(const FrameDecodeContext& context) { renderOutputReference(context); }
+bool planRender(const FrameDecodeContext& context, RenderPlan& plan) {
+    if (!context.output || !isDimension(context.outputWidth) || !isDimension(context.outputHeight)) return false;
+    if (!isDimension(context.sourceWidth) || !isDimension(context.sourceHeight)) return false;
+    if (bitCountOf(context.outputFormat) == 0 || bitCountOf(context.outputFormat) != context.outputBitCount)
+        return false;
+    if (!chooseKernel(context.scaleMode, context.mmx != 0, plan.kernel) || !pictureHoldsSource(context)) return false;
+
+    plan.origin = context.picture + context.pictureStride + 3;
+    plan.pictureStride = context.pictureStride;
+    plan.output = context.output;
+    plan.outputStride = outputRowBytes(context.outputWidth, context.outputBitCount);
+    plan.outputWidth = context.outputWidth;
+    plan.outputHeight = context.outputHeight;
+    plan.xStep = (context.sourceWidth << 16) / context.outputWidth;
+    plan.yStep = (context.sourceHeight << 16) / context.outputHeight;
+    plan.format = OutputPixelFormat(context.outputFormat);
+    return true;
+}
+
+void renderOutputReference(const FrameDecodeContext& context) {
+    RenderPlan plan;
+    if (planRender(context, plan)) renderPlanReference(plan);
+}
+
+void renderOutput(const FrameDecodeContext& context) {
+    RenderPlan plan;
+    if (!planRender(context, plan)) return;
+    if (isUnscaledBgr24Copy(plan))
+        copyUnscaledBgr24Rows(plan);
+    else
+        fastestForm().render(plan);
+}
 
 }  // namespace drav

@@ -1,0 +1,84 @@
+// Internals of the output renderer shared by its forms (the scalar reference
+// and the packed-integer forms for each instruction set) and their tests.
+//
+// Only declarations and templates live here: the forms are compiled with
+// different instruction sets, and an inline function shared between their
+// translation units could be linked in the wrong one's code.
+#pragma once
+
+#include <cstdint>
+
+#include "decompressor.h"
+
+namespace drav {
+
+// The formula of an output pixel, fixed per call from the scale mode and the
+// mmx flag.
+enum class RenderKernel : uint8_t {
+    Copy,
+    Bilinear8Bit,  // SCALE_BILINEAR, mmx flag clear
+    Bilinear4Bit,  // SCALE_BILINEAR, mmx flag set
+    HalfSmooth,
+};
+
+// A checked render request. The forms trust it: every sample position they
+// derive from it lies inside the picture, so its border and the one spare
+// pixel after the right border are all they read.
+struct RenderPlan {
+    const uint8_t* origin;  // picture pixel (0, 0)
+    uint32_t pictureStride;
+    uint8_t* output;
+    uint32_t outputStride;
+    uint32_t outputWidth, outputHeight;
+    uint32_t xStep, yStep;  // 16.16 fixed point
+    RenderKernel kernel;
+    OutputPixelFormat format;
+};
+
+// False when there is nothing to write (an empty output) or the context is
+// inconsistent (unknown mode or format, bit count not matching the format,
+// sizes beyond 65,535, a picture too small for its size); nothing may be
+// written then.
+bool planRender(const FrameDecodeContext& context, RenderPlan& plan);
+
+// One implementation of every kernel and format.
+struct RenderForm {
+    const char* name;
+    bool (*isSupported)();  // by this processor
+    void (*render)(const RenderPlan& plan);
+};
+
+// Every form built in, fastest first; the last is the reference, which every
+// processor runs.
+extern const RenderForm RENDER_FORMS[];
+extern const unsigned RENDER_FORM_COUNT;
+
+void renderPlanReference(const RenderPlan& plan);
+void renderPlanSse2(const RenderPlan& plan);
+void renderPlanMmx(const RenderPlan& plan);
+
+// Runs Form::render<Kernel, Store> with the form's types for the plan's kernel
+// and format, so that a form picks its inner loop once per call. A form names
+// its kernels Copy, Bilinear8Bit, Bilinear4Bit, HalfSmooth and its stores
+// Bgr24, Bgrx32, Rgb555, Rgb565.
+template <class Form, class Kernel>
+void renderWithStore(const RenderPlan& plan) {
+    switch (plan.format) {
+        case OUT_BGR24: return Form::template render<Kernel, typename Form::Bgr24>(plan);
+        case OUT_BGRX32: return Form::template render<Kernel, typename Form::Bgrx32>(plan);
+        case OUT_RGB555: return Form::template render<Kernel, typename Form::Rgb555>(plan);
+        case OUT_RGB565: return Form::template render<Kernel, typename Form::Rgb565>(plan);
+    }
+}
+
+template <class Form>
+void renderWithForm(const RenderPlan& plan) {
+    switch (plan.kernel) {
+        case RenderKernel::Copy: return renderWithStore<Form, typename Form::Copy>(plan);
+        case RenderKernel::Bilinear8Bit: return renderWithStore<Form, typename Form::Bilinear8Bit>(plan);
+        case RenderKernel::Bilinear4Bit: return renderWithStore<Form, typename Form::Bilinear4Bit>(plan);
+        case RenderKernel::HalfSmooth: return renderWithStore<Form, typename Form::HalfSmooth>(plan);
+    }
+}
+
+}  // namespace drav
