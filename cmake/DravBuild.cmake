@@ -14,7 +14,9 @@ endfunction()
 
 if(WIN32)
   # No runtime DLLs in the Wine prefix: executables are fully static and the
-  # driver carries its own libgcc/libstdc++/winpthread.
+  # driver carries its own libgcc/libstdc++/winpthread. (-static, not
+  # -Bstatic -lwinpthread: the compiler adds -lpthread after our options, and
+  # that one still resolved to libwinpthread-1.dll.)
   set(DRAV_WIN_EXE_LINK -static)
-  set(DRAV_WIN_DLL_LINK -static-libgcc -static-libstdc++ -Wl,-Bstatic -lwinpthread -Wl,-Bdynamic)
+  set(DRAV_WIN_DLL_LINK -static)
 endif()
