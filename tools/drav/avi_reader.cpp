@@ -1,0 +1,96 @@
+#include "avi_reader.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "codec/frame_format.h"
+#include "tool_error.h"
+
+namespace drav::tool {
+namespace {
+
+bool isAviDemuxer(const AVInputFormat* format) { return format && std::strcmp(format->name, "avi") == 0; }
+
+int findDravStream(const AVFormatContext& context, uint32_t& firstVideoTag) {
+    firstVideoTag = 0;
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const AVCodecParameters& parameters = *context.streams[i]->codecpar;
+        if (parameters.codec_type != AVMEDIA_TYPE_VIDEO) continue;
+        if (parameters.codec_tag == FOURCC_DRAV) return int(i);
+        if (!firstVideoTag) firstVideoTag = parameters.codec_tag;
+    }
+    return -1;
+}
+
+BITMAPINFOHEADER streamFormat(const AVCodecParameters& parameters) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = parameters.width;
+    header.biHeight = parameters.height;
+    header.biPlanes = 1;
+    header.biBitCount = WORD(parameters.bits_per_coded_sample);
+    header.biCompression = parameters.codec_tag;
+    return header;
+}
+
+}  // namespace
+
+std::string fourccText(uint32_t fourcc) {
+    char text[16];
+    bool printable = true;
+    for (int i = 0; i < 4; ++i) {
+        unsigned char c = (unsigned char)(fourcc >> (8 * i));
+        printable = printable && c >= 0x20 && c < 0x7F;
+        text[i] = char(c);
+    }
+    text[4] = '\0';
+    if (!printable) std::snprintf(text, sizeof text, "0x%08X", unsigned(fourcc));
+    return text;
+}
+
+DravAviReader::DravAviReader(const std::string& path) : path_(path), packet_(allocatePacket()) {
+    AVFormatContext* opened = nullptr;
+    std::string url = ffmpegUrl(path, false);
+    int status = avformat_open_input(&opened, url.c_str(), nullptr, nullptr);
+    if (status == AVERROR_INVALIDDATA) throw ToolError(fileMessage(path, "not a DRAV stream: not an AVI file"));
+    if (status < 0) throw ToolError(fileMessage(path, "cannot open: " + ffmpegErrorText(status)));
+    demuxer_.reset(opened);
+    if (!isAviDemuxer(demuxer_->iformat))
+        throw ToolError(fileMessage(path, std::string("not a DRAV stream: a ") + demuxer_->iformat->name +
+                                              " file, not an AVI"));
+    uint32_t otherTag = 0;
+    streamIndex_ = findDravStream(*demuxer_, otherTag);
+    if (streamIndex_ < 0)
+        throw ToolError(fileMessage(path, otherTag ? "not a DRAV stream: the video is " + fourccText(otherTag)
+                                                   : std::string("not a DRAV stream: the AVI has no video")));
+    const AVStream& stream = *demuxer_->streams[streamIndex_];
+    info_.format = streamFormat(*stream.codecpar);
+    info_.frameRate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : av_inv_q(stream.time_base);
+    info_.announcedFrames = stream.nb_frames > 0 ? stream.nb_frames : 0;
+    for (unsigned i = 0; i < demuxer_->nb_streams; ++i)
+        if (int(i) != streamIndex_) demuxer_->streams[i]->discard = AVDISCARD_ALL;
+}
+
+DravAviReader::Result DravAviReader::next(StoredFrame& frame) {
+    av_packet_unref(packet_.get());
+    for (;;) {
+        int status = av_read_frame(demuxer_.get(), packet_.get());
+        if (status == AVERROR_EOF) return Result::End;
+        if (status < 0) {
+            readError_ = ffmpegErrorText(status);
+            return Result::Unreadable;
+        }
+        if (packet_->stream_index == streamIndex_) break;
+        av_packet_unref(packet_.get());
+    }
+    const AVPacket& packet = *packet_;
+    frame.number = packet.pts != AV_NOPTS_VALUE ? packet.pts : framesRead_;
+    frame.data = packet.data;
+    frame.size = uint32_t(packet.size);
+    frame.keyFrame = (packet.flags & AV_PKT_FLAG_KEY) != 0;
+    frame.cutShort = (packet.flags & AV_PKT_FLAG_CORRUPT) != 0;
+    ++framesRead_;
+    return Result::FrameRead;
+}
+
+}  // namespace drav::tool

@@ -1,0 +1,133 @@
+#include "avi_writer.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "codec/frame_format.h"
+#include "tool_error.h"
+
+namespace drav::tool {
+namespace {
+
+constexpr size_t RIFF_HEADER_BYTES = 12;  // "RIFF", size, "AVI "
+constexpr size_t CHUNK_HEADER_BYTES = 8;  // id, size
+constexpr size_t LIST_HEADER_BYTES = 12;  // "LIST", size, type
+constexpr size_t HEADER_SEARCH_BYTES = 64 * 1024;
+
+bool isId(const std::vector<uint8_t>& bytes, size_t at, const char* id) {
+    return at + 4 <= bytes.size() && std::memcmp(bytes.data() + at, id, 4) == 0;
+}
+
+// The offset of the first chunk with the id in [begin, end) that is either a
+// plain chunk or, when listType is given, a LIST of that type. 0 when none.
+size_t findChunk(const std::vector<uint8_t>& bytes, size_t begin, size_t end, const char* id,
+                 const char* listType = nullptr) {
+    size_t at = begin;
+    while (at + CHUNK_HEADER_BYTES <= end) {
+        uint64_t size = readU32(bytes.data() + at + 4);
+        bool match = listType ? isId(bytes, at, "LIST") && isId(bytes, at + 8, listType) : isId(bytes, at, id);
+        if (match) return at;
+        at += CHUNK_HEADER_BYTES + size + (size & 1);
+    }
+    return 0;
+}
+
+size_t chunkEnd(const std::vector<uint8_t>& bytes, size_t chunk) {
+    size_t end = chunk + CHUNK_HEADER_BYTES + readU32(bytes.data() + chunk + 4);
+    return end < bytes.size() ? end : bytes.size();
+}
+
+}  // namespace
+
+bool clearMuxerSizeFields(const std::string& path) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    if (!file) return false;
+    std::vector<uint8_t> bytes(HEADER_SEARCH_BYTES);
+    file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(file.gcount()));
+    if (!isId(bytes, 0, "RIFF") || !isId(bytes, 8, "AVI ")) return false;
+
+    size_t headerList = findChunk(bytes, RIFF_HEADER_BYTES, bytes.size(), "LIST", "hdrl");
+    if (!headerList) return false;
+    size_t streamList = findChunk(bytes, headerList + LIST_HEADER_BYTES, chunkEnd(bytes, headerList), "LIST", "strl");
+    if (!streamList) return false;
+    size_t format = findChunk(bytes, streamList + LIST_HEADER_BYTES, chunkEnd(bytes, streamList), "strf");
+    if (!format || chunkEnd(bytes, format) < format + CHUNK_HEADER_BYTES + sizeof(BITMAPINFOHEADER)) return false;
+
+    size_t header = format + CHUNK_HEADER_BYTES;
+    if (readU32(bytes.data() + header + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
+    const uint8_t zeros[4] = {};
+    for (size_t field : {offsetof(BITMAPINFOHEADER, biSizeImage), offsetof(BITMAPINFOHEADER, biClrUsed),
+                         offsetof(BITMAPINFOHEADER, biClrImportant)}) {
+        file.clear();
+        file.seekp(std::streamoff(header + field));
+        file.write(reinterpret_cast<const char*>(zeros), sizeof zeros);
+    }
+    return bool(file.flush());
+}
+
+DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate)
+    : path_(path), frameDuration_(av_inv_q(frameRate)), packet_(allocatePacket()) {
+    if (path == "-") throw ToolError(fileMessage(path, "an AVI needs a file: its header and index are written last"));
+    AVFormatContext* context = nullptr;
+    int status = avformat_alloc_output_context2(&context, nullptr, "avi", path.c_str());
+    if (status < 0) throw ToolError(fileMessage(path, "cannot set up an AVI: " + ffmpegErrorText(status)));
+    muxer_.reset(context);
+
+    stream_ = avformat_new_stream(context, nullptr);
+    if (!stream_) throw std::bad_alloc();
+    AVCodecParameters& parameters = *stream_->codecpar;
+    parameters.codec_type = AVMEDIA_TYPE_VIDEO;
+    parameters.codec_id = AV_CODEC_ID_NONE;
+    parameters.codec_tag = FOURCC_DRAV;
+    parameters.width = compressedFormat.biWidth;
+    parameters.height = compressedFormat.biHeight;
+    parameters.bits_per_coded_sample = compressedFormat.biBitCount;
+    // A paletted stream gets the muxer's all-zero colour table: the colours travel in the frames.
+    parameters.format = compressedFormat.biBitCount == 8 ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_NONE;
+    stream_->time_base = frameDuration_;
+    stream_->avg_frame_rate = frameRate;
+
+    status = avio_open(&context->pb, path.c_str(), AVIO_FLAG_WRITE);
+    if (status < 0) throw ToolError(fileMessage(path, "cannot create: " + ffmpegErrorText(status)));
+    status = avformat_write_header(context, nullptr);
+    if (status < 0) throw ToolError(fileMessage(path, "cannot write the AVI header: " + ffmpegErrorText(status)));
+}
+
+DravAviWriter::~DravAviWriter() {
+    if (finished_ || !muxer_) return;
+    muxer_.reset();
+    std::remove(path_.c_str());
+}
+
+void DravAviWriter::writeFrame(const uint8_t* data, uint32_t size, bool keyFrame) {
+    if (size > uint32_t(INT_MAX))
+        throw ToolError(frameMessage(path_, frames_, "a frame of " + std::to_string(size) + " bytes is too large"));
+    AVPacket& packet = *packet_;
+    packet.data = const_cast<uint8_t*>(data);
+    packet.size = int(size);
+    packet.stream_index = stream_->index;
+    packet.pts = packet.dts = av_rescale_q(frames_, frameDuration_, stream_->time_base);
+    packet.duration = av_rescale_q(1, frameDuration_, stream_->time_base);
+    packet.flags = keyFrame ? AV_PKT_FLAG_KEY : 0;
+    int status = av_write_frame(muxer_.get(), &packet);
+    if (status < 0) throw ToolError(frameMessage(path_, frames_, "cannot write: " + ffmpegErrorText(status)));
+    ++frames_;
+    frameBytes_ += size;
+}
+
+void DravAviWriter::finish() {
+    int status = av_write_trailer(muxer_.get());
+    if (status >= 0) {
+        fileBytes_ = avio_size(muxer_->pb);
+        status = avio_closep(&muxer_->pb);
+    }
+    if (status < 0) throw ToolError(fileMessage(path_, "cannot finish the AVI: " + ffmpegErrorText(status)));
+    if (!clearMuxerSizeFields(path_)) throw ToolError(fileMessage(path_, "cannot complete the stream format"));
+    finished_ = true;
+}
+
+}  // namespace drav::tool

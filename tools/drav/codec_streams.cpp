@@ -1,0 +1,98 @@
+#include "codec_streams.h"
+
+#include <string>
+
+#include "codec/codec_stream.h"
+#include "codec/compressor.h"
+#include "codec/decompressor.h"
+#include "codec/frame_format.h"
+#include "tool_error.h"
+
+namespace drav::tool {
+namespace {
+
+std::string sizeText(const BITMAPINFOHEADER& header) {
+    return std::to_string(header.biWidth) + "x" + std::to_string(header.biHeight);
+}
+
+void throwOnBeginFailure(long status, const char* direction) {
+    if (status == ICERR_OK) return;
+    if (status == ICERR_MEMORY) throw ToolError(std::string("not enough memory for the ") + direction + " stream");
+    throw ToolError(std::string("the codec refused the ") + direction + " stream (status " + std::to_string(status) +
+                    ")");
+}
+
+}  // namespace
+
+void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* what) {
+    if (!isStreamPictureSizeSupported(header))
+        throw ToolError(std::string("unsupported ") + what + " size " + sizeText(header) +
+                        " (bottom-up, 1 to 65535 each way, buffers below 4 GiB)");
+}
+
+bool isDecodableStreamDepth(unsigned bitCount) { return bitCount == 8 || bitCount == 16 || bitCount == 24; }
+
+CompressionStream::CompressionStream(const BITMAPINFOHEADER& input) {
+    requireSupportedPictureSize(input);
+    describeCompressedStream(input, compressed_);
+    throwOnBeginFailure(beginCompressionStream(instance_, input, compressed_, false), "compression");
+    output_.resize(worstCaseFrameSize(compressed_));
+}
+
+CompressionStream::~CompressionStream() {
+    endCompressionStream(instance_);
+    releaseStreamBuffers(instance_);
+}
+
+bool CompressionStream::compress(DibPicture& picture, int64_t frameNumber, bool keyFrame, CompressedFrame& result) {
+    frameHeader_ = compressed_;
+    DWORD chunkId = 0;
+    DWORD aviFlags = 0;
+    ICCOMPRESS request{};
+    request.dwFlags = keyFrame ? ICCOMPRESS_KEYFRAME : 0;
+    request.lpbiOutput = &frameHeader_;
+    request.lpOutput = output_.data();
+    request.lpbiInput = &picture.info.header;
+    request.lpInput = picture.pixels.data();
+    request.lpckid = &chunkId;
+    request.lpdwFlags = &aviFlags;
+    request.lFrameNum = LONG(frameNumber);
+    if (compressFrame(instance_, request) != ICERR_OK || frameHeader_.biSizeImage > output_.size()) return false;
+    result.data = output_.data();
+    result.size = frameHeader_.biSizeImage;
+    result.keyFrame = (aviFlags & AVIIF_KEYFRAME) != 0;
+    return true;
+}
+
+DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, const BITMAPINFOHEADER& output,
+                                         bool mmxForms)
+    : compressed_(compressed), outputHeader_(output) {
+    if (compressed.biCompression != FOURCC_DRAV) throw ToolError("not a DRAV stream");
+    if (!isDecodableStreamDepth(compressed.biBitCount))
+        throw ToolError("unsupported depth " + std::to_string(compressed.biBitCount) +
+                        " bits per pixel (DRAV streams have 8, 16 or 24)");
+    requireSupportedPictureSize(compressed);
+    requireSupportedPictureSize(output, "output");
+    throwOnBeginFailure(beginDecompressionStream(instance_, compressed_, mmxForms), "decompression");
+    output_.assign(output.biSizeImage, 0);
+}
+
+DecompressionStream::~DecompressionStream() {
+    endDecompressionStream(instance_);
+    releaseStreamBuffers(instance_);
+}
+
+bool DecompressionStream::decompress(const uint8_t* data, uint32_t size) {
+    // An empty frame carries nothing to apply: the held picture stands.
+    if (size == 0) return true;
+    BITMAPINFOHEADER input = compressed_;
+    input.biSizeImage = size;
+    ICDECOMPRESS request{};
+    request.lpbiInput = &input;
+    request.lpInput = const_cast<uint8_t*>(data);
+    request.lpbiOutput = &outputHeader_;
+    request.lpOutput = output_.data();
+    return decompressFrame(instance_, request) == ICERR_OK;
+}
+
+}  // namespace drav::tool

@@ -1,0 +1,84 @@
+// The frame codec driven as the driver drives it: BEGIN with the stream's
+// formats, one call per frame, END; the instance's buffers are released when
+// the stream object goes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/codec_instance.h"
+#include "codec/win_records.h"
+
+namespace drav::tool {
+
+// A bottom-up DIB picture as the compressor takes it: the header with the
+// 256-entry colour table right behind it (read for 8-bit pictures only).
+struct DibPicture {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    std::vector<uint8_t> pixels;
+};
+
+struct CompressedFrame {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    bool keyFrame = false;
+};
+
+class CompressionStream {
+public:
+    // Throws ToolError when the codec cannot take the picture's size or depth.
+    explicit CompressionStream(const BITMAPINFOHEADER& input);
+    ~CompressionStream();
+    CompressionStream(const CompressionStream&) = delete;
+    CompressionStream& operator=(const CompressionStream&) = delete;
+
+    // The stream's format as the driver proposes it: DRAV, 8 or 16 bits, biSizeImage 0.
+    const BITMAPINFOHEADER& compressedFormat() const { return compressed_; }
+
+    // False when the codec fails the frame. The result points into the stream's
+    // buffer and stays valid until the next call.
+    bool compress(DibPicture& picture, int64_t frameNumber, bool keyFrame, CompressedFrame& result);
+
+private:
+    CodecInstance instance_{};
+    BITMAPINFOHEADER compressed_{};
+    BITMAPINFOHEADER frameHeader_{};
+    std::vector<uint8_t> output_;
+};
+
+class DecompressionStream {
+public:
+    // Throws ToolError when the compressed format is not one the driver would
+    // accept (depth 8, 16 or 24, FOURCC DRAV, a supported size) or the output
+    // size is unsupported.
+    DecompressionStream(const BITMAPINFOHEADER& compressed, const BITMAPINFOHEADER& output, bool mmxForms);
+    ~DecompressionStream();
+    DecompressionStream(const DecompressionStream&) = delete;
+    DecompressionStream& operator=(const DecompressionStream&) = delete;
+
+    // Applies one frame and renders the output picture. False when the codec
+    // rejects the frame; the output picture then keeps what it held.
+    bool decompress(const uint8_t* data, uint32_t size);
+
+    // The rendered bottom-up output DIB; black until the first good frame.
+    const std::vector<uint8_t>& outputPixels() const { return output_; }
+    const BITMAPINFOHEADER& outputFormat() const { return outputHeader_; }
+
+private:
+    CodecInstance instance_{};
+    BITMAPINFOHEADER compressed_{};
+    BITMAPINFOHEADER outputHeader_{};
+    std::vector<uint8_t> output_;
+};
+
+// Throws ToolError unless the codec can carry a picture of the header's size:
+// bottom-up, 1 to 65535 each way, every buffer below 4 GiB.
+void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* what = "picture");
+
+// True for the compressed formats the driver's decompression query accepts.
+bool isDecodableStreamDepth(unsigned bitCount);
+
+}  // namespace drav::tool

@@ -1,0 +1,179 @@
+// drav decode: a DRAV AVI -> the decompressor and renderer -> any FFmpeg output.
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+
+#include "avi_reader.h"
+#include "codec_streams.h"
+#include "commands.h"
+#include "dib_format.h"
+#include "frame_inspector.h"
+#include "progress.h"
+#include "tool_error.h"
+#include "video_output.h"
+
+namespace drav::tool {
+namespace {
+
+struct DecodeTotals {
+    int64_t frames = 0, corrupt = 0, held = 0;
+    double seconds = 0;
+};
+
+// Applies the stored frames in order. After a corrupt frame (and before the
+// first key frame) the output holds the last good picture until a key frame
+// rebuilds the whole picture: a delta frame on a damaged picture would show
+// wrong pixels as if they were right.
+class FrameSequenceDecoder {
+public:
+    enum class Outcome { Decoded, Recovered, Held, NotKeyFrame, Corrupt };
+
+    FrameSequenceDecoder(DecompressionStream& codec, const BITMAPINFOHEADER& format) : codec_(codec), format_(format) {}
+
+    // problem receives the reason for Corrupt.
+    Outcome decode(const StoredFrame& frame, std::string& problem) {
+        bool wasWaiting = waitingForKeyFrame_;
+        if (waitingForKeyFrame_ && !rebuildsWholePicture(frame)) return started_ ? Outcome::Held : notKeyFrame();
+        started_ = true;
+        if (frame.cutShort || !codec_.decompress(frame.data, frame.size)) {
+            waitingForKeyFrame_ = true;
+            problem = corruptionText(frame);
+            return Outcome::Corrupt;
+        }
+        waitingForKeyFrame_ = false;
+        return wasWaiting && holding_ ? Outcome::Recovered : Outcome::Decoded;
+    }
+
+    bool holding() const { return waitingForKeyFrame_; }
+
+private:
+    Outcome notKeyFrame() {
+        started_ = true;
+        holding_ = true;
+        return Outcome::NotKeyFrame;
+    }
+
+    bool rebuildsWholePicture(const StoredFrame& frame) const {
+        if (!frame.keyFrame) return false;
+        FrameInspection inspection = inspectFrame(frame.data, frame.size, width(), height());
+        return coversWholePicture(inspection, width(), height(), format_.biBitCount);
+    }
+
+    std::string corruptionText(const StoredFrame& frame) {
+        holding_ = true;
+        if (frame.cutShort) return "truncated file: the file ends inside this frame";
+        FrameInspection inspection = inspectFrame(frame.data, frame.size, width(), height());
+        if (!inspection.intact) return "corrupt frame: " + inspection.problem;
+        return "corrupt frame: its coded pixels do not decode";
+    }
+
+    uint32_t width() const { return uint32_t(format_.biWidth); }
+    uint32_t height() const { return uint32_t(format_.biHeight); }
+
+    DecompressionStream& codec_;
+    BITMAPINFOHEADER format_;
+    bool waitingForKeyFrame_ = true;
+    bool started_ = false;
+    bool holding_ = false;  // the output has shown a held picture
+};
+
+BITMAPINFOHEADER outputHeader(const DecodeOptions& options, const BITMAPINFOHEADER& stream, DibFormat format) {
+    uint32_t width = options.width ? options.width : uint32_t(stream.biWidth);
+    uint32_t height = options.height ? options.height : uint32_t(stream.biHeight);
+    return outputHeaderFor(format, width, height);
+}
+
+std::unique_ptr<DecompressionStream> openCodec(const DecodeOptions& options, const BITMAPINFOHEADER& stream,
+                                               const BITMAPINFOHEADER& output) {
+    try {
+        return std::make_unique<DecompressionStream>(stream, output, options.smoothHalf);
+    } catch (const ToolError& error) {
+        throw ToolError(fileMessage(options.input, error.what()), error.code());
+    }
+}
+
+void printSummary(const DecodeTotals& totals, const BITMAPINFOHEADER& output, DibFormat format,
+                  const VideoOutput& writer) {
+    std::fprintf(stderr, "decoded %" PRId64 " frames to %dx%d %s (%s)", totals.frames, int(output.biWidth),
+                 int(output.biHeight), dibFormatName(format), writer.encoderName());
+    if (totals.corrupt || totals.held)
+        std::fprintf(stderr, "; %" PRId64 " corrupt, %" PRId64 " showing a held picture", totals.corrupt, totals.held);
+    std::fprintf(stderr, "\n  %.2f s, %.1f frames per second\n", totals.seconds,
+                 framesPerSecond(totals.frames, totals.seconds));
+}
+
+int64_t expectedFrames(const DravStreamInfo& stream, int64_t frameLimit) {
+    if (frameLimit > 0 && (stream.announcedFrames == 0 || frameLimit < stream.announcedFrames)) return frameLimit;
+    return stream.announcedFrames;
+}
+
+}  // namespace
+
+int runDecode(const DecodeOptions& options) {
+    Stopwatch clock;
+    DravAviReader reader(options.input);
+    const DravStreamInfo& stream = reader.stream();
+    DibFormat format =
+        options.format == DibFormat::StreamDefault ? defaultOutputFormat(stream.format.biBitCount) : options.format;
+    BITMAPINFOHEADER output = outputHeader(options, stream.format, format);
+    std::unique_ptr<DecompressionStream> codec = openCodec(options, stream.format, output);
+    VideoOutput writer(OutputSpec{options.output, options.container, options.codec, format, uint32_t(output.biWidth),
+                                  uint32_t(output.biHeight), stream.frameRate});
+
+    Progress progress("decode", expectedFrames(stream, options.frameLimit), !options.quiet);
+    auto report = [&](int64_t frame, const std::string& text) {
+        progress.clear();
+        printDiagnostic(frameMessage(options.input, frame, text));
+    };
+    FrameSequenceDecoder decoder(*codec, stream.format);
+    DecodeTotals totals;
+    bool damaged = false;
+    StoredFrame frame;
+    while (options.frameLimit < 0 || totals.frames < options.frameLimit) {
+        DravAviReader::Result result = reader.next(frame);
+        if (result == DravAviReader::Result::End) break;
+        if (result == DravAviReader::Result::Unreadable) {
+            report(totals.frames, "truncated file: " + reader.readError());
+            damaged = true;
+            break;
+        }
+        std::string problem;
+        switch (decoder.decode(frame, problem)) {
+        case FrameSequenceDecoder::Outcome::Corrupt:
+            damaged = true;
+            ++totals.corrupt;
+            if (options.strict) {
+                report(frame.number, problem + "; stopped");
+                writer.finish();
+                return EXIT_DAMAGED;
+            }
+            report(frame.number, problem + "; holding the last good picture until the next key frame");
+            break;
+        case FrameSequenceDecoder::Outcome::NotKeyFrame:
+            damaged = true;
+            report(frame.number, "the stream does not start with a key frame: black until the first one");
+            break;
+        case FrameSequenceDecoder::Outcome::Recovered:
+            report(frame.number, "key frame: decoding recovered");
+            break;
+        default: break;
+        }
+        if (decoder.holding()) ++totals.held;
+        writer.write(codec->outputPixels().data(), totals.frames);
+        progress.update(++totals.frames);
+    }
+    if (options.frameLimit < 0 && totals.frames < stream.announcedFrames) {
+        progress.clear();
+        printDiagnostic(fileMessage(options.input, "truncated file: the header announces " +
+                                                       std::to_string(stream.announcedFrames) + " frames, " +
+                                                       std::to_string(totals.frames) + " are there"));
+        damaged = true;
+    }
+    writer.finish();
+    progress.finish();
+    totals.seconds = clock.seconds();
+    if (!options.quiet) printSummary(totals, output, format, writer);
+    return damaged ? EXIT_DAMAGED : EXIT_OK;
+}
+
+}  // namespace drav::tool

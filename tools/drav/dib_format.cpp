@@ -1,0 +1,86 @@
+#include "dib_format.h"
+
+#include "codec/frame_format.h"
+
+namespace drav::tool {
+namespace {
+
+struct DibFormatEntry {
+    DibFormat format;
+    const char* name;
+    unsigned bitCount;
+    AVPixelFormat pixelFormat;
+    DWORD compression;
+};
+
+constexpr DibFormatEntry DIB_FORMATS[] = {
+    {DibFormat::Bgr24, "bgr24", 24, AV_PIX_FMT_BGR24, BI_RGB},
+    {DibFormat::Bgr0, "bgr0", 32, AV_PIX_FMT_BGR0, BI_RGB},
+    {DibFormat::Rgb555, "rgb555", 16, AV_PIX_FMT_RGB555LE, BI_RGB},
+    {DibFormat::Rgb565, "rgb565", 16, AV_PIX_FMT_RGB565LE, BI_BITFIELDS},
+};
+
+const DibFormatEntry& entryFor(DibFormat format) {
+    for (const auto& entry : DIB_FORMATS)
+        if (entry.format == format) return entry;
+    return DIB_FORMATS[0];  // StreamDefault is resolved before any layout is needed
+}
+
+}  // namespace
+
+bool parseDibFormat(const std::string& name, DibFormat& format) {
+    for (const auto& entry : DIB_FORMATS) {
+        if (name == entry.name) {
+            format = entry.format;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* dibFormatName(DibFormat format) { return entryFor(format).name; }
+
+DibFormat defaultOutputFormat(unsigned streamBitCount) {
+    return streamBitCount == 16 ? DibFormat::Rgb555 : DibFormat::Bgr24;
+}
+
+unsigned dibFormatBitCount(DibFormat format) { return entryFor(format).bitCount; }
+
+AVPixelFormat dibFormatPixelFormat(DibFormat format) { return entryFor(format).pixelFormat; }
+
+BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t height) {
+    const DibFormatEntry& entry = entryFor(format);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = LONG(width);
+    header.biHeight = LONG(height);
+    header.biPlanes = 1;
+    header.biBitCount = WORD(entry.bitCount);
+    header.biCompression = entry.compression;
+    header.biSizeImage = DWORD(dibPictureBytes(width, height, entry.bitCount));
+    return header;
+}
+
+AVPixelFormat inputPixelFormatForDepth(unsigned depth) {
+    switch (depth) {
+    case 8: return AV_PIX_FMT_PAL8;
+    case 16: return AV_PIX_FMT_RGB555LE;
+    default: return AV_PIX_FMT_BGR0;
+    }
+}
+
+bool isPalettedFormat(AVPixelFormat format) { return format == AV_PIX_FMT_PAL8; }
+
+unsigned defaultInputDepth(AVPixelFormat sourceFormat) {
+    if (isPalettedFormat(sourceFormat)) return 8;
+    if (sourceFormat == AV_PIX_FMT_RGB555LE || sourceFormat == AV_PIX_FMT_RGB555BE) return 16;
+    return 32;
+}
+
+uint64_t dibStride(uint32_t width, unsigned bitCount) { return dibRowBytes(width, bitCount); }
+
+uint64_t dibPictureBytes(uint32_t width, uint32_t height, unsigned bitCount) {
+    return dibStride(width, bitCount) * height;
+}
+
+}  // namespace drav::tool

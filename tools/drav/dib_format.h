@@ -1,0 +1,47 @@
+// The uncompressed DIB layouts the tool hands to the codec and takes from it,
+// and the FFmpeg pixel formats that have the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+#include "codec/win_records.h"
+
+namespace drav::tool {
+
+// Output layouts of the renderer.
+enum class DibFormat { StreamDefault, Bgr24, Bgr0, Rgb555, Rgb565 };
+
+// "bgr24", "bgr0", "rgb555", "rgb565"; false for anything else.
+bool parseDibFormat(const std::string& name, DibFormat& format);
+const char* dibFormatName(DibFormat format);
+
+// What a stream of the given depth is decoded to when no format is asked for:
+// its own pixels where the renderer can write them (RGB555 for 16 bits), else BGR24.
+DibFormat defaultOutputFormat(unsigned streamBitCount);
+
+unsigned dibFormatBitCount(DibFormat format);
+AVPixelFormat dibFormatPixelFormat(DibFormat format);
+
+// The output BITMAPINFOHEADER the decompressor reads the layout from (BI_BITFIELDS
+// selects 5-6-5 at 16 bits).
+BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t height);
+
+// The pixel format of compressor input at a depth: 32 BGRX, 16 RGB555, 8 palette.
+AVPixelFormat inputPixelFormatForDepth(unsigned depth);
+
+// The depth the encoder uses when none is asked for: 8 for paletted input,
+// 16 for RGB555 input, 32 for anything else.
+unsigned defaultInputDepth(AVPixelFormat sourceFormat);
+
+bool isPalettedFormat(AVPixelFormat format);
+
+// Bytes per DIB row (padded to 4 bytes) and per picture.
+uint64_t dibStride(uint32_t width, unsigned bitCount);
+uint64_t dibPictureBytes(uint32_t width, uint32_t height, unsigned bitCount);
+
+}  // namespace drav::tool

@@ -1,0 +1,104 @@
+#include "input_reader.h"
+
+#include "tool_error.h"
+
+extern "C" {
+#include <libavutil/dict.h>
+}
+
+namespace drav::tool {
+namespace {
+
+struct DictionaryFreer {
+    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+};
+
+AVRational containerFrameRate(const AVStream& stream) {
+    if (stream.avg_frame_rate.num > 0 && stream.avg_frame_rate.den > 0) return stream.avg_frame_rate;
+    if (stream.r_frame_rate.num > 0 && stream.r_frame_rate.den > 0) return stream.r_frame_rate;
+    return AVRational{25, 1};
+}
+
+}  // namespace
+
+VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(allocatePacket()), frame_(allocateFrame()) {
+    const AVInputFormat* forcedFormat = nullptr;
+    if (!spec.format.empty()) {
+        forcedFormat = av_find_input_format(spec.format.c_str());
+        if (!forcedFormat) throw ToolError("FFmpeg has no input format \"" + spec.format + "\"", EXIT_USAGE);
+    }
+    AVDictionary* options = nullptr;
+    for (const auto& [key, value] : spec.options) av_dict_set(&options, key.c_str(), value.c_str(), 0);
+    AVFormatContext* opened = nullptr;
+    std::string url = ffmpegUrl(spec.path, false);
+    int status = avformat_open_input(&opened, url.c_str(), forcedFormat, &options);
+    // FFmpeg hands back the options no one took.
+    std::unique_ptr<AVDictionary, DictionaryFreer> unusedOptions(options);
+    if (status < 0) throw ToolError(fileMessage(name_, "cannot open: " + ffmpegErrorText(status)));
+    format_.reset(opened);
+    if (unusedOptions) {
+        const AVDictionaryEntry* unused = av_dict_get(unusedOptions.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX);
+        throw ToolError(fileMessage(name_, std::string("the input format has no option \"") + unused->key + "\""),
+                        EXIT_USAGE);
+    }
+    status = avformat_find_stream_info(format_.get(), nullptr);
+    if (status < 0) throw ToolError(fileMessage(name_, "cannot read: " + ffmpegErrorText(status)));
+
+    const AVCodec* codec = nullptr;
+    streamIndex_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (streamIndex_ < 0 || !codec) throw ToolError(fileMessage(name_, "no video that FFmpeg can decode"));
+    const AVStream& stream = *format_->streams[streamIndex_];
+    frameRate_ = containerFrameRate(stream);
+    announcedFrames_ = stream.nb_frames > 0 ? stream.nb_frames : 0;
+
+    decoder_.reset(avcodec_alloc_context3(codec));
+    if (!decoder_) throw std::bad_alloc();
+    status = avcodec_parameters_to_context(decoder_.get(), stream.codecpar);
+    if (status >= 0) {
+        decoder_->thread_count = spec.threads;
+        decoder_->pkt_timebase = stream.time_base;
+        status = avcodec_open2(decoder_.get(), codec, nullptr);
+    }
+    if (status < 0)
+        throw ToolError(fileMessage(name_, std::string("cannot start the ") + codec->name +
+                                               " decoder: " + ffmpegErrorText(status)));
+}
+
+const AVFrame* VideoInput::nextFrame() {
+    av_frame_unref(frame_.get());
+    while (!receiveFrame()) {
+        if (draining_) return nullptr;
+        sendNextPacket();
+    }
+    ++framesDecoded_;
+    return frame_.get();
+}
+
+bool VideoInput::receiveFrame() {
+    int status = avcodec_receive_frame(decoder_.get(), frame_.get());
+    if (status == 0) return true;
+    if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return false;
+    throw ToolError(frameMessage(name_, framesDecoded_, "cannot decode: " + ffmpegErrorText(status)));
+}
+
+void VideoInput::sendNextPacket() {
+    for (;;) {
+        int status = av_read_frame(format_.get(), packet_.get());
+        if (status == AVERROR_EOF) {
+            draining_ = true;
+            avcodec_send_packet(decoder_.get(), nullptr);
+            return;
+        }
+        if (status < 0)
+            throw ToolError(frameMessage(name_, framesDecoded_, "cannot read: " + ffmpegErrorText(status)));
+        bool ours = packet_->stream_index == streamIndex_;
+        if (ours) status = avcodec_send_packet(decoder_.get(), packet_.get());
+        av_packet_unref(packet_.get());
+        if (!ours) continue;
+        if (status < 0 && status != AVERROR(EAGAIN))
+            throw ToolError(frameMessage(name_, framesDecoded_, "cannot decode: " + ffmpegErrorText(status)));
+        return;
+    }
+}
+
+}  // namespace drav::tool
