@@ -8,14 +8,17 @@
 #include "compressor.h"
 #include "frame_format.h"
 #include "lzw_dictionary.h"
+#include "lzw_encoder.h"
 
 namespace drav {
 namespace {
 
-// The work area holds the dictionary, then room for one batch of symbols.
-constexpr uint32_t SYMBOL_BATCH_OFFSET = LzwDictionary::BYTES;
+// The work area holds the dictionary, the chain of unchanged-run codes, and
+// one batch of symbols.
+constexpr uint32_t RUN_CHAIN_OFFSET = LzwDictionary::BYTES;
+constexpr uint32_t SYMBOL_BATCH_OFFSET = RUN_CHAIN_OFFSET + LzwEncoder::RUN_CHAIN_BYTES;
 constexpr uint32_t SYMBOL_BATCH_CAPACITY = (LZW_WORK_AREA_SIZE - SYMBOL_BATCH_OFFSET) / 2;
-static_assert(SYMBOL_BATCH_CAPACITY >= 16384, "work area too small for a symbol batch");
+static_assert(SYMBOL_BATCH_CAPACITY >= 8192, "work area too small for a symbol batch");
 
 inline uint16_t literalFromBgrx(uint32_t pixel) {
     return uint16_t(LITERAL_FLAG | ((pixel >> 9) & 0x7C00) | ((pixel >> 6) & 0x03E0) | ((pixel >> 3) & 0x001F));
@@ -77,72 +80,6 @@ void readSymbols(const uint8_t* picture, const uint8_t* previous, uint32_t count
     }
 }
 
-// The encoder's side of the string table and code width.
-class LzwEncoder {
-public:
-    LzwEncoder(BitWriter& bits, uint8_t* workArea, unsigned literalBits)
-        : bits_(bits), dictionary_(workArea), literalMask_((1u << literalBits) - 1), literalBits_(literalBits) {
-        bits_.put(CODE_CLEAR << 1, MIN_CODE_WIDTH + 1);  // a decoder starts in this state anyway
-        dictionary_.clear();
-    }
-
-    void encode(const uint16_t* symbols, uint32_t count) {
-        uint32_t i = 0;
-        if (!started_ && count > 0) {
-            prefix_ = symbols[i++];
-            started_ = true;
-        }
-        uint16_t prefix = prefix_;
-        for (; i < count; ++i) {
-            const uint16_t symbol = symbols[i];
-            const uint16_t code = dictionary_.find(prefix, symbol);
-            if (code != 0) {
-                prefix = code;
-                continue;
-            }
-            writeValue(prefix);
-            enterOrClear();
-            prefix = symbol;
-        }
-        prefix_ = prefix;
-    }
-
-    void finish() {
-        if (started_) writeValue(prefix_);
-        writeValue(CODE_END);
-    }
-
-private:
-    void writeValue(uint16_t value) {
-        if (value & LITERAL_FLAG) {
-            bits_.put(1u | ((value & literalMask_) << 1), literalBits_ + 1);
-        } else {
-            bits_.put(uint32_t(value) << 1, width_ + 1);
-        }
-    }
-
-    void enterOrClear() {
-        if (nextCode_ < CODE_LIMIT) {
-            if ((1u << width_) <= nextCode_) ++width_;
-            dictionary_.enterLastMiss(nextCode_++);
-        } else {
-            writeValue(CODE_CLEAR);
-            dictionary_.clear();
-            nextCode_ = FIRST_TABLE_CODE;
-            width_ = MIN_CODE_WIDTH;
-        }
-    }
-
-    BitWriter& bits_;
-    LzwDictionary dictionary_;
-    uint32_t literalMask_;
-    unsigned literalBits_;
-    unsigned width_ = MIN_CODE_WIDTH;
-    uint16_t nextCode_ = FIRST_TABLE_CODE;
-    uint16_t prefix_ = 0;
-    bool started_ = false;
-};
-
 void writeRectChunkHeader(uint8_t* chunk, const ChangeRect& rect, uint8_t pixelFormat) {
     chunk[2] = uint8_t(ChunkType::CodedRect);
     chunk[3] = 0;
@@ -176,7 +113,7 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, c
     uint16_t* symbols = reinterpret_cast<uint16_t*>(lzwWorkArea + SYMBOL_BATCH_OFFSET);
 
     BitWriter bits(chunk + RECT_CHUNK_HEADER_SIZE, output + capacity);
-    LzwEncoder encoder(bits, lzwWorkArea, pixelFormat);
+    LzwEncoder encoder(bits, lzwWorkArea, reinterpret_cast<uint16_t*>(lzwWorkArea + RUN_CHAIN_OFFSET), pixelFormat);
     for (uint32_t row = 0; row < rect.height && !bits.overflowed(); ++row) {
         const size_t rowStart = firstPixel + row * stride;
         for (uint32_t done = 0; done < rect.width;) {

@@ -292,14 +292,21 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
         unsigned bitCount;
         uint32_t valueMask;
         bool keyFrame;
+        uint32_t sparseChanges = 0;  // previous equals the picture but for this many pixels
     };
     const Case cases[] = {{400, 400, 16, 0xFF, true},  {400, 400, 32, 0xFF, true}, {300, 300, 8, 0xFF, true},
                           {257, 131, 16, 0x03, false}, {64, 64, 8, 0x01, false},   {1, 1, 32, 0xFF, true},
-                          {333, 1, 32, 0x07, false},   {1, 333, 16, 0x01, true}};
+                          {333, 1, 32, 0x07, false},   {1, 333, 16, 0x01, true},
+                          {700, 700, 32, 0xFF, false, 900}, {1000, 400, 16, 0xFF, false, 20},
+                          {640, 480, 8, 0x0F, false, 5000}};
     for (const Case& c : cases) {
         Dib picture(c.width, c.height, c.bitCount), previous(c.width, c.height, c.bitCount);
         picture.fillRandom(random(), c.valueMask);
         previous.fillRandom(random(), c.valueMask);
+        if (c.sparseChanges) {
+            previous.pixels = picture.pixels;
+            for (uint32_t n = 0; n < c.sparseChanges; ++n) previous.pixels[random() % previous.pixels.size()] ^= 0x80;
+        }
         ChangeRect rect{0, 0, uint32_t(c.width), uint32_t(c.height)};
         if (c.width > 8 && c.height > 8) rect = ChangeRect{3, 2, uint32_t(c.width - 5), uint32_t(c.height - 4)};
         auto expected = test::referenceCodedRectChunk(picture.pixels.data(), previous.pixels.data(), picture.header(),

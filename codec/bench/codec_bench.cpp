@@ -1,0 +1,183 @@
+// Compression, decompression and change detection on real screen recordings,
+// with memcmp and memcpy of the same bytes as the physical reference.
+// Needs DRAV_CORPUS_RAW (a directory made by scripts/corpus-raw.sh).
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "codec/codec_stream.h"
+#include "codec/compressor.h"
+#include "codec/decompressor.h"
+#include "codec/frame_format.h"
+#include "codec/renderer.h"
+#include "codec/tests/test_support.h"
+
+namespace drav {
+namespace {
+
+using test::CorpusClip;
+
+const CorpusClip* corpusClip(const std::string& name, unsigned bitCount) {
+    static std::map<std::string, std::unique_ptr<CorpusClip>> clips;
+    const std::string key = name + std::to_string(bitCount);
+    auto& clip = clips[key];
+    if (!clip) {
+        clip = std::make_unique<CorpusClip>();
+        if (!test::loadCorpusClip(name, bitCount, 120, *clip)) clip->frameCount = 0;
+    }
+    return clip->frameCount ? clip.get() : nullptr;
+}
+
+const char* clipName(int64_t index) { return index == 0 ? "term720" : "scroll720"; }
+
+// A whole clip compressed once, frame by frame, for the decoding benchmarks.
+struct EncodedClip {
+    BITMAPINFOHEADER header{};
+    std::vector<std::vector<uint8_t>> frames;
+};
+
+EncodedClip encodeClip(const CorpusClip& clip) {
+    test::Dib frame(int32_t(clip.width), int32_t(clip.height), clip.bitCount);
+    if (clip.bitCount == 8) std::memcpy(frame.info.colors, clip.palette.data(), 1024);
+    test::TestEncoder encoder(frame.header());
+    encoder.begin();
+    EncodedClip encoded;
+    encoded.header = encoder.compressedHeader;
+    for (uint32_t n = 0; n < clip.frameCount; ++n) {
+        std::memcpy(frame.pixels.data(), clip.frame(n), clip.frameBytes);
+        encoder.compress(frame, n % 100 == 0);
+        encoded.frames.emplace_back(encoder.data(), encoder.data() + encoder.size());
+    }
+    return encoded;
+}
+
+void reportPixels(benchmark::State& state, uint64_t pixelsPerIteration, uint64_t framesPerIteration) {
+    state.counters["pixels/s"] = benchmark::Counter(double(pixelsPerIteration), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["frames/s"] = benchmark::Counter(double(framesPerIteration), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_CompressKeyFrame(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
+    if (!clip) return state.SkipWithError("corpus not available");
+    test::Dib frame(int32_t(clip->width), int32_t(clip->height), clip->bitCount);
+    std::memcpy(frame.pixels.data(), clip->frame(60), clip->frameBytes);
+    test::TestEncoder encoder(frame.header());
+    encoder.begin();
+    for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
+    reportPixels(state, uint64_t(clip->width) * clip->height, 1);
+    state.counters["ratio"] = double(clip->frameBytes) / encoder.size();
+}
+
+// The whole clip with a key frame every 100 frames, as a capture program sends it.
+void BM_CompressClip(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
+    if (!clip) return state.SkipWithError("corpus not available");
+    test::Dib frame(int32_t(clip->width), int32_t(clip->height), clip->bitCount);
+    if (clip->bitCount == 8) std::memcpy(frame.info.colors, clip->palette.data(), 1024);
+    test::TestEncoder encoder(frame.header());
+    encoder.begin();
+    uint64_t compressed = 0;
+    for (auto _ : state) {
+        compressed = 0;
+        for (uint32_t n = 0; n < clip->frameCount; ++n) {
+            state.PauseTiming();
+            std::memcpy(frame.pixels.data(), clip->frame(n), clip->frameBytes);
+            state.ResumeTiming();
+            encoder.compress(frame, n % 100 == 0);
+            compressed += encoder.size();
+        }
+    }
+    reportPixels(state, uint64_t(clip->width) * clip->height * clip->frameCount, clip->frameCount);
+    state.counters["ratio"] = double(clip->frameBytes) * clip->frameCount / double(compressed);
+}
+
+// Decompression of the whole clip plus a same-size render into a 32-bit bitmap.
+void BM_DecompressClip(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
+    if (!clip) return state.SkipWithError("corpus not available");
+    const EncodedClip encoded = encodeClip(*clip);
+    test::TestDecoder decoder(int32_t(clip->width), int32_t(clip->height), encoded.header.biBitCount);
+    BITMAPINFOHEADER output = test::makeBitmapHeader(int32_t(clip->width), int32_t(clip->height), 32);
+    std::vector<uint8_t> pixels(size_t(clip->width) * clip->height * 4);
+    for (auto _ : state)
+        for (const auto& frame : encoded.frames)
+            decoder.decode(frame.data(), uint32_t(frame.size()), output, pixels.data());
+    reportPixels(state, uint64_t(clip->width) * clip->height * clip->frameCount, clip->frameCount);
+}
+
+// A 1920x1080 picture tiled from a 1280x720 frame.
+std::vector<uint8_t> tiledPicture(const CorpusClip& clip, uint32_t frame, uint32_t width, uint32_t height) {
+    const uint32_t bytes = clip.bitCount / 8;
+    std::vector<uint8_t> picture(size_t(width) * height * bytes);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; x += clip.width) {
+            const uint32_t run = std::min(clip.width, width - x);
+            std::memcpy(&picture[(size_t(y) * width + x) * bytes],
+                        clip.frame(frame) + size_t(y % clip.height) * clip.width * bytes, size_t(run) * bytes);
+        }
+    return picture;
+}
+
+void BM_FindChangedRectIdentical1080p(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip("scroll720", 32);
+    if (!clip) return state.SkipWithError("corpus not available");
+    const auto a = tiledPicture(*clip, 30, 1920, 1080), b = a;
+    const BITMAPINFOHEADER header = test::makeBitmapHeader(1920, 1080, 32);
+    ChangeRect rect{};
+    for (auto _ : state) {
+        findChangedRect(header, a.data(), b.data(), rect);
+        benchmark::DoNotOptimize(rect);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(a.size()));
+}
+
+void BM_Memcmp1080p(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip("scroll720", 32);
+    if (!clip) return state.SkipWithError("corpus not available");
+    const auto a = tiledPicture(*clip, 30, 1920, 1080), b = a;
+    for (auto _ : state) benchmark::DoNotOptimize(std::memcmp(a.data(), b.data(), a.size()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(a.size()));
+}
+
+void BM_Memcpy1080p(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip("scroll720", 32);
+    if (!clip) return state.SkipWithError("corpus not available");
+    const auto a = tiledPicture(*clip, 30, 1920, 1080);
+    std::vector<uint8_t> b(a.size());
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), a.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(a.size()));
+}
+
+void BM_CompressKeyFrame1080p(benchmark::State& state) {
+    const CorpusClip* clip = corpusClip("scroll720", unsigned(state.range(0)));
+    if (!clip) return state.SkipWithError("corpus not available");
+    test::Dib frame(1920, 1080, clip->bitCount);
+    frame.pixels = tiledPicture(*clip, 60, 1920, 1080);
+    test::TestEncoder encoder(frame.header());
+    encoder.begin();
+    for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
+    reportPixels(state, 1920ull * 1080, 1);
+}
+
+void clipArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"clip", "bits"});
+    for (int clip : {0, 1})
+        for (int bits : {32, 16, 8}) b->Args({clip, bits});
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_CompressKeyFrame)->Apply(clipArgs);
+BENCHMARK(BM_CompressClip)->Apply(clipArgs)->Iterations(3);
+BENCHMARK(BM_DecompressClip)->Apply(clipArgs)->Iterations(3);
+BENCHMARK(BM_CompressKeyFrame1080p)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindChangedRectIdentical1080p)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Memcmp1080p)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Memcpy1080p)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace drav
