@@ -94,14 +94,15 @@ TEST(WinMainEntry, ShowsAnEscapingExceptionAndExitsWithZero) {
   EXPECT_EQ(0u, exitCodeOf(process));
 }
 
-TEST(DllMainEntry, TheLibrarysDllMainRecordsTheInstance) {
+TEST(DllMainEntry, LoadedDllRunsOnItsOwnModuleState) {
   HMODULE library = LoadLibraryA(besideExecutable("entry_probe.dll").c_str());
   ASSERT_NE(nullptr, library);
   auto instance = exported<HINSTANCE (*)()>(library, "probeModuleInstance");
   auto start = exported<int (*)()>(library, "probeStart");
   auto stop = exported<void (*)()>(library, "probeStop");
   auto directory = exported<void (*)(char*, int)>(library, "probeModuleDirectory");
-  ASSERT_TRUE(instance && start && stop && directory);
+  auto loadBinary = exported<int (*)(int, char*, int)>(library, "probeLoadBinary");
+  ASSERT_TRUE(instance && start && stop && directory && loadBinary);
 
   EXPECT_EQ(library, instance());  // a runtime default DllMain would leave it null
   char text[MAX_PATH] = "?";
@@ -111,6 +112,11 @@ TEST(DllMainEntry, TheLibrarysDllMainRecordsTheInstance) {
   EXPECT_EQ(7, start());
   directory(text, sizeof text);
   EXPECT_EQ(executableDirectory(), text);
+
+  char payload[64] = "";
+  EXPECT_EQ(24, loadBinary(101, payload, sizeof payload));
+  EXPECT_EQ("payload of the probe DLL", std::string(payload, 24));
+  EXPECT_EQ(-1, loadBinary(102, payload, sizeof payload));  // ErrorGeneral: the DLL has no 102
 
   stop();
   EXPECT_EQ(nullptr, instance());
