@@ -26,7 +26,7 @@ class VString {
   constexpr VString() noexcept : capacity_(0), length_(0), data_(nullptr) {}
   VString(const VString& other);
   // Always owns a buffer, even for "" (or null, taken as "").
-  VString(const char* text);  // NOLINT: converting on purpose, texts are strings
+  VString(const char* text);  // converting on purpose: texts pass as strings
   ~VString();
 
   VString& operator=(const VString& other) { return assign(other); }

@@ -17,21 +17,20 @@ int messageIndexFor(std::int32_t code) {
   }
 }
 
+// A buffer that FormatMessageA allocated, released whatever happens.
+struct SystemTextBuffer {
+  char* text = nullptr;
+  ~SystemTextBuffer() { LocalFree(text); }
+};
+
 // Appends the system's text for `error` as it comes (with its own line
 // break); nothing when the system has no text for it.
 void appendSystemText(VString& text, std::uint32_t error) {
-  char* systemText = nullptr;
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-                                error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                reinterpret_cast<char*>(&systemText), 0, nullptr);
-  if (systemText == nullptr) return;
-  try {
-    if (length > 0) text.append(VString(systemText));
-  } catch (...) {
-    LocalFree(systemText);
-    throw;
-  }
-  LocalFree(systemText);
+  SystemTextBuffer systemText;
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error,
+                                MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&systemText.text),
+                                0, nullptr);
+  if (length > 0 && systemText.text != nullptr) text.append(VString(systemText.text));
 }
 }  // namespace
 

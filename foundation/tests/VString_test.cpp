@@ -222,16 +222,6 @@ TEST(VStringNumber, NothingToParse) {
                           VSTRING_LINE_TO_INT);
 }
 
-TEST(VStringNumber, StopsAtAnEmbeddedNul) {
-  VString s("12");
-  s.append('\0').append('3');
-  int value = 0;
-  int end = 0;
-  EXPECT_TRUE(s.toInt(value, 0, end));
-  EXPECT_EQ(12, value);
-  EXPECT_EQ(2, end);
-}
-
 TEST(VStringFormat, BoundedAtTheLimit) {
   VString s;
   s.format("%s-%d", "n", 12);
