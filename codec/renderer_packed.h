@@ -192,12 +192,14 @@ struct PackedForm {
     using Rgb565 = Rgb565Packed<Isa>;
 
     // The next `count` pixels of the row, from xPos on; lanes beyond count
-    // repeat the last position so that they read inside the picture.
+    // repeat the last position so that they read inside the picture. Inlined
+    // and unrolled: i686 compilers otherwise call it and loop over the lanes.
     template <class Kernel>
-    static Vec sampleGroup(const Kernel& kernel, const PackedRows& rows, uint32_t& xPos, uint32_t xStep,
-                           uint32_t count) {
+    __attribute__((always_inline)) static Vec sampleGroup(const Kernel& kernel, const PackedRows& rows,
+                                                          uint32_t& xPos, uint32_t xStep, uint32_t count) {
         uint32_t offsets[GROUP];
         uint16_t fractions[GROUP];
+#pragma GCC unroll 4
         for (uint32_t k = 0; k < GROUP; ++k) {
             offsets[k] = (xPos >> 16) * 3;
             fractions[k] = uint16_t(xPos);
@@ -210,15 +212,17 @@ struct PackedForm {
 
     // Whole groups while at least one pixel follows them (a group may write
     // junk into the next pixel); the last 1 to GROUP pixels go through a
-    // buffer so that nothing after the row's pixels is written.
+    // buffer so that nothing after the row's pixels is written. The plan's
+    // fields are copied first: stores to the output could alias them.
     template <class Kernel, class Store>
     static void renderRow(const Kernel& kernel, const PackedRows& rows, uint8_t* out, const RenderPlan& plan) {
+        const uint32_t width = plan.outputWidth, xStep = plan.xStep;
         uint32_t xPos = 0, i = 0;
-        for (; i + GROUP < plan.outputWidth; i += GROUP)
-            Store::put(out + i * Store::BYTES, sampleGroup(kernel, rows, xPos, plan.xStep, GROUP));
-        uint32_t remaining = plan.outputWidth - i;
+        for (; i + GROUP < width; i += GROUP)
+            Store::put(out + i * Store::BYTES, sampleGroup(kernel, rows, xPos, xStep, GROUP));
+        uint32_t remaining = width - i;
         uint8_t last[GROUP * 4];
-        Store::put(last, sampleGroup(kernel, rows, xPos, plan.xStep, remaining));
+        Store::put(last, sampleGroup(kernel, rows, xPos, xStep, remaining));
         std::memcpy(out + i * Store::BYTES, last, remaining * Store::BYTES);
     }
 
