@@ -1,0 +1,99 @@
+#include "FormatNegotiation.h"
+
+#include <cstring>
+
+#include "CodecSettings.h"
+#include "codec/codec_stream.h"
+#include "codec/frame_format.h"
+
+namespace drav {
+namespace {
+
+// Headers beyond the largest published bitmap header, or colour tables beyond
+// 256 entries, are refused: their size decides how many bytes are copied.
+constexpr DWORD LARGEST_HEADER_SIZE = 124;
+constexpr DWORD LARGEST_COLOR_TABLE = 256;
+
+// Top-down (negative height), empty and oversized pictures are refused up
+// front: every buffer size derives from width and height.
+bool hasSupportedPictureSize(const BITMAPINFOHEADER& format) { return isStreamPictureSizeSupported(format); }
+
+bool hasSameSize(const BITMAPINFOHEADER& a, const BITMAPINFOHEADER& b) {
+    return a.biWidth == b.biWidth && a.biHeight == b.biHeight;
+}
+
+bool isOneOf(WORD bitCount, WORD first, WORD second, WORD third) {
+    return bitCount == first || bitCount == second || bitCount == third;
+}
+
+bool isCompressibleInput(const BITMAPINFOHEADER* input) {
+    return input && input->biCompression == BI_RGB && isOneOf(input->biBitCount, 8, 16, 32) &&
+           hasSupportedPictureSize(*input);
+}
+
+bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
+    return output.biCompression == FOURCC_DRAV && isOneOf(output.biBitCount, 8, 16, 24) && hasSameSize(input, output);
+}
+
+bool isDecompressibleInput(const BITMAPINFOHEADER* input) {
+    return input && input->biCompression == FOURCC_DRAV && isOneOf(input->biBitCount, 8, 16, 24) &&
+           hasSupportedPictureSize(*input);
+}
+
+bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
+    if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return false;
+    if (!hasSupportedPictureSize(output)) return false;
+    if (!IsResizingAllowed() && !hasSameSize(input, output)) return false;
+    if (!IsColorDepthConversionAllowed() && output.biBitCount != 24 && output.biBitCount != 32) return false;
+    return isOneOf(output.biBitCount, 16, 24, 32);
+}
+
+bool hasCopyableHeader(const BITMAPINFOHEADER& format) {
+    return format.biSize >= sizeof(BITMAPINFOHEADER) && format.biSize <= LARGEST_HEADER_SIZE &&
+           format.biClrUsed <= LARGEST_COLOR_TABLE;
+}
+
+}  // namespace
+
+LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {
+    if (!isCompressibleInput(input)) return ICERR_BADFORMAT;
+    if (output && !isCompressedOutputFor(*input, *output)) return ICERR_BADFORMAT;
+    return ICERR_OK;
+}
+
+LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output) {
+    LRESULT status = compressQuery(input, nullptr);
+    if (status != ICERR_OK) return status;
+    bool paletted = input->biBitCount == 8;
+    if (!output) return paletted ? PALETTED_COMPRESSED_FORMAT_SIZE : COMPRESSED_FORMAT_SIZE;
+    describeCompressedStream(*input, *output);
+    // The real colours travel inside the frames.
+    if (paletted) std::memset(output + 1, 0, PALETTE_BYTES);
+    return ICERR_OK;
+}
+
+LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output) {
+    if (!output || !hasSupportedPictureSize(*output)) return ICERR_BADFORMAT;
+    instance.maxCompressedSize = worstCaseFrameSize(*output);
+    return LRESULT(instance.maxCompressedSize);
+}
+
+LRESULT decompressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {
+    if (!isDecompressibleInput(input)) return ICERR_BADFORMAT;
+    if (output && !isDecompressedOutputFor(*input, *output)) return ICERR_BADFORMAT;
+    return ICERR_OK;
+}
+
+LRESULT decompressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output) {
+    LRESULT status = decompressQuery(input, nullptr);
+    if (status != ICERR_OK) return status;
+    if (!hasCopyableHeader(*input)) return ICERR_BADFORMAT;
+    DWORD formatSize = input->biSize + 4 * input->biClrUsed;
+    if (!output) return LRESULT(formatSize);
+    std::memmove(output, input, formatSize);
+    output->biCompression = BI_RGB;
+    output->biSizeImage = DWORD(input->biWidth) * DWORD(input->biHeight) * 3;
+    return ICERR_OK;
+}
+
+}  // namespace drav

@@ -1,0 +1,38 @@
+// Format negotiation: which uncompressed formats the compressor takes, which
+// DRAV formats it proposes, and the same for the way back. Every refusal is
+// ICERR_BADFORMAT; a refused query changes nothing.
+#pragma once
+
+#include <windows.h>
+#include <vfw.h>
+
+#include "codec/codec_instance.h"
+
+namespace drav {
+
+constexpr LRESULT COMPRESSED_FORMAT_SIZE = sizeof(BITMAPINFOHEADER);                  // 40
+constexpr LRESULT PALETTED_COMPRESSED_FORMAT_SIZE = sizeof(BITMAPINFOHEADER) + 1024;  // 1064
+
+// ICM_COMPRESS_QUERY: 8-, 16- or 32-bit BI_RGB input; a DRAV output of 8, 16
+// or 24 bits and the input's size when an output is given.
+LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
+
+// ICM_COMPRESS_GET_FORMAT: the proposed format's size for a null output,
+// else writes it (8 bits with a zeroed colour table for 8-bit input, 16 bits
+// otherwise) and returns ICERR_OK.
+LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output);
+
+// ICM_COMPRESS_GET_SIZE: the worst-case frame size for the output, also kept
+// as the instance's limit for the next frames.
+LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output);
+
+// ICM_DECOMPRESS_QUERY: a DRAV input of 8, 16 or 24 bits; a BI_RGB or
+// BI_BITFIELDS output of 16, 24 or 32 bits, narrowed by the resizing and
+// colour-depth conversion switches.
+LRESULT decompressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
+
+// ICM_DECOMPRESS_GET_FORMAT: the input's header (and colour table) with
+// BI_RGB and three bytes a pixel as biSizeImage; its size for a null output.
+LRESULT decompressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output);
+
+}  // namespace drav

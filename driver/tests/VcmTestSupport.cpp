@@ -1,0 +1,90 @@
+#include "VcmTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace drav::test {
+
+BitmapFormat makeFormat(LONG width, LONG height, WORD bitCount, DWORD compression) {
+    BitmapFormat format{};
+    BITMAPINFOHEADER& h = format.header;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = bitCount;
+    h.biCompression = compression;
+    h.biSizeImage = compression == BI_RGB ? DWORD(pictureBytes(h)) : 0;
+    if (bitCount == 8) {
+        h.biClrUsed = 256;
+        for (int i = 0; i < 256; ++i) format.colors[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
+    }
+    return format;
+}
+
+BitmapFormat makeCompressedFormat(LONG width, LONG height, WORD bitCount) {
+    BitmapFormat format = makeFormat(width, height, bitCount, FOURCC_DRAV_FORMAT);
+    format.header.biClrUsed = 0;
+    return format;
+}
+
+size_t pictureBytes(const BITMAPINFOHEADER& format) {
+    size_t row = (size_t(format.biWidth) * format.biBitCount + 31) / 32 * 4;
+    return row * size_t(format.biHeight < 0 ? -format.biHeight : format.biHeight);
+}
+
+std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned seed) {
+    std::vector<uint8_t> picture(pictureBytes(format));
+    uint32_t state = seed * 2654435761u + 1;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        // Runs of equal bytes with occasional noise, like a screen.
+        if (i % 37 == 0) state = state * 1103515245u + 12345u;
+        picture[i] = uint8_t((state >> 16) + (i % 5 == 0 ? i / 97 : 0));
+    }
+    if (format.biBitCount == 16) {
+        for (size_t i = 1; i < picture.size(); i += 2) picture[i] &= 0x7F;
+    }
+    return picture;
+}
+
+PoisonedBuffer::PoisonedBuffer(size_t size) : size_(size), bytes_(size + GUARD, POISON) {}
+
+bool PoisonedBuffer::guardIntact() const {
+    return std::all_of(bytes_.begin() + ptrdiff_t(size_), bytes_.end(), [](uint8_t b) { return b == POISON; });
+}
+
+OpenCodec::OpenCodec(UINT mode) : hic_(ICOpen(ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, mode)) {}
+
+OpenCodec::~OpenCodec() {
+    if (hic_) ICClose(hic_);
+}
+
+LRESULT OpenCodec::send(UINT message, DWORD_PTR lParam1, DWORD_PTR lParam2) const {
+    return ICSendMessage(hic_, message, lParam1, lParam2);
+}
+
+CompressedFrame compressOne(HIC hic, BITMAPINFOHEADER& input, const std::vector<uint8_t>& picture,
+                            BITMAPINFOHEADER& output, bool keyFrame, LONG frameNumber) {
+    CompressedFrame frame;
+    DWORD capacity = ICCompressGetSize(hic, &input, &output);
+    std::vector<uint8_t> buffer(capacity, POISON);
+    DWORD chunkId = 0;
+    frame.status = LRESULT(ICCompress(hic, keyFrame ? ICCOMPRESS_KEYFRAME : 0, &output, buffer.data(), &input,
+                                      const_cast<uint8_t*>(picture.data()), &chunkId, &frame.aviFlags, frameNumber,
+                                      0, 0, nullptr, nullptr));
+    if (frame.status == ICERR_OK) {
+        EXPECT_LE(output.biSizeImage, capacity);
+        buffer.resize(std::min<size_t>(output.biSizeImage, buffer.size()));
+        frame.bytes = buffer;
+    }
+    return frame;
+}
+
+std::string windowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+}  // namespace drav::test

@@ -1,0 +1,125 @@
+// The handlers called directly, for what the compression manager cannot show:
+// buffer sizes, the MMX decision, and the open record's handling.
+#include <windows.h>
+#include <vfw.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "CodecStreams.h"
+#include "DriverInstances.h"
+#include "ProcessorTest.h"
+#include "SettingsGuard.h"
+#include "VcmTestSupport.h"
+
+namespace drav::test {
+namespace {
+
+// An instance opened and closed through the driver's own handlers.
+class Instance {
+public:
+    Instance() {
+        ICOPEN record{sizeof(ICOPEN), ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, 0, ICMODE_COMPRESS, 0, nullptr, nullptr, 0};
+        id_ = DWORD_PTR(openDriver(&record));
+    }
+    ~Instance() { closeDriver(id_); }
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+    CodecInstance& operator*() const { return *instanceFromId(id_); }
+    CodecInstance* operator->() const { return instanceFromId(id_); }
+
+private:
+    DWORD_PTR id_;
+};
+
+TEST(ProcessorTest, FindsMmxOnThisProcessor) { EXPECT_TRUE(CpuHasMMX()); }
+
+TEST(OpenDriver, StartsWithNoBuffersAndTheDefaultState) {
+    Instance instance;
+    ASSERT_NE(instance.operator->(), nullptr);
+    EXPECT_EQ(instance->state, 2);
+    EXPECT_EQ(instance->openFlags, DWORD(ICMODE_COMPRESS));
+    EXPECT_EQ(instance->workPicture, nullptr);
+    EXPECT_EQ(instance->lzwWorkArea, nullptr);
+    EXPECT_EQ(instance->previousFrame, nullptr);
+    EXPECT_EQ(instance->maxCompressedSize, 0u);
+}
+
+using Streams = SettingsTest;
+
+TEST_F(Streams, CompressionBuffersForTrueColour640x480) {
+    storeSettingText("MMXDisabled", "1");
+    Instance instance;
+    BitmapFormat input = makeFormat(640, 480, 32), output = makeCompressedFormat(640, 480, 16);
+    ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    EXPECT_EQ(instance->previousFrameSize, 1228800u);
+    EXPECT_EQ(instance->maxCompressedSize, 922403u);
+    EXPECT_EQ(instance->mmxEnabled, 0);
+    EXPECT_NE(instance->lzwWorkArea, nullptr);
+    EXPECT_NE(instance->previousPalette, nullptr);
+}
+
+TEST_F(Streams, MmxFollowsTheSettingAndTheProcessor) {
+    Instance instance;
+    BitmapFormat input = makeFormat(64, 48, 16), output = makeCompressedFormat(64, 48, 16);
+    ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    EXPECT_EQ(instance->mmxEnabled, 1);
+    storeSettingText("MMXDisabled", "yes");
+    BitmapFormat compressed = makeCompressedFormat(64, 48, 16), decompressed = makeFormat(64, 48, 32);
+    ASSERT_EQ(decompressBegin(*instance, compressed.get(), decompressed.get()), ICERR_OK);
+    EXPECT_EQ(instance->mmxEnabled, 0);
+}
+
+TEST_F(Streams, PalettedRowsArePaddedToFourBytes) {
+    Instance instance;
+    BitmapFormat input = makeFormat(641, 10, 8), output = makeCompressedFormat(641, 10, 8);
+    ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    EXPECT_EQ(instance->previousFrameSize, 644u * 10);
+}
+
+TEST_F(Streams, DecompressionWorkPictureIsBorderedAndBlack) {
+    Instance instance;
+    BitmapFormat input = makeCompressedFormat(640, 480, 16), output = makeFormat(640, 480, 32);
+    ASSERT_EQ(decompressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    EXPECT_EQ(instance->workPictureStride, 1932u);
+    ASSERT_EQ(instance->workPictureSize, 935088u);
+    const uint8_t* picture = instance->workPicture;
+    EXPECT_TRUE(std::all_of(picture, picture + instance->workPictureSize, [](uint8_t b) { return b == 0; }));
+    EXPECT_NE(instance->decodePalette, nullptr);
+}
+
+TEST_F(Streams, TwoBeginsAndOneEndLeaveNoBuffer) {
+    Instance instance;
+    BitmapFormat input = makeFormat(64, 48, 32), output = makeCompressedFormat(64, 48, 16);
+    BitmapFormat compressed = makeCompressedFormat(64, 48, 16), decompressed = makeFormat(64, 48, 32);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+        ASSERT_EQ(decompressBegin(*instance, compressed.get(), decompressed.get()), ICERR_OK);
+    }
+    EXPECT_EQ(compressEnd(*instance), ICERR_OK);
+    EXPECT_EQ(decompressEnd(*instance), ICERR_OK);
+    EXPECT_EQ(instance->lzwWorkArea, nullptr);
+    EXPECT_EQ(instance->previousFrame, nullptr);
+    EXPECT_EQ(instance->previousPalette, nullptr);
+    EXPECT_EQ(instance->previousFrameSize, 0u);
+    EXPECT_EQ(instance->maxCompressedSize, 0u);
+    EXPECT_EQ(instance->workPicture, nullptr);
+    EXPECT_EQ(instance->workPictureSize, 0u);
+    EXPECT_EQ(instance->decodePalette, nullptr);
+    EXPECT_EQ(instance->workPictureStride, 204u);  // kept, as END leaves it
+}
+
+TEST_F(Streams, RefusedBeginKeepsTheRunningStream) {
+    Instance instance;
+    BitmapFormat input = makeFormat(64, 48, 32), output = makeCompressedFormat(64, 48, 16);
+    ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    uint8_t* previous = instance->previousFrame;
+    BitmapFormat refused = makeFormat(64, 48, 24);
+    EXPECT_EQ(compressBegin(*instance, refused.get(), output.get()), ICERR_BADFORMAT);
+    EXPECT_EQ(instance->previousFrame, previous);
+    EXPECT_EQ(instance->previousFrameSize, 64u * 48 * 4);
+}
+
+}  // namespace
+}  // namespace drav::test

@@ -1,0 +1,248 @@
+// Format negotiation through msvfw32: what the compressor and decompressor
+// accept and propose, including hostile sizes.
+#include <windows.h>
+#include <vfw.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "SettingsGuard.h"
+#include "VcmTestSupport.h"
+
+namespace drav::test {
+namespace {
+
+TEST(CompressQuery, AcceptsPalettedHighColourAndTrueColourRgbOnly) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    for (WORD depth : {8, 16, 32}) {
+        BitmapFormat input = makeFormat(64, 48, depth);
+        EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), nullptr), ICERR_OK) << depth;
+    }
+    for (WORD depth : {1, 4, 24}) {
+        BitmapFormat input = makeFormat(64, 48, depth);
+        EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), nullptr), ICERR_BADFORMAT) << depth;
+    }
+    BitmapFormat bitfields = makeFormat(64, 48, 16, BI_BITFIELDS);
+    EXPECT_EQ(ICCompressQuery(codec.get(), bitfields.get(), nullptr), ICERR_BADFORMAT);
+    EXPECT_EQ(codec.send(ICM_COMPRESS_QUERY, 0, 0), ICERR_BADFORMAT);
+}
+
+TEST(CompressQuery, OutputMustBeDravOfTheInputsSize) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(64, 48, 32);
+    for (WORD depth : {8, 16, 24}) {
+        BitmapFormat output = makeCompressedFormat(64, 48, depth);
+        EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), output.get()), ICERR_OK) << depth;
+    }
+    BitmapFormat narrower = makeCompressedFormat(63, 48, 16);
+    EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), narrower.get()), ICERR_BADFORMAT);
+    BitmapFormat lower = makeCompressedFormat(64, 47, 16);
+    EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), lower.get()), ICERR_BADFORMAT);
+    BitmapFormat thirtyTwo = makeCompressedFormat(64, 48, 32);
+    EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), thirtyTwo.get()), ICERR_BADFORMAT);
+    BitmapFormat uncompressed = makeFormat(64, 48, 16);
+    EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), uncompressed.get()), ICERR_BADFORMAT);
+}
+
+TEST(CompressQuery, RefusesTopDownEmptyAndOversizedPictures) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    struct Size {
+        LONG width, height;
+    };
+    for (Size size : {Size{64, -48}, Size{0, 48}, Size{-64, 48}, Size{64, 0}, Size{70000, 16}, Size{40000, 40000}}) {
+        BitmapFormat input = makeFormat(size.width, size.height, 32);
+        input.header.biSizeImage = 0;
+        EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), nullptr), ICERR_BADFORMAT)
+            << size.width << "x" << size.height;
+        EXPECT_EQ(LRESULT(ICCompressGetFormatSize(codec.get(), input.get())), ICERR_BADFORMAT);
+    }
+}
+
+TEST(CompressGetFormat, ProposesSixteenBitsExceptForPalettedInput) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat trueColour = makeFormat(640, 480, 32);
+    EXPECT_EQ(ICCompressGetFormatSize(codec.get(), trueColour.get()), 40);
+    BitmapFormat paletted = makeFormat(640, 480, 8);
+    EXPECT_EQ(ICCompressGetFormatSize(codec.get(), paletted.get()), 1064);
+
+    BitmapFormat proposed;
+    std::memset(&proposed, POISON, sizeof(proposed));
+    ASSERT_EQ(ICCompressGetFormat(codec.get(), trueColour.get(), proposed.get()), ICERR_OK);
+    const BITMAPINFOHEADER& h = proposed.header;
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biWidth, 640);
+    EXPECT_EQ(h.biHeight, 480);
+    EXPECT_EQ(h.biPlanes, 1);
+    EXPECT_EQ(h.biBitCount, 16);
+    EXPECT_EQ(h.biCompression, FOURCC_DRAV_FORMAT);
+    EXPECT_EQ(h.biSizeImage, 0u);
+    EXPECT_EQ(h.biXPelsPerMeter, 0);
+    EXPECT_EQ(h.biClrUsed, 0u);
+    EXPECT_EQ(h.biClrImportant, 0u);
+    // Only the 40 bytes of the header are written for 16 bits.
+    EXPECT_EQ(proposed.colors[0].rgbBlue, POISON);
+}
+
+TEST(CompressGetFormat, PalettedProposalCarriesAZeroColourTable) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(320, 200, 8);
+    struct {
+        BitmapFormat format;
+        uint8_t after[16];
+    } proposed;
+    std::memset(&proposed, POISON, sizeof(proposed));
+    ASSERT_EQ(ICCompressGetFormat(codec.get(), input.get(), proposed.format.get()), ICERR_OK);
+    EXPECT_EQ(proposed.format.header.biBitCount, 8);
+    const auto* table = reinterpret_cast<const uint8_t*>(proposed.format.colors);
+    for (int i = 0; i < 1024; ++i) ASSERT_EQ(table[i], 0) << i;
+    EXPECT_EQ(proposed.after[0], POISON);
+}
+
+TEST(CompressGetFormat, RefusedInputWritesNothing) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(64, 48, 24);
+    BitmapFormat proposed;
+    std::memset(&proposed, POISON, sizeof(proposed));
+    EXPECT_EQ(ICCompressGetFormat(codec.get(), input.get(), proposed.get()), ICERR_BADFORMAT);
+    EXPECT_EQ(proposed.header.biSize, 0xCCCCCCCCu);
+}
+
+TEST(CompressGetSize, IsThreeBytesAPixelPlusTheChunkMargin) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(640, 480, 32);
+    BitmapFormat output = makeCompressedFormat(640, 480, 16);
+    EXPECT_EQ(ICCompressGetSize(codec.get(), input.get(), output.get()), 922403u);
+    BitmapFormat small = makeCompressedFormat(1, 1, 8);
+    EXPECT_EQ(ICCompressGetSize(codec.get(), input.get(), small.get()), 806u);
+}
+
+TEST(CompressGetSize, RefusesMissingOrUnrepresentableOutputs) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(640, 480, 32);
+    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), nullptr)), ICERR_BADFORMAT);
+    BitmapFormat topDown = makeCompressedFormat(640, -480, 16);
+    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), topDown.get())), ICERR_BADFORMAT);
+    BitmapFormat huge = makeCompressedFormat(60000, 60000, 16);
+    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), huge.get())), ICERR_BADFORMAT);
+}
+
+using DecompressQuery = SettingsTest;
+
+TEST_F(DecompressQuery, AcceptsDravInputOfEightSixteenAndTwentyFourBits) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    for (WORD depth : {8, 16, 24}) {
+        BitmapFormat input = makeCompressedFormat(64, 48, depth);
+        EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), nullptr), ICERR_OK) << depth;
+    }
+    BitmapFormat thirtyTwo = makeCompressedFormat(64, 48, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), thirtyTwo.get(), nullptr), ICERR_BADFORMAT);
+    BitmapFormat uncompressed = makeFormat(64, 48, 16);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), uncompressed.get(), nullptr), ICERR_BADFORMAT);
+    BitmapFormat topDown = makeCompressedFormat(64, -48, 16);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), topDown.get(), nullptr), ICERR_BADFORMAT);
+    EXPECT_EQ(codec.send(ICM_DECOMPRESS_QUERY, 0, 0), ICERR_BADFORMAT);
+}
+
+TEST_F(DecompressQuery, OutputDepthsAndCompressionsWithEverythingAllowed) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(640, 480, 16);
+    for (WORD depth : {16, 24, 32}) {
+        BitmapFormat output = makeFormat(640, 480, depth);
+        EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), output.get()), ICERR_OK) << depth;
+    }
+    BitmapFormat eight = makeFormat(640, 480, 8);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), eight.get()), ICERR_BADFORMAT);
+    BitmapFormat bitfields = makeFormat(640, 480, 16, BI_BITFIELDS);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), bitfields.get()), ICERR_OK);
+    BitmapFormat drav = makeCompressedFormat(640, 480, 16);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), drav.get()), ICERR_BADFORMAT);
+    BitmapFormat half = makeFormat(320, 240, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), half.get()), ICERR_OK);
+}
+
+TEST_F(DecompressQuery, DisabledColourDepthConversionLeavesTwentyFourAndThirtyTwoBits) {
+    storeSettingText("ColorDepthConversion", "1");
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(640, 480, 16);
+    BitmapFormat sixteen = makeFormat(640, 480, 16);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), sixteen.get()), ICERR_BADFORMAT);
+    for (WORD depth : {24, 32}) {
+        BitmapFormat output = makeFormat(640, 480, depth);
+        EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), output.get()), ICERR_OK) << depth;
+    }
+    // Read at every query: allowing it again takes effect at once.
+    storeSettingText("ColorDepthConversion", "0");
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), sixteen.get()), ICERR_OK);
+}
+
+TEST_F(DecompressQuery, DisabledResizingNeedsTheInputsSize) {
+    storeSettingText("ResizingDisabled", "1");
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(640, 480, 16);
+    BitmapFormat half = makeFormat(320, 240, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), half.get()), ICERR_BADFORMAT);
+    BitmapFormat same = makeFormat(640, 480, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), same.get()), ICERR_OK);
+    storeSettingText("ResizingDisabled", "");
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), half.get()), ICERR_BADFORMAT);
+    removeSettingsKey();
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), half.get()), ICERR_OK);
+}
+
+TEST_F(DecompressQuery, RefusesTopDownAndOversizedOutputs) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(640, 480, 16);
+    BitmapFormat topDown = makeFormat(640, -480, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), topDown.get()), ICERR_BADFORMAT);
+    BitmapFormat huge = makeFormat(65535, 65535, 32);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), huge.get()), ICERR_BADFORMAT);
+}
+
+TEST(DecompressGetFormat, ProposesTheInputsDepthAsRgb) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(640, 480, 16);
+    input.header.biXPelsPerMeter = 1234;
+    EXPECT_EQ(ICDecompressGetFormatSize(codec.get(), input.get()), 40);
+    BitmapFormat proposed;
+    std::memset(&proposed, POISON, sizeof(proposed));
+    ASSERT_EQ(ICDecompressGetFormat(codec.get(), input.get(), proposed.get()), ICERR_OK);
+    const BITMAPINFOHEADER& h = proposed.header;
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biWidth, 640);
+    EXPECT_EQ(h.biHeight, 480);
+    EXPECT_EQ(h.biBitCount, 16);
+    EXPECT_EQ(h.biCompression, DWORD(BI_RGB));
+    EXPECT_EQ(h.biSizeImage, 921600u);
+    EXPECT_EQ(h.biXPelsPerMeter, 1234);
+    EXPECT_EQ(proposed.colors[0].rgbBlue, POISON);
+}
+
+TEST(DecompressGetFormat, PalettedInputProposesEightBitsThatTheQueryRefuses) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat input = makeCompressedFormat(64, 48, 8);
+    input.header.biClrUsed = 256;
+    input.colors[5] = RGBQUAD{1, 2, 3, 0};
+    EXPECT_EQ(ICDecompressGetFormatSize(codec.get(), input.get()), 40 + 1024);
+    BitmapFormat proposed;
+    ASSERT_EQ(ICDecompressGetFormat(codec.get(), input.get(), proposed.get()), ICERR_OK);
+    EXPECT_EQ(proposed.header.biBitCount, 8);
+    EXPECT_EQ(proposed.colors[5].rgbRed, 3);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), proposed.get()), ICERR_BADFORMAT);
+}
+
+TEST(DecompressGetFormat, RefusesHeadersWhoseSizeCannotBeTrusted) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BitmapFormat manyColours = makeCompressedFormat(64, 48, 8);
+    manyColours.header.biClrUsed = 0x40000000;  // 4 x biClrUsed wraps to 0
+    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), manyColours.get())), ICERR_BADFORMAT);
+    BitmapFormat hugeHeader = makeCompressedFormat(64, 48, 16);
+    hugeHeader.header.biSize = 0x7FFFFFFF;
+    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), hugeHeader.get())), ICERR_BADFORMAT);
+    BitmapFormat shortHeader = makeCompressedFormat(64, 48, 16);
+    shortHeader.header.biSize = 12;
+    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), shortHeader.get())), ICERR_BADFORMAT);
+}
+
+}  // namespace
+}  // namespace drav::test
