@@ -149,31 +149,32 @@ struct Bgr24Packed {
     }
 };
 
-// (value >> RIGHT) AND MASK of each 32-bit pixel.
-template <class Isa, int RIGHT>
-typename Isa::Vec packedField(typename Isa::Vec pixels, int mask) {
-    return Isa::bitAnd(Isa::template shiftRight32<RIGHT>(pixels), Isa::splat32(mask));
-}
-
-template <class Isa>
-struct Rgb555Packed {
+// 16-bit pixels with GREEN_BITS of green (5 for RGB555, 6 for RGB565): blue in
+// bits 0-4, green above it, red above green.
+template <class Isa, int GREEN_BITS>
+struct Rgb16Packed {
+    using Vec = typename Isa::Vec;
     static constexpr uint32_t BYTES = 2;
-    static void put(uint8_t* at, typename Isa::Vec pixels) {
-        auto words = Isa::bitOr(Isa::bitOr(packedField<Isa, 3>(pixels, 0x001F), packedField<Isa, 6>(pixels, 0x03E0)),
-                                packedField<Isa, 9>(pixels, 0x7C00));
-        Isa::storeLowHalf(at, Isa::packSigned32(words, words));
+
+    // (value >> RIGHT) AND mask of each 32-bit pixel.
+    template <int RIGHT>
+    static Vec field(Vec pixels, int mask) {
+        return Isa::bitAnd(Isa::template shiftRight32<RIGHT>(pixels), Isa::splat32(mask));
     }
-};
 
-template <class Isa>
-struct Rgb565Packed {
-    static constexpr uint32_t BYTES = 2;
-    static void put(uint8_t* at, typename Isa::Vec pixels) {
-        auto words = Isa::bitOr(Isa::bitOr(packedField<Isa, 3>(pixels, 0x001F), packedField<Isa, 5>(pixels, 0x07E0)),
-                                packedField<Isa, 8>(pixels, 0xF800));
-        // Sign-extended, the words pass the saturating pack unchanged.
-        auto extended = Isa::template shiftRightSigned32<16>(Isa::template shiftLeft32<16>(words));
-        Isa::storeLowHalf(at, Isa::packSigned32(extended, extended));
+    static void put(uint8_t* at, Vec pixels) {
+        Vec blue = field<3>(pixels, 0x1F);
+        Vec green = field<11 - GREEN_BITS>(pixels, ((1 << GREEN_BITS) - 1) << 5);
+        Vec red = field<14 - GREEN_BITS>(pixels, 0x1F << (5 + GREEN_BITS));
+        Vec words = Isa::bitOr(Isa::bitOr(blue, green), red);
+        Vec packable = GREEN_BITS == 5 ? words : signExtended(words);
+        Isa::storeLowHalf(at, Isa::packSigned32(packable, packable));
+    }
+
+    // Words with bit 15 set pass the saturating pack unchanged once
+    // sign-extended.
+    static Vec signExtended(Vec words) {
+        return Isa::template shiftRightSigned32<16>(Isa::template shiftLeft32<16>(words));
     }
 };
 
@@ -188,8 +189,8 @@ struct PackedForm {
     using HalfSmooth = HalfSmoothPacked<Isa>;
     using Bgr24 = Bgr24Packed<Isa>;
     using Bgrx32 = Bgrx32Packed<Isa>;
-    using Rgb555 = Rgb555Packed<Isa>;
-    using Rgb565 = Rgb565Packed<Isa>;
+    using Rgb555 = Rgb16Packed<Isa, 5>;
+    using Rgb565 = Rgb16Packed<Isa, 6>;
 
     // The next `count` pixels of the row, from xPos on; lanes beyond count
     // repeat the last position so that they read inside the picture. Inlined
