@@ -7,7 +7,7 @@
 #include "codec_streams.h"
 #include "commands.h"
 #include "dib_format.h"
-#include "frame_inspector.h"
+#include "frame_sequence_decoder.h"
 #include "progress.h"
 #include "tool_error.h"
 #include "video_output.h"
@@ -18,63 +18,6 @@ namespace {
 struct DecodeTotals {
     int64_t frames = 0, corrupt = 0, held = 0;
     double seconds = 0;
-};
-
-// Applies the stored frames in order. After a corrupt frame (and before the
-// first key frame) the output holds the last good picture until a key frame
-// rebuilds the whole picture: a delta frame on a damaged picture would show
-// wrong pixels as if they were right.
-class FrameSequenceDecoder {
-public:
-    enum class Outcome { Decoded, Recovered, Held, NotKeyFrame, Corrupt };
-
-    FrameSequenceDecoder(DecompressionStream& codec, const BITMAPINFOHEADER& format) : codec_(codec), format_(format) {}
-
-    // problem receives the reason for Corrupt.
-    Outcome decode(const StoredFrame& frame, std::string& problem) {
-        bool wasWaiting = waitingForKeyFrame_;
-        if (waitingForKeyFrame_ && !rebuildsWholePicture(frame)) return started_ ? Outcome::Held : notKeyFrame();
-        started_ = true;
-        if (frame.cutShort || !codec_.decompress(frame.data, frame.size)) {
-            waitingForKeyFrame_ = true;
-            problem = corruptionText(frame);
-            return Outcome::Corrupt;
-        }
-        waitingForKeyFrame_ = false;
-        return wasWaiting && holding_ ? Outcome::Recovered : Outcome::Decoded;
-    }
-
-    bool holding() const { return waitingForKeyFrame_; }
-
-private:
-    Outcome notKeyFrame() {
-        started_ = true;
-        holding_ = true;
-        return Outcome::NotKeyFrame;
-    }
-
-    bool rebuildsWholePicture(const StoredFrame& frame) const {
-        if (!frame.keyFrame) return false;
-        FrameInspection inspection = inspectFrame(frame.data, frame.size, width(), height());
-        return coversWholePicture(inspection, width(), height(), format_.biBitCount);
-    }
-
-    std::string corruptionText(const StoredFrame& frame) {
-        holding_ = true;
-        if (frame.cutShort) return "truncated file: the file ends inside this frame";
-        FrameInspection inspection = inspectFrame(frame.data, frame.size, width(), height());
-        if (!inspection.intact) return "corrupt frame: " + inspection.problem;
-        return "corrupt frame: its coded pixels do not decode";
-    }
-
-    uint32_t width() const { return uint32_t(format_.biWidth); }
-    uint32_t height() const { return uint32_t(format_.biHeight); }
-
-    DecompressionStream& codec_;
-    BITMAPINFOHEADER format_;
-    bool waitingForKeyFrame_ = true;
-    bool started_ = false;
-    bool holding_ = false;  // the output has shown a held picture
 };
 
 BITMAPINFOHEADER outputHeader(const DecodeOptions& options, const BITMAPINFOHEADER& stream, DibFormat format) {

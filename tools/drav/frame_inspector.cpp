@@ -129,6 +129,12 @@ std::string describeChunks(const FrameInspection& inspection) {
     return text.empty() ? "(empty)" : text;
 }
 
+bool isUnchangedFrame(const uint8_t* data, uint32_t size) {
+    if (size != END_CHUNK_SIZE) return false;
+    FrameInspection inspection = inspectFrame(data, size, 0, 0);
+    return inspection.intact && inspection.endChunkSeen;
+}
+
 bool coversWholePicture(const FrameInspection& inspection, uint32_t pictureWidth, uint32_t pictureHeight,
                         unsigned streamBitCount) {
     bool wholePalette = streamBitCount != 8, wholePicture = false;

@@ -32,6 +32,10 @@ FrameInspection inspectFrame(const uint8_t* data, uint32_t size, uint32_t pictur
 // "Palette[0-255] CodedRect(0,0 1280x720 rgb555) End"; "(empty)" for no chunks.
 std::string describeChunks(const FrameInspection& inspection);
 
+// True for a frame that is the End chunk alone: it changes neither the
+// picture nor the palette, so the picture rendered last is still the frame's.
+bool isUnchangedFrame(const uint8_t* data, uint32_t size);
+
 // True when the chunks rebuild the whole picture on their own (a full
 // rectangle at 0,0; for 8-bit streams also the whole palette).
 bool coversWholePicture(const FrameInspection& inspection, uint32_t pictureWidth, uint32_t pictureHeight,

@@ -1,4 +1,6 @@
 // drav: the command-line tool for DRAV recordings.
+#include <malloc.h>
+
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -24,9 +26,18 @@ int run(const drav::tool::CommandLine& line) {
     return drav::tool::EXIT_FAILURE_RUN;
 }
 
+// Frames of several MiB are allocated and freed for every picture (FFmpeg's
+// frame and packet buffers). Keep freed memory in the heap for the next frame
+// instead of handing it back to the system and faulting it in again.
+void keepLargeBuffersInHeap() {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest allowed threshold on 64-bit systems
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepLargeBuffersInHeap();
     drav::tool::quietenFfmpegLog();
     try {
         return run(drav::tool::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));

@@ -15,8 +15,7 @@ bool isImageSequence(const AVOutputFormat& format) {
 
 // FFmpeg's AVI muxer stores uncompressed video as BI_RGB, which says nothing of
 // 5-6-5 or of an unused fourth byte: it takes only these layouts unchanged.
-constexpr AVPixelFormat AVI_RAW_FORMATS[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_BGRA, AV_PIX_FMT_RGB555LE,
-                                              AV_PIX_FMT_NONE};
+constexpr AVPixelFormat AVI_RAW_FORMATS[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_RGB555LE, AV_PIX_FMT_NONE};
 
 }  // namespace
 

@@ -1,0 +1,40 @@
+#include "frame_sequence_decoder.h"
+
+#include "frame_inspector.h"
+
+namespace drav::tool {
+
+FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& frame, std::string& problem) {
+    bool wasWaiting = waitingForKeyFrame_;
+    if (waitingForKeyFrame_ && !rebuildsWholePicture(frame)) {
+        Outcome outcome = started_ ? Outcome::Held : Outcome::NotKeyFrame;
+        started_ = heldBefore_ = true;
+        return outcome;
+    }
+    started_ = true;
+    if (frame.cutShort || !(isUnchangedFrame(frame.data, frame.size) || codec_.decompress(frame.data, frame.size))) {
+        // An unchanged frame skips the codec: rendering again would only rewrite the same output.
+        waitingForKeyFrame_ = heldBefore_ = true;
+        problem = corruptionText(frame);
+        return Outcome::Corrupt;
+    }
+    waitingForKeyFrame_ = false;
+    return wasWaiting && heldBefore_ ? Outcome::Recovered : Outcome::Decoded;
+}
+
+bool FrameSequenceDecoder::rebuildsWholePicture(const StoredFrame& frame) const {
+    if (!frame.keyFrame || frame.cutShort) return false;
+    uint32_t width = uint32_t(format_.biWidth), height = uint32_t(format_.biHeight);
+    FrameInspection inspection = inspectFrame(frame.data, frame.size, width, height);
+    return coversWholePicture(inspection, width, height, format_.biBitCount);
+}
+
+std::string FrameSequenceDecoder::corruptionText(const StoredFrame& frame) const {
+    if (frame.cutShort) return "truncated file: the file ends inside this frame";
+    FrameInspection inspection =
+        inspectFrame(frame.data, frame.size, uint32_t(format_.biWidth), uint32_t(format_.biHeight));
+    if (!inspection.intact) return "corrupt frame: " + inspection.problem;
+    return "corrupt frame: its coded pixels do not decode";
+}
+
+}  // namespace drav::tool

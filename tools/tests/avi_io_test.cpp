@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "avi_reader.h"
+#include "avi_writer.h"
+#include "codec/frame_format.h"
+#include "test_pictures.h"
+#include "tool_error.h"
+
+namespace drav::tool {
+namespace {
+
+BITMAPINFOHEADER dravFormat(int32_t width, int32_t height, uint16_t bitCount) {
+    BITMAPINFOHEADER format{};
+    format.biSize = 40;
+    format.biWidth = width;
+    format.biHeight = height;
+    format.biPlanes = 1;
+    format.biBitCount = bitCount;
+    format.biCompression = FOURCC_DRAV;
+    return format;
+}
+
+std::vector<uint8_t> frameBytes(int64_t number, uint32_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = uint8_t(number * 7 + i);
+    return bytes;
+}
+
+// Offset of the stream format (the strf chunk's data) in the file's header.
+size_t streamFormatOffset(const std::vector<uint8_t>& file) {
+    for (size_t i = 0; i + 8 < file.size() && i < 8192; ++i)
+        if (memcmp(file.data() + i, "strf", 4) == 0) return i + 8;
+    return 0;
+}
+
+struct Scratch {
+    std::string path = test::scratchPath("avi");
+    ~Scratch() { std::remove(path.c_str()); }
+};
+
+std::vector<StoredFrame> readAll(DravAviReader& reader, std::vector<std::vector<uint8_t>>* contents = nullptr) {
+    std::vector<StoredFrame> frames;
+    StoredFrame frame;
+    while (reader.next(frame) == DravAviReader::Result::FrameRead) {
+        frames.push_back(frame);
+        if (contents) contents->emplace_back(frame.data, frame.data + frame.size);
+    }
+    return frames;
+}
+
+TEST(DravAvi, FramesAndKeyFlagsComeBackAsWritten) {
+    Scratch file;
+    const uint32_t sizes[] = {5000, 8, 8, 120, 8, 5000, 33};
+    {
+        DravAviWriter writer(file.path, dravFormat(320, 200, 16), AVRational{12, 1});
+        for (int i = 0; i < 7; ++i) {
+            std::vector<uint8_t> bytes = frameBytes(i, sizes[i]);
+            writer.writeFrame(bytes.data(), uint32_t(bytes.size()), i % 5 == 0);
+        }
+        writer.finish();
+        EXPECT_EQ(writer.framesWritten(), 7);
+    }
+    DravAviReader reader(file.path);
+    const DravStreamInfo& stream = reader.stream();
+    EXPECT_EQ(stream.format.biWidth, 320);
+    EXPECT_EQ(stream.format.biHeight, 200);
+    EXPECT_EQ(stream.format.biBitCount, 16);
+    EXPECT_EQ(stream.format.biCompression, FOURCC_DRAV);
+    EXPECT_EQ(av_cmp_q(stream.frameRate, AVRational{12, 1}), 0);
+    EXPECT_EQ(stream.announcedFrames, 7);
+    std::vector<std::vector<uint8_t>> contents;
+    std::vector<StoredFrame> frames = readAll(reader, &contents);
+    ASSERT_EQ(frames.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(frames[i].number, i);
+        EXPECT_EQ(frames[i].keyFrame, i % 5 == 0) << "frame " << i;
+        EXPECT_FALSE(frames[i].cutShort);
+        EXPECT_EQ(contents[i], frameBytes(i, sizes[i])) << "frame " << i;
+    }
+}
+
+TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
+    for (uint16_t bitCount : {uint16_t(16), uint16_t(8)}) {
+        Scratch file;
+        DravAviWriter writer(file.path, dravFormat(641, 3, bitCount), AVRational{25, 1});
+        std::vector<uint8_t> bytes = frameBytes(0, 100);
+        writer.writeFrame(bytes.data(), 100, true);
+        writer.finish();
+
+        std::vector<uint8_t> avi = test::readFileBytes(file.path);
+        size_t at = streamFormatOffset(avi);
+        ASSERT_NE(at, 0u);
+        uint32_t chunkSize = readU32(avi.data() + at - 4);
+        BITMAPINFOHEADER header;
+        memcpy(&header, avi.data() + at, sizeof header);
+        EXPECT_EQ(header.biSize, 40u);
+        EXPECT_EQ(header.biWidth, 641);
+        EXPECT_EQ(header.biHeight, 3);  // positive: bottom-up
+        EXPECT_EQ(header.biPlanes, 1);
+        EXPECT_EQ(header.biBitCount, bitCount);
+        EXPECT_EQ(header.biCompression, FOURCC_DRAV);
+        EXPECT_EQ(header.biSizeImage, 0u);
+        EXPECT_EQ(header.biXPelsPerMeter, 0);
+        EXPECT_EQ(header.biYPelsPerMeter, 0);
+        EXPECT_EQ(header.biClrUsed, 0u);
+        EXPECT_EQ(header.biClrImportant, 0u);
+        if (bitCount == 8) {
+            ASSERT_EQ(chunkSize, 40u + 1024u);  // and the colour table, all zero
+            EXPECT_EQ(std::vector<uint8_t>(avi.begin() + at + 40, avi.begin() + at + 1064), std::vector<uint8_t>(1024));
+        } else {
+            EXPECT_EQ(chunkSize, 40u);
+        }
+    }
+}
+
+TEST(DravAvi, AnUnfinishedFileIsRemoved) {
+    Scratch file;
+    {
+        DravAviWriter writer(file.path, dravFormat(16, 16, 16), AVRational{25, 1});
+        std::vector<uint8_t> bytes = frameBytes(0, 10);
+        writer.writeFrame(bytes.data(), 10, true);
+    }
+    EXPECT_NE(access(file.path.c_str(), F_OK), 0);
+}
+
+TEST(DravAvi, OtherFilesAreNotDravStreams) {
+    Scratch garbage;
+    {
+        std::ofstream out(garbage.path, std::ios::binary);
+        out << std::string(4000, 'x');
+    }
+    try {
+        DravAviReader reader(garbage.path);
+        ADD_FAILURE() << "garbage accepted";
+    } catch (const ToolError& error) {
+        EXPECT_NE(std::string(error.what()).find("not a DRAV stream"), std::string::npos) << error.what();
+    }
+
+    Scratch other;
+    {
+        DravAviWriter writer(other.path, dravFormat(16, 16, 16), AVRational{25, 1});
+        std::vector<uint8_t> bytes = frameBytes(0, 10);
+        writer.writeFrame(bytes.data(), 10, true);
+        writer.finish();
+    }
+    std::vector<uint8_t> avi = test::readFileBytes(other.path);
+    size_t at = streamFormatOffset(avi);
+    memcpy(avi.data() + at + 16, "XVID", 4);
+    std::ofstream(other.path, std::ios::binary).write(reinterpret_cast<const char*>(avi.data()), avi.size());
+    try {
+        DravAviReader reader(other.path);
+        ADD_FAILURE() << "XVID accepted";
+    } catch (const ToolError& error) {
+        EXPECT_NE(std::string(error.what()).find("not a DRAV stream: the video is XVID"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_THROW(DravAviReader(test::scratchPath("missing")), ToolError);
+}
+
+TEST(DravAvi, ATruncatedFileYieldsTheFramesBeforeTheCut) {
+    Scratch file;
+    {
+        DravAviWriter writer(file.path, dravFormat(64, 64, 16), AVRational{25, 1});
+        for (int i = 0; i < 10; ++i) {
+            std::vector<uint8_t> bytes = frameBytes(i, 1000);
+            writer.writeFrame(bytes.data(), 1000, i == 0);
+        }
+        writer.finish();
+    }
+    std::vector<uint8_t> avi = test::readFileBytes(file.path);
+    size_t at = 0;
+    for (size_t i = 0; i + 4 < avi.size(); ++i)
+        if (memcmp(avi.data() + i, "movi", 4) == 0) at = i;
+    ASSERT_NE(at, 0u);
+    size_t cut = at + 4 + 4 * 1008 + 500;  // half way into the fifth frame's chunk
+    std::ofstream(file.path, std::ios::binary).write(reinterpret_cast<const char*>(avi.data()), std::streamsize(cut));
+
+    DravAviReader reader(file.path);
+    EXPECT_EQ(reader.stream().announcedFrames, 10);
+    std::vector<std::vector<uint8_t>> contents;
+    std::vector<StoredFrame> frames = readAll(reader, &contents);
+    ASSERT_GE(frames.size(), 4u);
+    ASSERT_LE(frames.size(), 5u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(contents[i], frameBytes(i, 1000));
+    if (frames.size() == 5) {
+        EXPECT_TRUE(frames[4].cutShort || frames[4].size < 1000);
+    }
+}
+
+// Past 1 GiB the muxer continues in OpenDML segments; the reader must see
+// every frame, its size and its key flag across them.
+TEST(DravAviLarge, OverOneGibibyteReadsBack) {
+    Scratch file;
+    const uint32_t frameSize = 2u << 20;
+    const int frameCount = 560;  // 1.09 GiB of frames
+    std::vector<uint8_t> bytes(frameSize);
+    {
+        DravAviWriter writer(file.path, dravFormat(1280, 720, 16), AVRational{12, 1});
+        for (int i = 0; i < frameCount; ++i) {
+            memcpy(bytes.data(), &i, sizeof i);
+            writer.writeFrame(bytes.data(), frameSize, i % 100 == 0);
+        }
+        writer.finish();
+        EXPECT_GT(writer.fileBytes(), int64_t(1) << 30);
+    }
+    DravAviReader reader(file.path);
+    EXPECT_EQ(reader.stream().announcedFrames, frameCount);
+    StoredFrame frame;
+    int count = 0;
+    while (reader.next(frame) == DravAviReader::Result::FrameRead) {
+        int stored = -1;
+        memcpy(&stored, frame.data, sizeof stored);
+        ASSERT_EQ(stored, count);
+        ASSERT_EQ(frame.size, frameSize);
+        ASSERT_EQ(frame.keyFrame, count % 100 == 0) << "frame " << count;
+        ++count;
+    }
+    EXPECT_EQ(count, frameCount);
+}
+
+}  // namespace
+}  // namespace drav::tool

@@ -1,0 +1,64 @@
+#include "test_pictures.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include <unistd.h>
+
+#include "dib_format.h"
+
+namespace drav::tool::test {
+
+Frame makeRandomFrame(AVPixelFormat format, int width, int height, uint32_t seed) {
+    Frame frame = allocateFrame();
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0) throw std::runtime_error("av_frame_get_buffer");
+    std::mt19937 random(seed);
+    for (int plane = 0; plane < 4 && frame->buf[plane]; ++plane)
+        for (size_t i = 0; i < frame->buf[plane]->size; ++i) frame->buf[plane]->data[i] = uint8_t(random());
+    return frame;
+}
+
+std::string scratchPath(const std::string& stem) {
+    static std::atomic<int> counter{0};
+    const char* directory = std::getenv("DRAV_TEST_TMP");
+    return std::string(directory ? directory : "/tmp") + "/" + stem + "." + std::to_string(getpid()) + "." +
+           std::to_string(counter++);
+}
+
+std::vector<uint8_t> readFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+DibPicture makeRandomDib(uint32_t width, uint32_t height, unsigned bitCount, uint32_t seed) {
+    DibPicture picture;
+    BITMAPINFOHEADER& header = picture.info.header;
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = LONG(width);
+    header.biHeight = LONG(height);
+    header.biPlanes = 1;
+    header.biBitCount = WORD(bitCount);
+    header.biCompression = BI_RGB;
+    header.biSizeImage = DWORD(dibPictureBytes(width, height, bitCount));
+    std::mt19937 random(seed);
+    picture.pixels.resize(header.biSizeImage);
+    for (uint8_t& byte : picture.pixels) byte = uint8_t(random());
+    for (RGBQUAD& entry : picture.info.colors) entry = RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+    return picture;
+}
+
+StoredTestFrame compressInto(CompressionStream& stream, DibPicture& picture, int64_t number, bool keyFrame) {
+    CompressedFrame compressed;
+    if (!stream.compress(picture, number, keyFrame, compressed)) throw std::runtime_error("compress failed");
+    return StoredTestFrame{std::vector<uint8_t>(compressed.data, compressed.data + compressed.size),
+                           compressed.keyFrame};
+}
+
+}  // namespace drav::tool::test
