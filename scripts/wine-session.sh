@@ -27,6 +27,10 @@ start)
     echo $! >"$xpid_file"
     for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
   fi
+  # The desktop process, started here without pipes: otherwise every program
+  # that uses user32 starts its own, which inherits the caller's pipes and
+  # holds them a second after the program ends (ctest waits for it).
+  DISPLAY=$display setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
   ;;
 stop)
   wineserver -k </dev/null >/dev/null 2>&1 || true
