@@ -1,0 +1,73 @@
+#pragma once
+// Dialog, page and sheet classes whose behaviour each test supplies, and
+// which record what reached them.
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "gui/VGuiDialog.h"
+#include "gui/VPropertyPage.h"
+#include "gui/VPropertySheet.h"
+
+using MessageHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+// Without a handler of the test's own, OK ends the dialog with 1 and
+// Cancel or the close box with 0.
+class ScriptedDialog : public VGuiDialog {
+ public:
+  explicit ScriptedDialog(int templateId) { setTemplate(templateId); }
+  ~ScriptedDialog() override;
+
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT handleControlMessage(int controlId, bool& handled, HWND control, UINT message, WPARAM wParam,
+                               LPARAM lParam) override;
+  bool received(UINT message) const;
+
+  MessageHandler onMessage;
+  std::function<LRESULT(int controlId, bool& handled, UINT message)> onControlMessage;
+  std::vector<UINT> messages;
+  bool* destroyed = nullptr;  // set to true by the destructor
+};
+
+// A modeless ScriptedDialog for one test; its window goes before the object.
+class OpenDialog {
+ public:
+  explicit OpenDialog(int templateId);
+  ~OpenDialog();
+  OpenDialog(const OpenDialog&) = delete;
+  OpenDialog& operator=(const OpenDialog&) = delete;
+
+  ScriptedDialog dialog;
+  HWND window;
+};
+
+// A page with a template and a title; it counts its WM_INITDIALOGs and
+// notifications, and reports its destruction.
+class ScriptedPage : public VPropertyPage {
+ public:
+  ScriptedPage(int templateId, int titleId, std::vector<int>* log = nullptr)
+      : templateId_(templateId), titleId_(titleId), log_(log) {}
+  ~ScriptedPage() override;
+
+  void fillPage(PageRecord& record) override;
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  int initCount = 0;
+  int setActiveCount = 0;
+  MessageHandler onMessage;
+
+ private:
+  int templateId_;
+  int titleId_;
+  std::vector<int>* log_;  // gets +templateId at WM_INITDIALOG, -templateId at destruction
+};
+
+class ScriptedSheet : public VPropertySheet {
+ public:
+  explicit ScriptedSheet(DWORD flags) : flags_(flags) {}
+  void fillHeader(SheetHeader& header) override;
+
+ private:
+  DWORD flags_;
+};

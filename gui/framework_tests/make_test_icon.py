@@ -1,0 +1,30 @@
+#!/usr/bin/env python3
+"""Writes the framework tests' icon: 16x16 and 32x32, 32 bits per pixel, a
+filled square in one colour (the tests only need an icon that loads).
+
+usage: make_test_icon.py OUT_FILE
+"""
+import struct
+import sys
+
+
+def image(size, bgra):
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = bytes(bgra) * (size * size)
+    mask_row = ((size + 31) // 32) * 4
+    return header + pixels + bytes(mask_row * size)
+
+
+def main(out):
+    images = [image(16, (0, 96, 224, 255)), image(32, (0, 96, 224, 255))]
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for size, data in zip((16, 32), images):
+        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    with open(out, "wb") as f:
+        f.write(directory + b"".join(images))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
