@@ -10,9 +10,15 @@ namespace drav {
 namespace {
 
 // Headers beyond the largest published bitmap header, or colour tables beyond
-// 256 entries, are refused: their size decides how many bytes are copied.
+// 256 entries, are refused: the colour table is found, and the proposed
+// decompressed format copied, by these two fields.
 constexpr DWORD LARGEST_HEADER_SIZE = 124;
 constexpr DWORD LARGEST_COLOR_TABLE = 256;
+
+bool hasPlausibleHeader(const BITMAPINFOHEADER& format) {
+    return format.biSize >= sizeof(BITMAPINFOHEADER) && format.biSize <= LARGEST_HEADER_SIZE &&
+           format.biClrUsed <= LARGEST_COLOR_TABLE;
+}
 
 // Top-down (negative height), empty and oversized pictures are refused up
 // front: every buffer size derives from width and height.
@@ -27,8 +33,8 @@ bool isOneOf(WORD bitCount, WORD first, WORD second, WORD third) {
 }
 
 bool isCompressibleInput(const BITMAPINFOHEADER* input) {
-    return input && input->biCompression == BI_RGB && isOneOf(input->biBitCount, 8, 16, 32) &&
-           hasSupportedPictureSize(*input);
+    return input && hasPlausibleHeader(*input) && input->biCompression == BI_RGB &&
+           isOneOf(input->biBitCount, 8, 16, 32) && hasSupportedPictureSize(*input);
 }
 
 bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
@@ -36,8 +42,8 @@ bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER
 }
 
 bool isDecompressibleInput(const BITMAPINFOHEADER* input) {
-    return input && input->biCompression == FOURCC_DRAV && isOneOf(input->biBitCount, 8, 16, 24) &&
-           hasSupportedPictureSize(*input);
+    return input && hasPlausibleHeader(*input) && input->biCompression == FOURCC_DRAV &&
+           isOneOf(input->biBitCount, 8, 16, 24) && hasSupportedPictureSize(*input);
 }
 
 bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
@@ -46,11 +52,6 @@ bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEAD
     if (!IsResizingAllowed() && !hasSameSize(input, output)) return false;
     if (!IsColorDepthConversionAllowed() && output.biBitCount != 24 && output.biBitCount != 32) return false;
     return isOneOf(output.biBitCount, 16, 24, 32);
-}
-
-bool hasCopyableHeader(const BITMAPINFOHEADER& format) {
-    return format.biSize >= sizeof(BITMAPINFOHEADER) && format.biSize <= LARGEST_HEADER_SIZE &&
-           format.biClrUsed <= LARGEST_COLOR_TABLE;
 }
 
 }  // namespace
@@ -87,7 +88,6 @@ LRESULT decompressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* o
 LRESULT decompressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output) {
     LRESULT status = decompressQuery(input, nullptr);
     if (status != ICERR_OK) return status;
-    if (!hasCopyableHeader(*input)) return ICERR_BADFORMAT;
     DWORD formatSize = input->biSize + 4 * input->biClrUsed;
     if (!output) return LRESULT(formatSize);
     std::memmove(output, input, formatSize);

@@ -40,6 +40,19 @@ TEST(CompressQuery, AcceptsPalettedHighColourAndTrueColourRgbOnly) {
     EXPECT_EQ(codec.send(ICM_COMPRESS_QUERY, 0, 0), ICERR_BADFORMAT);
 }
 
+TEST(CompressQuery, RefusesHeadersThatMisplaceTheColourTable) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat hugeHeader = makeFormat(64, 48, 8), shortHeader = makeFormat(64, 48, 8);
+    BitmapFormat manyColours = makeFormat(64, 48, 8);
+    hugeHeader.header.biSize = 0x7FFFFFFF;
+    shortHeader.header.biSize = 12;
+    manyColours.header.biClrUsed = 257;
+    expectAnswers([&](BITMAPINFOHEADER* input) { return ICCompressQuery(codec.get(), input, nullptr); },
+                  {{"huge header", hugeHeader, ICERR_BADFORMAT},
+                   {"core header", shortHeader, ICERR_BADFORMAT},
+                   {"257 colours", manyColours, ICERR_BADFORMAT}});
+}
+
 TEST(CompressQuery, OutputMustBeDravOfTheInputsSize) {
     OpenCodec codec(ICMODE_COMPRESS);
     BitmapFormat input = makeFormat(64, 48, 32);

@@ -22,16 +22,6 @@ LRESULT decompressInto(HIC hic, BITMAPINFOHEADER& compressed, const std::vector<
     return LRESULT(ICDecompress(hic, 0, &compressed, const_cast<uint8_t*>(frame.data()), &output, picture.data()));
 }
 
-TEST(CompressionStream, BeginsTwiceAndEndsOnce) {
-    OpenCodec codec(ICMODE_COMPRESS);
-    BitmapFormat input = makeFormat(640, 480, 32);
-    BitmapFormat output = makeCompressedFormat(640, 480, 16);
-    EXPECT_EQ(ICCompressBegin(codec.get(), input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(ICCompressBegin(codec.get(), input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(ICCompressEnd(codec.get()), ICERR_OK);
-    EXPECT_EQ(ICCompressEnd(codec.get()), ICERR_OK);
-}
-
 TEST(CompressionStream, RefusesFormatsItCannotCode) {
     OpenCodec codec(ICMODE_COMPRESS);
     BitmapFormat input = makeFormat(640, 480, 32);
@@ -88,16 +78,6 @@ TEST(CompressionStream, AnUnchangedDeltaFrameIsTheEndChunkAlone) {
     EXPECT_EQ(std::memcmp(buffer.data(), UNCHANGED_DELTA_FRAME, sizeof(UNCHANGED_DELTA_FRAME)), 0);
     EXPECT_EQ(buffer.data()[sizeof(UNCHANGED_DELTA_FRAME)], POISON);
     EXPECT_EQ(aviFlags & AVIIF_KEYFRAME, 0u);
-}
-
-TEST(DecompressionStream, BeginsTwiceAndEndsOnce) {
-    OpenCodec codec(ICMODE_DECOMPRESS);
-    BitmapFormat input = makeCompressedFormat(640, 480, 16);
-    BitmapFormat output = makeFormat(640, 480, 32);
-    EXPECT_EQ(ICDecompressBegin(codec.get(), input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(ICDecompressBegin(codec.get(), input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(ICDecompressEnd(codec.get()), ICERR_OK);
-    EXPECT_EQ(ICDecompressEnd(codec.get()), ICERR_OK);
 }
 
 using DecompressionStreamSettings = SettingsTest;
