@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "avi_header.h"
 #include "codec/frame_format.h"
 #include "tool_error.h"
 
@@ -20,6 +21,16 @@ int findDravStream(const AVFormatContext& context, uint32_t& firstVideoTag) {
         if (!firstVideoTag) firstVideoTag = parameters.codec_tag;
     }
     return -1;
+}
+
+// libavformat reports the height of top-down bitmaps as positive; the file tells.
+bool isTopDown(const std::string& path, unsigned streamIndex) {
+    if (path == "-") return false;
+    std::vector<uint8_t> head = readFileHead(path);
+    size_t offset = 0;
+    uint32_t size = 0;
+    if (!findStreamFormat(head, streamIndex, offset, size) || size < sizeof(BITMAPINFOHEADER)) return false;
+    return int32_t(readU32(head.data() + offset + offsetof(BITMAPINFOHEADER, biHeight))) < 0;
 }
 
 BITMAPINFOHEADER streamFormat(const AVCodecParameters& parameters) {
@@ -65,6 +76,7 @@ DravAviReader::DravAviReader(const std::string& path) : path_(path), packet_(all
                                                    : std::string("not a DRAV stream: the AVI has no video")));
     const AVStream& stream = *demuxer_->streams[streamIndex_];
     info_.format = streamFormat(*stream.codecpar);
+    if (isTopDown(path, unsigned(streamIndex_))) info_.format.biHeight = -info_.format.biHeight;
     info_.frameRate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : av_inv_q(stream.time_base);
     info_.announcedFrames = stream.nb_frames > 0 ? stream.nb_frames : 0;
     for (unsigned i = 0; i < demuxer_->nb_streams; ++i)

@@ -6,63 +6,22 @@
 #include <fstream>
 #include <vector>
 
+#include "avi_header.h"
 #include "codec/frame_format.h"
 #include "tool_error.h"
 
 namespace drav::tool {
-namespace {
-
-constexpr size_t RIFF_HEADER_BYTES = 12;  // "RIFF", size, "AVI "
-constexpr size_t CHUNK_HEADER_BYTES = 8;  // id, size
-constexpr size_t LIST_HEADER_BYTES = 12;  // "LIST", size, type
-constexpr size_t HEADER_SEARCH_BYTES = 64 * 1024;
-
-bool isId(const std::vector<uint8_t>& bytes, size_t at, const char* id) {
-    return at + 4 <= bytes.size() && std::memcmp(bytes.data() + at, id, 4) == 0;
-}
-
-// The offset of the first chunk with the id in [begin, end) that is either a
-// plain chunk or, when listType is given, a LIST of that type. 0 when none.
-size_t findChunk(const std::vector<uint8_t>& bytes, size_t begin, size_t end, const char* id,
-                 const char* listType = nullptr) {
-    size_t at = begin;
-    while (at + CHUNK_HEADER_BYTES <= end) {
-        uint64_t size = readU32(bytes.data() + at + 4);
-        bool match = listType ? isId(bytes, at, "LIST") && isId(bytes, at + 8, listType) : isId(bytes, at, id);
-        if (match) return at;
-        at += CHUNK_HEADER_BYTES + size + (size & 1);
-    }
-    return 0;
-}
-
-size_t chunkEnd(const std::vector<uint8_t>& bytes, size_t chunk) {
-    size_t end = chunk + CHUNK_HEADER_BYTES + readU32(bytes.data() + chunk + 4);
-    return end < bytes.size() ? end : bytes.size();
-}
-
-}  // namespace
-
 bool clearMuxerSizeFields(const std::string& path) {
+    std::vector<uint8_t> head = readFileHead(path);
+    size_t header = 0;
+    uint32_t size = 0;
+    if (!findStreamFormat(head, 0, header, size) || size < sizeof(BITMAPINFOHEADER)) return false;
+    if (readU32(head.data() + header + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     if (!file) return false;
-    std::vector<uint8_t> bytes(HEADER_SEARCH_BYTES);
-    file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-    bytes.resize(size_t(file.gcount()));
-    if (!isId(bytes, 0, "RIFF") || !isId(bytes, 8, "AVI ")) return false;
-
-    size_t headerList = findChunk(bytes, RIFF_HEADER_BYTES, bytes.size(), "LIST", "hdrl");
-    if (!headerList) return false;
-    size_t streamList = findChunk(bytes, headerList + LIST_HEADER_BYTES, chunkEnd(bytes, headerList), "LIST", "strl");
-    if (!streamList) return false;
-    size_t format = findChunk(bytes, streamList + LIST_HEADER_BYTES, chunkEnd(bytes, streamList), "strf");
-    if (!format || chunkEnd(bytes, format) < format + CHUNK_HEADER_BYTES + sizeof(BITMAPINFOHEADER)) return false;
-
-    size_t header = format + CHUNK_HEADER_BYTES;
-    if (readU32(bytes.data() + header + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
     const uint8_t zeros[4] = {};
     for (size_t field : {offsetof(BITMAPINFOHEADER, biSizeImage), offsetof(BITMAPINFOHEADER, biClrUsed),
                          offsetof(BITMAPINFOHEADER, biClrImportant)}) {
-        file.clear();
         file.seekp(std::streamoff(header + field));
         file.write(reinterpret_cast<const char*>(zeros), sizeof zeros);
     }

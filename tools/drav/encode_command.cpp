@@ -32,12 +32,12 @@ void printSummary(const EncodeTotals& totals, const DibPicture& picture, const D
     double rawBytes = double(input.biSizeImage) * double(totals.frames);
     double ratio = writer.frameBytesWritten() > 0 ? rawBytes / double(writer.frameBytesWritten()) : 0.0;
     std::fprintf(stderr,
-                 "encoded %" PRId64 " frames (%" PRId64 " key frames) of %dx%d at %u bits per pixel into a %u-bit "
-                 "DRAV stream\n"
+                 "encoded %" PRId64 " frames of %dx%d, %u bits per pixel, into a DRAV stream of %u bits per pixel "
+                 "(key frames: %" PRId64 ")\n"
                  "  frames %" PRId64 " bytes, file %" PRId64 " bytes; the %u-bit DIB frames %.0f bytes: ratio %.1f\n"
                  "  %.2f s, %.1f frames per second\n",
-                 totals.frames, totals.keyFrames, int(input.biWidth), int(input.biHeight), unsigned(input.biBitCount),
-                 unsigned(compressed.biBitCount), writer.frameBytesWritten(), writer.fileBytes(),
+                 totals.frames, int(input.biWidth), int(input.biHeight), unsigned(input.biBitCount),
+                 unsigned(compressed.biBitCount), totals.keyFrames, writer.frameBytesWritten(), writer.fileBytes(),
                  unsigned(input.biBitCount), rawBytes, ratio, totals.seconds,
                  framesPerSecond(totals.frames, totals.seconds));
 }

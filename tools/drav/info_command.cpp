@@ -47,13 +47,19 @@ void printFormat(const std::string& file, const DravStreamInfo& stream) {
                 stream.frameRate.den ? double(stream.frameRate.num) / stream.frameRate.den : 0.0);
 }
 
-void printFrameLine(const StoredFrame& frame, const FrameInspection& inspection) {
-    std::string chunks = describeChunks(inspection);
+// The chunks, or the sound chunks and then what is wrong.
+std::string frameComposition(const StoredFrame& frame, const FrameInspection& inspection) {
+    std::string text = inspection.intact || !inspection.chunks.empty() ? describeChunks(inspection) : "";
     if (inspection.trailingBytes && inspection.endChunkSeen)
-        chunks += " +" + std::to_string(inspection.trailingBytes) + " bytes after End";
-    std::printf("%8" PRId64 "  %s  %10u  %-4s %s%s%s\n", frame.number, frame.keyFrame ? "key" : "   ", frame.size,
-                inspection.intact && !frame.cutShort ? "ok" : "BAD", chunks.c_str(),
-                inspection.intact ? "" : "; ", inspection.intact ? "" : inspection.problem.c_str());
+        text += " +" + std::to_string(inspection.trailingBytes) + " bytes after End";
+    if (!inspection.intact) text += (text.empty() ? "" : ", then ") + inspection.problem;
+    if (frame.cutShort) text += "; the file ends inside this frame";
+    return text;
+}
+
+void printFrameLine(const StoredFrame& frame, const FrameInspection& inspection) {
+    std::printf("%8" PRId64 "  %s  %10u  %-4s %s\n", frame.number, frame.keyFrame ? "key" : "   ", frame.size,
+                inspection.intact && !frame.cutShort ? "ok" : "BAD", frameComposition(frame, inspection).c_str());
 }
 
 void printTotals(const DravStreamInfo& stream, const StreamTotals& totals) {

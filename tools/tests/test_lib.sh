@@ -1,0 +1,29 @@
+# Shared by the tool's shell tests: failure reports, exit-code checks, frame hashes.
+ff=(ffmpeg -hide_banner -loglevel error -nostdin)
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# expect_code CODE COMMAND...: runs the command with its output in out.txt and
+# err.txt and fails unless it exits with CODE.
+expect_code() {
+  local want=$1 got; shift
+  set +e; "$@" >out.txt 2>err.txt; got=$?; set -e
+  [ "$got" = "$want" ] || fail "$* exited $got, expected $want; stderr: $(cat err.txt)"
+}
+
+# expect_text FILE TEXT: fails unless FILE contains TEXT.
+expect_text() { grep -qF -- "$2" "$1" || fail "$1 lacks \"$2\": $(cat "$1")"; }
+
+# frame_hashes FFMPEG-INPUT-ARGS... -- PIX_FMT: one md5 per frame, as FFmpeg's framemd5 reports it.
+frame_hashes() {
+  local args=() pixfmt
+  while [ "$1" != "--" ]; do args+=("$1"); shift; done
+  pixfmt=$2
+  "${ff[@]}" "${args[@]}" -pix_fmt "$pixfmt" -f framemd5 - | grep -v '^#' | awk -F, '{ print $6 }'
+}
+
+# same_hashes WHAT FILE-A FILE-B: fails unless the two hash lists are equal and not empty.
+same_hashes() {
+  [ -s "$2" ] || fail "$1: no frames"
+  cmp -s "$2" "$3" || fail "$1: frames differ ($(wc -l <"$2") vs $(wc -l <"$3") frames; first difference: $(diff "$2" "$3" | head -3 | tr '\n' ' '))"
+}
