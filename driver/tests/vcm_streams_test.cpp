@@ -107,6 +107,18 @@ TEST(DecompressionStream, FramesNeedARunningStream) {
     EXPECT_TRUE(picture.guardIntact());
 }
 
+TEST(FrameRecords, NullPointersInARunningStreamAreRefused) {
+    OpenCodec codec(ICMODE_COMPRESS);
+    BitmapFormat input = makeFormat(64, 48, 16), compressed = makeCompressedFormat(64, 48, 16);
+    BitmapFormat output = makeFormat(64, 48, 16);
+    ASSERT_EQ(ICCompressBegin(codec.get(), input.get(), compressed.get()), ICERR_OK);
+    ASSERT_EQ(ICDecompressBegin(codec.get(), compressed.get(), output.get()), ICERR_OK);
+    ICCOMPRESS compress{};
+    EXPECT_EQ(codec.send(ICM_COMPRESS, DWORD_PTR(&compress), sizeof(compress)), ICERR_ERROR);
+    ICDECOMPRESS decompress{};
+    EXPECT_EQ(codec.send(ICM_DECOMPRESS, DWORD_PTR(&decompress), sizeof(decompress)), ICERR_ERROR);
+}
+
 // Compresses a key frame, a changed delta frame and an unchanged delta frame,
 // then decodes them one by one through a second instance.
 class RoundTrip : public ::testing::Test {
