@@ -209,6 +209,42 @@ TEST(Decompressor, HurryUpAdvancesThePictureButLeavesTheOutput) {
     for (uint8_t byte : output) EXPECT_EQ(0xCC, byte);
 }
 
+TEST(DecompressorOutput, EndOnlyFrameRendersTheHeldPictureAgain) {
+    TestDecoder decoder(2, 2, 16);
+    auto raw = rectChunk(ChunkType::RawRect, 1, 1, 1, 1, 15, {0x1F, 0x00});
+    ASSERT_EQ(ICERR_OK, decodeOnly(decoder, raw));
+    std::vector<uint8_t> output(2 * 8, 0xCC);
+    ASSERT_EQ(ICERR_OK, decoder.decode(END_CHUNK.data(), 8, outputHeader(2, 2, 24), output.data()));
+    const std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 0xCC, 0xCC, 0, 0, 0, 248, 0, 0, 0xCC, 0xCC};
+    EXPECT_EQ(expected, output);
+}
+
+TEST(DecompressorOutput, SixteenBitBitfieldsOutputIsAlways565) {
+    TestDecoder decoder(1, 1, 16);
+    auto raw = rectChunk(ChunkType::RawRect, 0, 0, 1, 1, 15, {0xFF, 0x7F});
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } format = {outputHeader(1, 1, 16, BI_BITFIELDS), {0x7C00, 0x03E0, 0x001F}};  // masks say 5-5-5
+    uint8_t output[4] = {0xCC, 0xCC, 0xCC, 0xCC};
+    ASSERT_EQ(ICERR_OK, decoder.decode(raw.data(), uint32_t(raw.size()), format.header, output));
+    EXPECT_EQ(0xFFDF, output[0] | output[1] << 8);  // 248 as 5-6-5: 31, 62, 31
+    EXPECT_EQ(0xCC, output[2]);
+}
+
+// An exact half with MMX smooths with the border; without MMX the plain
+// bilinear form samples pixel (2i, 2j) with fractions 0.
+TEST(DecompressorOutput, ExactHalfSmoothsOnlyWithMmx) {
+    for (bool mmx : {false, true}) {
+        TestDecoder decoder(4, 4, 16, mmx);
+        std::vector<uint8_t> white(4 * 4 * 2, 0xFF);
+        ASSERT_EQ(ICERR_OK, decodeOnly(decoder, rectChunk(ChunkType::RawRect, 0, 0, 4, 4, 15, white)));
+        uint8_t output[16] = {};
+        ASSERT_EQ(ICERR_OK, decoder.decode(END_CHUNK.data(), 8, outputHeader(2, 2, 32), output));
+        EXPECT_EQ(mmx ? (248 * 9) >> 4 : 248, output[0]) << "mmx " << mmx;
+    }
+}
+
 // Chunks with a valid crc whose contents are corrupt: each must fail without
 // touching memory outside the chunk, the picture or the palette (ASan watches).
 TEST(Decompressor, RejectsCorruptChunksWithValidCrc) {
