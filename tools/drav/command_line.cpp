@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 
 #include "tool_error.h"
 
@@ -155,94 +156,102 @@ void requirePositionals(const std::vector<std::string>& positionals, size_t coun
 
 bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
 
-void parseEncode(ArgumentCursor& cursor, CommandLine& line) {
-    EncodeOptions& options = line.encode;
+using OptionHandler = std::function<bool(const std::string& option, ArgumentCursor& cursor)>;
+
+// The file names of a command, with each option handed to handle, which
+// returns false for options the command does not have.
+std::vector<std::string> parseArguments(ArgumentCursor& cursor, const char* command, size_t fileCount,
+                                        const OptionHandler& handle) {
     std::vector<std::string> positionals;
     while (!cursor.done()) {
         std::string argument = cursor.take();
-        if (!cursor.isOption()) {
+        if (!cursor.isOption())
             positionals.push_back(argument);
-        } else if (argument == "--") {
-        } else if (argument == "--depth") {
-            int64_t depth = parseCount(argument, cursor.value(argument), 8, 32);
-            if (depth != 8 && depth != 16 && depth != 32) usageError("--depth must be 8, 16 or 32");
-            options.depth = unsigned(depth);
-        } else if (argument == "--keyint") {
-            options.keyInterval = uint32_t(parseCount(argument, cursor.value(argument), 1, INT32_MAX));
-        } else if (argument == "--frames") {
-            options.frameLimit = parseCount(argument, cursor.value(argument), 1, INT64_MAX);
-        } else if (argument == "--threads") {
-            options.threads = int(parseCount(argument, cursor.value(argument), 0, 64));
-        } else if (argument == "--input-format") {
-            options.inputFormat = cursor.value(argument);
-        } else if (argument == "--input-option") {
-            std::string pair = cursor.value(argument);
-            size_t equals = pair.find('=');
-            if (equals == std::string::npos || equals == 0) usageError("--input-option needs KEY=VALUE");
-            options.inputOptions.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
-        } else if (argument == "--quiet" || argument == "-q") {
-            cursor.expectNoValue(argument);
-            options.quiet = true;
-        } else {
-            usageError("encode has no option " + argument);
-        }
+        else if (argument != "--" && !handle(argument, cursor))
+            usageError(std::string(command) + " has no option " + argument);
     }
-    requirePositionals(positionals, 2, "encode");
-    options.input = positionals[0];
-    options.output = positionals[1];
+    requirePositionals(positionals, fileCount, command);
+    return positionals;
 }
 
-void parseDecode(ArgumentCursor& cursor, CommandLine& line) {
-    DecodeOptions& options = line.decode;
-    std::vector<std::string> positionals;
-    while (!cursor.done()) {
-        std::string argument = cursor.take();
-        if (!cursor.isOption()) {
-            positionals.push_back(argument);
-        } else if (argument == "--") {
-        } else if (argument == "--format") {
-            std::string name = cursor.value(argument);
-            if (!parseDibFormat(name, options.format))
-                usageError("--format must be bgr24, bgr0, rgb555 or rgb565, not \"" + name + "\"");
-        } else if (argument == "--size") {
-            parseSize(cursor.value(argument), options.width, options.height);
-        } else if (argument == "--smooth-half" || argument == "--strict" || argument == "--quiet" ||
-                   argument == "-q") {
-            cursor.expectNoValue(argument);
-            if (argument == "--smooth-half") options.smoothHalf = true;
-            else if (argument == "--strict") options.strict = true;
-            else options.quiet = true;
-        } else if (argument == "--frames") {
-            options.frameLimit = parseCount(argument, cursor.value(argument), 1, INT64_MAX);
-        } else if (argument == "--container") {
-            options.container = cursor.value(argument);
-        } else if (argument == "--codec") {
-            options.codec = cursor.value(argument);
-        } else {
-            usageError("decode has no option " + argument);
-        }
-    }
-    requirePositionals(positionals, 2, "decode");
-    options.input = positionals[0];
-    options.output = positionals[1];
+bool setFlag(const std::string& option, ArgumentCursor& cursor, bool& flag) {
+    cursor.expectNoValue(option);
+    flag = true;
+    return true;
 }
 
-void parseInfo(ArgumentCursor& cursor, CommandLine& line) {
-    std::vector<std::string> positionals;
-    while (!cursor.done()) {
-        std::string argument = cursor.take();
-        if (!cursor.isOption()) {
-            positionals.push_back(argument);
-        } else if (argument == "--") {
-        } else if (argument == "--brief") {
-            cursor.expectNoValue(argument);
-            line.info.brief = true;
-        } else {
-            usageError("info has no option " + argument);
-        }
+bool parseEncodeOption(const std::string& option, ArgumentCursor& cursor, EncodeOptions& options) {
+    if (option == "--depth") {
+        int64_t depth = parseCount(option, cursor.value(option), 8, 32);
+        if (depth != 8 && depth != 16 && depth != 32) usageError("--depth must be 8, 16 or 32");
+        options.depth = unsigned(depth);
+    } else if (option == "--keyint") {
+        options.keyInterval = uint32_t(parseCount(option, cursor.value(option), 1, INT32_MAX));
+    } else if (option == "--frames") {
+        options.frameLimit = parseCount(option, cursor.value(option), 1, INT64_MAX);
+    } else if (option == "--threads") {
+        options.threads = int(parseCount(option, cursor.value(option), 0, 64));
+    } else if (option == "--input-format") {
+        options.inputFormat = cursor.value(option);
+    } else if (option == "--input-option") {
+        std::string pair = cursor.value(option);
+        size_t equals = pair.find('=');
+        if (equals == std::string::npos || equals == 0) usageError("--input-option needs KEY=VALUE");
+        options.inputOptions.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+    } else if (option == "--quiet" || option == "-q") {
+        return setFlag(option, cursor, options.quiet);
+    } else {
+        return false;
     }
-    requirePositionals(positionals, 1, "info");
-    line.info.file = positionals[0];
+    return true;
+}
+
+bool parseDecodeOption(const std::string& option, ArgumentCursor& cursor, DecodeOptions& options) {
+    if (option == "--format") {
+        std::string name = cursor.value(option);
+        if (!parseDibFormat(name, options.format))
+            usageError("--format must be bgr24, bgr0, rgb555 or rgb565, not \"" + name + "\"");
+    } else if (option == "--size") {
+        parseSize(cursor.value(option), options.width, options.height);
+    } else if (option == "--smooth-half") {
+        return setFlag(option, cursor, options.smoothHalf);
+    } else if (option == "--strict") {
+        return setFlag(option, cursor, options.strict);
+    } else if (option == "--quiet" || option == "-q") {
+        return setFlag(option, cursor, options.quiet);
+    } else if (option == "--frames") {
+        options.frameLimit = parseCount(option, cursor.value(option), 1, INT64_MAX);
+    } else if (option == "--container") {
+        options.container = cursor.value(option);
+    } else if (option == "--codec") {
+        options.codec = cursor.value(option);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void parseEncode(ArgumentCursor& cursor, EncodeOptions& options) {
+    auto files = parseArguments(cursor, "encode", 2, [&](const std::string& option, ArgumentCursor& c) {
+        return parseEncodeOption(option, c, options);
+    });
+    options.input = files[0];
+    options.output = files[1];
+}
+
+void parseDecode(ArgumentCursor& cursor, DecodeOptions& options) {
+    auto files = parseArguments(cursor, "decode", 2, [&](const std::string& option, ArgumentCursor& c) {
+        return parseDecodeOption(option, c, options);
+    });
+    options.input = files[0];
+    options.output = files[1];
+}
+
+void parseInfo(ArgumentCursor& cursor, InfoOptions& options) {
+    auto files = parseArguments(cursor, "info", 1, [&](const std::string& option, ArgumentCursor& c) {
+        return option == "--brief" && setFlag(option, c, options.brief);
+    });
+    options.file = files[0];
 }
 
 bool asksForHelp(const std::vector<std::string>& arguments) {
@@ -281,13 +290,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     ArgumentCursor cursor(arguments, 1);
     if (command == "encode") {
         line.command = Command::Encode;
-        parseEncode(cursor, line);
+        parseEncode(cursor, line.encode);
     } else if (command == "decode") {
         line.command = Command::Decode;
-        parseDecode(cursor, line);
+        parseDecode(cursor, line.decode);
     } else {
         line.command = Command::Info;
-        parseInfo(cursor, line);
+        parseInfo(cursor, line.info);
     }
     return line;
 }

@@ -69,14 +69,8 @@ DibConverter::DibConverter(unsigned depth, uint32_t width, uint32_t height)
     if (depth != 8 && depth != 16 && depth != 32)
         throw ToolError("unsupported depth " + std::to_string(depth) + " (8, 16 or 32)");
     BITMAPINFOHEADER& header = picture_.info.header;
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = LONG(width);
-    header.biHeight = LONG(height);
-    header.biPlanes = 1;
-    header.biBitCount = WORD(depth);
-    header.biCompression = BI_RGB;
+    header = dibHeader(width, height, depth);
     requireSupportedPictureSize(header);
-    header.biSizeImage = DWORD(dibPictureBytes(width, height, depth));
     stride_ = int(dibStride(width, depth));
     picture_.pixels.assign(header.biSizeImage, 0);
 }

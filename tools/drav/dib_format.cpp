@@ -48,17 +48,21 @@ unsigned dibFormatBitCount(DibFormat format) { return entryFor(format).bitCount;
 
 AVPixelFormat dibFormatPixelFormat(DibFormat format) { return entryFor(format).pixelFormat; }
 
-BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t height) {
-    const DibFormatEntry& entry = entryFor(format);
+BITMAPINFOHEADER dibHeader(uint32_t width, uint32_t height, unsigned bitCount, DWORD compression) {
     BITMAPINFOHEADER header{};
     header.biSize = sizeof(BITMAPINFOHEADER);
     header.biWidth = LONG(width);
     header.biHeight = LONG(height);
     header.biPlanes = 1;
-    header.biBitCount = WORD(entry.bitCount);
-    header.biCompression = entry.compression;
-    header.biSizeImage = DWORD(dibPictureBytes(width, height, entry.bitCount));
+    header.biBitCount = WORD(bitCount);
+    header.biCompression = compression;
+    header.biSizeImage = DWORD(dibPictureBytes(width, height, bitCount));
     return header;
+}
+
+BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t height) {
+    const DibFormatEntry& entry = entryFor(format);
+    return dibHeader(width, height, entry.bitCount, entry.compression);
 }
 
 AVPixelFormat inputPixelFormatForDepth(unsigned depth) {

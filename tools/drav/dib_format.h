@@ -27,6 +27,9 @@ DibFormat defaultOutputFormat(unsigned streamBitCount);
 unsigned dibFormatBitCount(DibFormat format);
 AVPixelFormat dibFormatPixelFormat(DibFormat format);
 
+// The header of a bottom-up DIB, biSizeImage included.
+BITMAPINFOHEADER dibHeader(uint32_t width, uint32_t height, unsigned bitCount, DWORD compression = BI_RGB);
+
 // The output BITMAPINFOHEADER the decompressor reads the layout from (BI_BITFIELDS
 // selects 5-6-5 at 16 bits).
 BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t height);

@@ -9,20 +9,16 @@
 #include "avi_reader.h"
 #include "avi_writer.h"
 #include "codec/frame_format.h"
+#include "dib_format.h"
 #include "test_pictures.h"
 #include "tool_error.h"
 
 namespace drav::tool {
 namespace {
 
-BITMAPINFOHEADER dravFormat(int32_t width, int32_t height, uint16_t bitCount) {
-    BITMAPINFOHEADER format{};
-    format.biSize = 40;
-    format.biWidth = width;
-    format.biHeight = height;
-    format.biPlanes = 1;
-    format.biBitCount = bitCount;
-    format.biCompression = FOURCC_DRAV;
+BITMAPINFOHEADER dravFormat(uint32_t width, uint32_t height, uint16_t bitCount) {
+    BITMAPINFOHEADER format = dibHeader(width, height, bitCount, FOURCC_DRAV);
+    format.biSizeImage = 0;
     return format;
 }
 

@@ -40,13 +40,7 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
 DibPicture makeRandomDib(uint32_t width, uint32_t height, unsigned bitCount, uint32_t seed) {
     DibPicture picture;
     BITMAPINFOHEADER& header = picture.info.header;
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = LONG(width);
-    header.biHeight = LONG(height);
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bitCount);
-    header.biCompression = BI_RGB;
-    header.biSizeImage = DWORD(dibPictureBytes(width, height, bitCount));
+    header = dibHeader(width, height, bitCount);
     std::mt19937 random(seed);
     picture.pixels.resize(header.biSizeImage);
     for (uint8_t& byte : picture.pixels) byte = uint8_t(random());
