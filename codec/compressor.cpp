@@ -10,8 +10,12 @@
 namespace drav {
 namespace {
 
+// The colour table follows the header at biSize: only the published header
+// sizes (BITMAPINFOHEADER to BITMAPV5HEADER) are believed.
+constexpr DWORD MIN_HEADER_SIZE = 40, MAX_HEADER_SIZE = 124;
+
 bool isCompressibleInput(const BITMAPINFOHEADER& input) {
-    return input.biCompression == BI_RGB &&
+    return input.biSize >= MIN_HEADER_SIZE && input.biSize <= MAX_HEADER_SIZE && input.biCompression == BI_RGB &&
            (input.biBitCount == 8 || input.biBitCount == 16 || input.biBitCount == 32) &&
            isStreamPictureSizeSupported(input);
 }

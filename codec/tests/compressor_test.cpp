@@ -215,6 +215,16 @@ TEST(Compressor, FrameOfAnotherSizeThanTheStreamFails) {
     EXPECT_EQ(0u, encoder.compressedHeader.biSizeImage);
 }
 
+TEST(Compressor, HeaderSizeThatMisplacesTheColourTableFails) {
+    Dib frame(4, 4, 8);
+    TestEncoder encoder(frame.header());
+    ASSERT_EQ(ICERR_OK, encoder.begin());
+    for (DWORD size : {0u, 39u, 125u, 0x7FFFFFFFu}) {
+        frame.header().biSize = size;
+        EXPECT_EQ(ICERR_ERROR, encoder.compress(frame, true)) << size;
+    }
+}
+
 TEST(Compressor, TooSmallOutputCapacityFailsWithoutOverrun) {
     Dib frame(64, 64, 32);
     frame.fillRandom(5);
