@@ -29,8 +29,12 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
   return FALSE;
 }
 
+// Only visible dialogs: the process also has hidden windows of the system's
+// own, which must not be closed.
 BOOL CALLBACK abandonWindow(HWND window, LPARAM) {
-  if (!ownedByThisProcess(window)) return TRUE;
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (!ownedByThisProcess(window) || !IsWindowVisible(window) || std::string(className) != "#32770") return TRUE;
   PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   PostMessageA(window, WM_CLOSE, 0, 0);
   return TRUE;

@@ -22,7 +22,7 @@ HWND requireWindow(const char* title, const char* className = nullptr);
 bool waitUntil(const std::function<bool()>& condition, DWORD limitMs = WAIT_LIMIT_MS);
 bool waitForWindowGone(HWND window);
 
-// Posts Cancel and Close to every top-level window of this process.
+// Posts Cancel and Close to every visible dialog window of this process.
 void abandonWindows();
 
 std::string windowText(HWND window);
