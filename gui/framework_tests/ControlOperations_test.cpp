@@ -356,3 +356,25 @@ TEST_F(ControlTest, MenuItemsByCommand) {
   GetMenuStringA(GetMenu(open_->window), IDM_TWO, text, sizeof text, MF_BYCOMMAND);
   EXPECT_STREQ("&Second", text);
 }
+
+TEST_F(ControlTest, ScrollCodesMoveTheScrollBarThroughTheDialogsHandler) {
+  dialog().onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_HSCROLL) dialog().handleScroll(reinterpret_cast<HWND>(lParam), wParam);
+    return 0;
+  };
+  dialog().scrollSetRange(IDC_SCROLL, 0, 100, 10);
+  auto scrolled = [&](WORD code, WORD thumb = 0) {
+    dialog().scrollSetPos(IDC_SCROLL, 50);
+    SendMessageA(open_->window, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(item(IDC_SCROLL)));
+    return dialog().scrollGetPos(IDC_SCROLL);
+  };
+  EXPECT_EQ(49, scrolled(SB_LINEUP));
+  EXPECT_EQ(51, scrolled(SB_LINEDOWN));
+  EXPECT_EQ(40, scrolled(SB_PAGEUP));
+  EXPECT_EQ(60, scrolled(SB_PAGEDOWN));
+  EXPECT_EQ(77, scrolled(SB_THUMBTRACK, 77));
+  EXPECT_EQ(33, scrolled(SB_THUMBPOSITION, 33));
+  EXPECT_EQ(0, scrolled(SB_TOP));
+  EXPECT_EQ(91, scrolled(SB_BOTTOM)) << "the maximum, kept within the range by the system (one page short)";
+  EXPECT_EQ(50, scrolled(SB_ENDSCROLL));
+}
