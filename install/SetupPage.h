@@ -29,10 +29,12 @@ class SetupPage : public InstallPage {
   void copyCodec();
   void registerCodec();
   void showResult();
+  void showStatusMark(int controlId, int iconId);
   void drawResultSemibold(HDC context);
   void deleteStatusFont();
 
   DWORD platformId_ = 0;
   bool succeeded_ = false;
   HFONT statusFont_ = nullptr;
+  HICON statusMarks_[2] = {nullptr, nullptr};  // pending, done; owned
 };

@@ -1,0 +1,273 @@
+#!/usr/bin/env bash
+# install-case.sh CASE: runs install.exe through its wizard (wizard_driver.exe)
+# in a Wine prefix of its own, a copy of a fresh one, and checks what the
+# wizard showed and what it left behind: the driver file, the registration,
+# and that a separate program can then use the codec.
+#
+# Environment (set by CTest): DRAV_TEMPLATE_PREFIX, DRAV_CASE_DIR,
+# DRAV_INSTALL_EXE, DRAV_DRIVER_FILE, DRAV_LICENSE_BIN, DRAV_WIZARD_DRIVER,
+# DRAV_CODEC_ROUNDTRIP. Each case has an X server (Xvfb) of its own, so that
+# no other window can cover the status marks it reads off the screen.
+set -euo pipefail
+name=${1:?case}
+template=$DRAV_TEMPLATE_PREFIX
+prefix=$DRAV_CASE_DIR/$name
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+system32=$prefix/drive_c/windows/system32
+target=$system32/DRAV32.VCM
+target_windows='C:\windows\system32\DRAV32.VCM'
+nt_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+log=$prefix/wizard.log
+
+# --- the prefix and its server ------------------------------------------------
+
+# Hard links for the prefix's many read-only files; real copies of the files
+# that Wine rewrites in place.
+copy_fresh_prefix() {
+  [ -e "$target" ] && chattr -i "$target" 2>/dev/null
+  rm -rf "$prefix"
+  mkdir -p "$DRAV_CASE_DIR"
+  cp -al "$template" "$prefix"
+  local f
+  for f in "$prefix"/*.reg "$prefix"/drive_c/windows/*.ini; do
+    cp --remove-destination "$template/${f#"$prefix"/}" "$f"
+  done
+}
+
+# A persistent server with no pipes attached (a piped one makes every caller
+# wait for it), and unmanaged windows: there is no window manager.
+start_server() {
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+}
+
+# Xvfb picks a free display number itself and writes it to fd 3 once ready.
+start_display() {
+  local number_file=$prefix.display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" </dev/null >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$number_file")
+  rm -f "$number_file"
+}
+
+stop_server() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+}
+
+# Leaves nothing behind that a later run could not remove.
+finish_case() {
+  stop_server
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  chattr -i "$target" 2>/dev/null || true
+}
+
+windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+# --- observations -------------------------------------------------------------
+
+failures=0
+check() {  # check WHAT ACTUAL EXPECTED
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAIL: $1: got [$2], expected [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+run_wizard() {  # run_wizard [wizard_driver options]
+  local rc=0
+  wine "$DRAV_WIZARD_DRIVER" "$@" "$(windows_path "$DRAV_INSTALL_EXE")" </dev/null >"$log" 2>&1 || rc=$?
+  sed 's/^/  wizard: /' "$log"
+  check "the wizard ran to its end" "$rc" 0
+}
+
+field() { sed -n "s/^$1: //p" "$log" | tr -d '\r'; }
+
+# "REG_SZ data" of a value, or "absent".
+reg_value() {  # reg_value KEY NAME
+  local out
+  out=$(wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r') || { echo absent; return; }
+  awk -v name="$2" '$1 == name { $1 = ""; sub(/^ +/, ""); gsub(/ {2,}/, " "); print; found = 1 } END { if (!found) print "absent" }' <<<"$out"
+}
+
+key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1 && echo yes || echo no; }
+
+# The value of KEY in [SECTION] of an ini file; "absent" when it has none.
+ini_value() {  # ini_value FILE SECTION KEY
+  tr -d '\r' <"$1" | awk -v section="[$2]" -v key="$3" '
+    tolower($0) == tolower(section) { inside = 1; next }
+    /^\[/ { inside = 0 }
+    inside && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=") { print substr($0, length(key) + 2); found = 1 }
+    END { if (!found) print "absent" }'
+}
+
+expect_pages() {  # expect_pages [PAGES_IN_ORDER]
+  check "pages in order" "$(field page | paste -sd '|')" "${1:-Welcome|Software License Agreement|Setup}"
+  check "buttons, page by page" "$(field buttons | paste -sd '|')" \
+    "back=0 next=1 finish=0|back=1 next=1 finish=0|back=0 next=0 finish=1"
+  check "licence text shown whole" "$(field licence-length)" "$(($(stat -c %s "$DRAV_LICENSE_BIN") - 1))"
+  check "finish hint shown" "$(field finish-hint)" visible
+  check "install.exe exit code" "$(field exit)" 0
+}
+
+# The marks are read off the screen: icon 106 (pending) or 107 (done), each
+# shown at 16 x 16.
+expect_marks() {  # expect_marks COPY_MARK REGISTER_MARK
+  check "status mark beside Copying files" "$(field copy-mark)" "$1 16x16"
+  check "status mark beside Modifying system settings" "$(field register-mark)" "$2 16x16"
+}
+
+expect_success() {  # expect_success OS_NAME OS_VERSION [PAGES_IN_ORDER]
+  expect_pages "${3:-}"
+  expect_marks 107 107
+  check "system name" "$(field os-name)" "$1"
+  check "system version" "$(field os-version)" "$2"
+  check "no error box" "$(field box)" ""
+  check "result" "$(field result)" "Instalation succesful."
+  expect_driver_file
+}
+
+expect_failure() {  # expect_failure ERROR_BOX COPY_MARK REGISTER_MARK
+  expect_pages
+  expect_marks "$2" "$3"
+  check "error box" "$(field box)" "$1"
+  check "result" "$(field result)" "Installation failed."
+}
+
+expect_driver_file() {
+  check "system32\\DRAV32.VCM equals the built driver" "$(cmp -s "$target" "$DRAV_DRIVER_FILE" && echo same)" same
+}
+
+expect_nt_registration() {
+  check "Drivers32\\vidc.DRAV" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" "REG_SZ DRAV32.VCM"
+  check "Drivers.Desc\\DRAV32.VCM" "$(reg_value "$nt_key\\Drivers.Desc" DRAV32.VCM)" "REG_SZ Drevantic"
+}
+
+expect_no_registration() {
+  check "no Drivers32\\vidc.DRAV" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" absent
+  check "no [drivers32] vidc.drav" "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav)" absent
+}
+
+expect_codec_usable() {
+  local rc=0 out
+  out=$(wine "$DRAV_CODEC_ROUNDTRIP" </dev/null 2>&1) || rc=$?
+  sed 's/^/  roundtrip: /' <<<"$out"
+  check "a separate program round-trips frames through ICOpen('vidc', 'DRAV')" "$rc" 0
+  check "the opened codec is ours" "$(sed -n 's/^codec: //p' <<<"$out" | tr -d '\r')" Drevantic
+}
+
+previous_driver() { printf 'a driver installed earlier\n' >"$target"; }
+
+# Every NT system has Drivers.Desc; Wine's prefixes have none, and the
+# installer only opens keys.
+like_windows_nt() { wine reg add "$nt_key\\Drivers.Desc" /f </dev/null >/dev/null 2>&1; }
+
+# --- cases --------------------------------------------------------------------
+
+case_nt_fresh() {
+  like_windows_nt
+  run_wizard --back-and-forth
+  expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n' \
+    "Welcome|Software License Agreement|Welcome|Software License Agreement|Setup"
+  check "licence page kept its window" "$(field licence-same-window)" 1
+  check "licence text kept after Back" "$(field licence-length-after-return)" "$(field licence-length)"
+  check "licence scroll kept after Back" "$(field licence-scroll)" "before=5 after=5"
+  expect_nt_registration
+  expect_codec_usable
+}
+
+case_win98() {
+  wine reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /t REG_SZ /d win98 /f </dev/null >/dev/null 2>&1
+  run_wizard
+  expect_success "Microsoft Windows 98 " '4.10 (Build 2222)\n'
+  check "system.ini [drivers32] vidc.drav" \
+    "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav)" DRAV32.VCM
+  check "no registry record on the 95/98 family" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" absent
+  expect_codec_usable
+}
+
+case_unsupported_platform() {
+  wine reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /t REG_SZ /d win31 /f </dev/null >/dev/null 2>&1
+  run_wizard
+  expect_failure 'Error|Target platform not supported.\nInstallation failed.' 106 106
+  check "system name" "$(field os-name)" "Microsoft Win32s "
+  check "no driver file" "$(test -e "$target" && echo present || echo absent)" absent
+  expect_no_registration
+}
+
+# Root may write to any file whatever its mode, and Wine's read-only
+# attribute is the file's mode: only an immutable file is read-only for the
+# installer here. Skipped (77) where the file system cannot make one.
+case_read_only_target() {
+  previous_driver
+  chattr +i "$target" 2>/dev/null || { echo "cannot make an immutable file here"; exit 77; }
+  run_wizard
+  expect_failure "Error|File creation error ($target_windows)." 106 106
+  check "the read-only file is untouched" "$(cat "$target")" "a driver installed earlier"
+  expect_no_registration
+}
+
+case_locked_target() {
+  run_wizard --lock "$target_windows"
+  expect_failure "Error|File creation error ($target_windows)." 106 106
+  check "the locked file is untouched" "$(stat -c %s "$target")" 0
+  expect_no_registration
+}
+
+case_no_description_key() {
+  check "a fresh prefix has no Drivers.Desc" "$(key_exists "$nt_key\\Drivers.Desc")" no
+  run_wizard
+  expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n'
+  check "Drivers32\\vidc.DRAV" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" "REG_SZ DRAV32.VCM"
+  check "Drivers.Desc is not created" "$(key_exists "$nt_key\\Drivers.Desc")" no
+  expect_codec_usable
+}
+
+case_registration_fails() {
+  wine reg delete "$nt_key\\Drivers32" /f </dev/null >/dev/null 2>&1
+  run_wizard
+  expect_failure "" 107 106
+  expect_driver_file
+  check "Drivers32 is not created" "$(key_exists "$nt_key\\Drivers32")" no
+}
+
+case_second_run() {
+  like_windows_nt
+  previous_driver
+  run_wizard
+  expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n'
+  run_wizard
+  expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n'
+  expect_nt_registration
+  expect_codec_usable
+}
+
+case_cancel_after_copy() {
+  like_windows_nt
+  run_wizard --cancel
+  expect_pages
+  expect_marks 107 107
+  check "result" "$(field result)" "Instalation succesful."
+  expect_driver_file
+  expect_nt_registration
+}
+
+# --- main -----------------------------------------------------------------------
+
+declare -F "case_$name" >/dev/null || { echo "unknown case: $name" >&2; exit 2; }
+copy_fresh_prefix
+trap finish_case EXIT
+start_display
+start_server
+"case_$name"
+finish_case
+trap - EXIT
+[ "$failures" -eq 0 ] && rm -rf "$prefix"
+echo "$name: $failures failed check(s)"
+[ "$failures" -eq 0 ]
