@@ -1,11 +1,14 @@
 #include "codec_streams.h"
 
+#include <algorithm>
 #include <string>
 
 #include "codec/codec_stream.h"
 #include "codec/compressor.h"
 #include "codec/decompressor.h"
 #include "codec/frame_format.h"
+#include "codec/renderer.h"
+#include "frame_inspector.h"
 #include "tool_error.h"
 
 namespace drav::tool {
@@ -64,17 +67,20 @@ bool CompressionStream::compress(DibPicture& picture, int64_t frameNumber, bool 
     return true;
 }
 
-DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, const BITMAPINFOHEADER& output,
-                                         bool mmxForms)
-    : compressed_(compressed), outputHeader_(output) {
+DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, DibFormat format, uint32_t outputWidth,
+                                         uint32_t outputHeight, bool mmxForms)
+    : compressed_(compressed),
+      outputHeader_(outputHeaderFor(format, outputWidth, outputHeight)),
+      rendererCode_(dibFormatRendererCode(format)),
+      sameSize_(outputHeader_.biWidth == compressed.biWidth && outputHeader_.biHeight == compressed.biHeight) {
     if (compressed.biCompression != FOURCC_DRAV) throw ToolError("not a DRAV stream");
     if (!isDecodableStreamDepth(compressed.biBitCount))
         throw ToolError("unsupported depth " + std::to_string(compressed.biBitCount) +
                         " bits per pixel (DRAV streams have 8, 16 or 24)");
     requireSupportedPictureSize(compressed);
-    requireSupportedPictureSize(output, "output");
+    requireSupportedPictureSize(outputHeader_, "output");
     throwOnBeginFailure(beginDecompressionStream(instance_, compressed_, mmxForms), "decompression");
-    output_.assign(output.biSizeImage, 0);
+    output_.assign(outputHeader_.biSizeImage, 0);
 }
 
 DecompressionStream::~DecompressionStream() {
@@ -85,14 +91,51 @@ DecompressionStream::~DecompressionStream() {
 bool DecompressionStream::decompress(const uint8_t* data, uint32_t size) {
     // An empty frame carries nothing to apply: the held picture stands.
     if (size == 0) return true;
+    FrameInspection inspection =
+        inspectFrame(data, size, uint32_t(compressed_.biWidth), uint32_t(compressed_.biHeight), CrcCheck::Skip);
+    if (!inspection.intact) return applyAndRender(data, size, true);  // the codec has the last word
+    uint32_t first = UINT32_MAX, end = 0;
+    for (const ChunkSummary& chunk : inspection.chunks) {
+        if (!changesPixels(chunk)) continue;
+        first = std::min<uint32_t>(first, chunk.y);
+        end = std::max<uint32_t>(end, uint32_t(chunk.y) + chunk.height);
+    }
+    bool changesPicture = first < end;
+    if (!applyAndRender(data, size, changesPicture && !sameSize_)) return false;
+    if (changesPicture && sameSize_) renderRows(first, end - first);
+    return true;
+}
+
+bool DecompressionStream::applyAndRender(const uint8_t* data, uint32_t size, bool render) {
     BITMAPINFOHEADER input = compressed_;
     input.biSizeImage = size;
     ICDECOMPRESS request{};
+    request.dwFlags = render ? 0 : ICDECOMPRESS_HURRYUP;
     request.lpbiInput = &input;
     request.lpInput = const_cast<uint8_t*>(data);
     request.lpbiOutput = &outputHeader_;
     request.lpOutput = output_.data();
     return decompressFrame(instance_, request) == ICERR_OK;
+}
+
+// Same-size output is a copy of the work picture, row for row: rendering a
+// band of rows as a picture of its own gives the same pixels.
+void DecompressionStream::renderRows(uint32_t first, uint32_t count) {
+    uint32_t outputStride = outputRowBytes(uint32_t(outputHeader_.biWidth), outputHeader_.biBitCount);
+    uint32_t skipped = first * instance_.workPictureStride;
+    FrameDecodeContext context{};
+    context.sourceWidth = context.outputWidth = uint32_t(compressed_.biWidth);
+    context.sourceHeight = context.outputHeight = count;
+    context.outputBitCount = outputHeader_.biBitCount;
+    context.output = output_.data() + size_t(first) * outputStride;
+    context.picture = instance_.workPicture + skipped;
+    context.pictureSize = instance_.workPictureSize - skipped;
+    context.pictureStride = instance_.workPictureStride;
+    context.outputFormat = rendererCode_;
+    context.scaleMode = SCALE_COPY;
+    context.mmx = instance_.mmxEnabled;
+    context.palette = instance_.decodePalette;
+    renderOutput(context);
 }
 
 }  // namespace drav::tool

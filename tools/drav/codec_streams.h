@@ -8,6 +8,7 @@
 
 #include "codec/codec_instance.h"
 #include "codec/win_records.h"
+#include "dib_format.h"
 
 namespace drav::tool {
 
@@ -49,12 +50,17 @@ private:
     std::vector<uint8_t> output_;
 };
 
+// Renders only what a frame changes: nothing for a frame without rectangles
+// (its palette colours only pixels decoded later), and at the stream's own
+// size only the rows its rectangles cover. The output is the same as the
+// decompressor's full render of every frame.
 class DecompressionStream {
 public:
     // Throws ToolError when the compressed format is not one the driver would
     // accept (depth 8, 16 or 24, FOURCC DRAV, a supported size) or the output
     // size is unsupported.
-    DecompressionStream(const BITMAPINFOHEADER& compressed, const BITMAPINFOHEADER& output, bool mmxForms);
+    DecompressionStream(const BITMAPINFOHEADER& compressed, DibFormat format, uint32_t outputWidth,
+                        uint32_t outputHeight, bool mmxForms);
     ~DecompressionStream();
     DecompressionStream(const DecompressionStream&) = delete;
     DecompressionStream& operator=(const DecompressionStream&) = delete;
@@ -68,9 +74,14 @@ public:
     const BITMAPINFOHEADER& outputFormat() const { return outputHeader_; }
 
 private:
+    bool applyAndRender(const uint8_t* data, uint32_t size, bool render);
+    void renderRows(uint32_t first, uint32_t count);
+
     CodecInstance instance_{};
     BITMAPINFOHEADER compressed_{};
     BITMAPINFOHEADER outputHeader_{};
+    uint8_t rendererCode_;
+    bool sameSize_;
     std::vector<uint8_t> output_;
 };
 

@@ -27,9 +27,10 @@ BITMAPINFOHEADER outputHeader(const DecodeOptions& options, const BITMAPINFOHEAD
 }
 
 std::unique_ptr<DecompressionStream> openCodec(const DecodeOptions& options, const BITMAPINFOHEADER& stream,
-                                               const BITMAPINFOHEADER& output) {
+                                               DibFormat format, const BITMAPINFOHEADER& output) {
     try {
-        return std::make_unique<DecompressionStream>(stream, output, options.smoothHalf);
+        return std::make_unique<DecompressionStream>(stream, format, uint32_t(output.biWidth),
+                                                     uint32_t(output.biHeight), options.smoothHalf);
     } catch (const ToolError& error) {
         throw ToolError(fileMessage(options.input, error.what()), error.code());
     }
@@ -59,7 +60,7 @@ int runDecode(const DecodeOptions& options) {
     DibFormat format =
         options.format == DibFormat::StreamDefault ? defaultOutputFormat(stream.format.biBitCount) : options.format;
     BITMAPINFOHEADER output = outputHeader(options, stream.format, format);
-    std::unique_ptr<DecompressionStream> codec = openCodec(options, stream.format, output);
+    std::unique_ptr<DecompressionStream> codec = openCodec(options, stream.format, format, output);
     VideoOutput writer(OutputSpec{options.output, options.container, options.codec, format, uint32_t(output.biWidth),
                                   uint32_t(output.biHeight), stream.frameRate});
 

@@ -1,5 +1,6 @@
 #include "dib_format.h"
 
+#include "codec/decompressor.h"
 #include "codec/frame_format.h"
 
 namespace drav::tool {
@@ -11,13 +12,14 @@ struct DibFormatEntry {
     unsigned bitCount;
     AVPixelFormat pixelFormat;
     DWORD compression;
+    uint8_t rendererCode;
 };
 
 constexpr DibFormatEntry DIB_FORMATS[] = {
-    {DibFormat::Bgr24, "bgr24", 24, AV_PIX_FMT_BGR24, BI_RGB},
-    {DibFormat::Bgr0, "bgr0", 32, AV_PIX_FMT_BGR0, BI_RGB},
-    {DibFormat::Rgb555, "rgb555", 16, AV_PIX_FMT_RGB555LE, BI_RGB},
-    {DibFormat::Rgb565, "rgb565", 16, AV_PIX_FMT_RGB565LE, BI_BITFIELDS},
+    {DibFormat::Bgr24, "bgr24", 24, AV_PIX_FMT_BGR24, BI_RGB, OUT_BGR24},
+    {DibFormat::Bgr0, "bgr0", 32, AV_PIX_FMT_BGR0, BI_RGB, OUT_BGRX32},
+    {DibFormat::Rgb555, "rgb555", 16, AV_PIX_FMT_RGB555LE, BI_RGB, OUT_RGB555},
+    {DibFormat::Rgb565, "rgb565", 16, AV_PIX_FMT_RGB565LE, BI_BITFIELDS, OUT_RGB565},
 };
 
 const DibFormatEntry& entryFor(DibFormat format) {
@@ -47,6 +49,8 @@ DibFormat defaultOutputFormat(unsigned streamBitCount) {
 unsigned dibFormatBitCount(DibFormat format) { return entryFor(format).bitCount; }
 
 AVPixelFormat dibFormatPixelFormat(DibFormat format) { return entryFor(format).pixelFormat; }
+
+uint8_t dibFormatRendererCode(DibFormat format) { return entryFor(format).rendererCode; }
 
 BITMAPINFOHEADER dibHeader(uint32_t width, uint32_t height, unsigned bitCount, DWORD compression) {
     BITMAPINFOHEADER header{};

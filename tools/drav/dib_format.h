@@ -25,6 +25,8 @@ const char* dibFormatName(DibFormat format);
 DibFormat defaultOutputFormat(unsigned streamBitCount);
 
 unsigned dibFormatBitCount(DibFormat format);
+// The renderer's OutputPixelFormat for the layout.
+uint8_t dibFormatRendererCode(DibFormat format);
 AVPixelFormat dibFormatPixelFormat(DibFormat format);
 
 // The header of a bottom-up DIB, biSizeImage included.

@@ -26,15 +26,18 @@ struct FrameInspection {
     uint32_t trailingBytes = 0;  // after the End chunk; never read by a decoder
 };
 
-// pictureWidth and pictureHeight bound the rectangles.
-FrameInspection inspectFrame(const uint8_t* data, uint32_t size, uint32_t pictureWidth, uint32_t pictureHeight);
+enum class CrcCheck { Verify, Skip };
+
+// pictureWidth and pictureHeight bound the rectangles. Skip the CRC checks
+// only where the decompressor checks the same frame anyway.
+FrameInspection inspectFrame(const uint8_t* data, uint32_t size, uint32_t pictureWidth, uint32_t pictureHeight,
+                             CrcCheck crcCheck = CrcCheck::Verify);
 
 // "Palette[0-255] CodedRect(0,0 1280x720 rgb555) End"; "(empty)" for no chunks.
 std::string describeChunks(const FrameInspection& inspection);
 
-// True for a frame that is the End chunk alone: it changes neither the
-// picture nor the palette, so the picture rendered last is still the frame's.
-bool isUnchangedFrame(const uint8_t* data, uint32_t size);
+// True for a rectangle chunk whose pixels reach the picture.
+bool changesPixels(const ChunkSummary& chunk);
 
 // True when the chunks rebuild the whole picture on their own (a full
 // rectangle at 0,0; for 8-bit streams also the whole palette).

@@ -12,8 +12,7 @@ FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& fr
         return outcome;
     }
     started_ = true;
-    if (frame.cutShort || !(isUnchangedFrame(frame.data, frame.size) || codec_.decompress(frame.data, frame.size))) {
-        // An unchanged frame skips the codec: rendering again would only rewrite the same output.
+    if (frame.cutShort || !codec_.decompress(frame.data, frame.size)) {
         waitingForKeyFrame_ = heldBefore_ = true;
         problem = corruptionText(frame);
         return Outcome::Corrupt;

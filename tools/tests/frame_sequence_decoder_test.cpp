@@ -30,7 +30,7 @@ protected:
 
     // The output of a clean decode of frames 0..last.
     std::vector<uint8_t> render(const std::vector<test::StoredTestFrame>& stored, int last) {
-        DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+        DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
         for (int i = 0; i <= last; ++i)
             EXPECT_TRUE(codec.decompress(stored[i].bytes.data(), uint32_t(stored[i].bytes.size())));
         return codec.outputPixels();
@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(RecordedSequence, ACleanStreamDecodesFrameByFrame) {
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
     FrameSequenceDecoder decoder(codec, format);
     for (int i = 0; i < 5; ++i) {
         std::string problem;
@@ -63,7 +63,7 @@ TEST_F(RecordedSequence, ACleanStreamDecodesFrameByFrame) {
 
 TEST_F(RecordedSequence, ACorruptFrameHoldsTheLastGoodPictureUntilTheNextKeyFrame) {
     frames[2].bytes[frames[2].bytes.size() / 2] ^= 0x01;
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
     FrameSequenceDecoder decoder(codec, format);
     const Outcome outcomes[] = {Outcome::Decoded, Outcome::Decoded, Outcome::Corrupt, Outcome::Held,
                                 Outcome::Recovered};
@@ -80,7 +80,7 @@ TEST_F(RecordedSequence, ACorruptFrameHoldsTheLastGoodPictureUntilTheNextKeyFram
 }
 
 TEST_F(RecordedSequence, AFrameCutShortIsReportedAsTruncation) {
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
     FrameSequenceDecoder decoder(codec, format);
     std::string problem;
     EXPECT_EQ(decoder.decode(stored(frames[0], 0), problem), Outcome::Decoded);
@@ -92,7 +92,7 @@ TEST_F(RecordedSequence, AFrameCutShortIsReportedAsTruncation) {
 }
 
 TEST_F(RecordedSequence, AStreamWithoutLeadingKeyFrameShowsBlackUntilOne) {
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
     FrameSequenceDecoder decoder(codec, format);
     std::string problem;
     EXPECT_EQ(decoder.decode(stored(frames[1], 1), problem), Outcome::NotKeyFrame);
@@ -105,7 +105,7 @@ TEST_F(RecordedSequence, AStreamWithoutLeadingKeyFrameShowsBlackUntilOne) {
 TEST_F(RecordedSequence, AKeyFlagOnAPartialFrameDoesNotEndTheHold) {
     frames[1].bytes[frames[1].bytes.size() / 2] ^= 0x01;
     frames[3].keyFrame = true;  // a wrong index entry: frame 3 only patches a block
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Rgb555, WIDTH, HEIGHT), false);
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
     FrameSequenceDecoder decoder(codec, format);
     std::string problem;
     decoder.decode(stored(frames[0], 0), problem);
@@ -122,7 +122,7 @@ TEST(UnchangedFrames, LeaveTheRenderedPictureAsItIs) {
     test::StoredTestFrame same = test::compressInto(encoder, picture, 1, false);
     ASSERT_EQ(same.bytes.size(), 8u);
     BITMAPINFOHEADER format = encoder.compressedFormat();
-    DecompressionStream codec(format, outputHeaderFor(DibFormat::Bgr0, 9, 5), false);
+    DecompressionStream codec(format, DibFormat::Bgr0, 9, 5, false);
     FrameSequenceDecoder decoder(codec, format);
     std::string problem;
     StoredFrame frame{0, key.bytes.data(), uint32_t(key.bytes.size()), true, false};
