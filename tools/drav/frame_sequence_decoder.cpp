@@ -6,7 +6,7 @@ namespace drav::tool {
 
 FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& frame, std::string& problem) {
     bool wasWaiting = waitingForKeyFrame_;
-    if (waitingForKeyFrame_ && !rebuildsWholePicture(frame)) {
+    if (waitingForKeyFrame_ && !mayEndHold(frame)) {
         Outcome outcome = started_ ? Outcome::Held : Outcome::NotKeyFrame;
         started_ = heldBefore_ = true;
         return outcome;
@@ -21,11 +21,14 @@ FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& fr
     return wasWaiting && heldBefore_ ? Outcome::Recovered : Outcome::Decoded;
 }
 
-bool FrameSequenceDecoder::rebuildsWholePicture(const StoredFrame& frame) const {
-    if (!frame.keyFrame || frame.cutShort) return false;
+// A key frame that rebuilds the whole picture ends the hold; a damaged key
+// frame is tried too, so that its damage is reported.
+bool FrameSequenceDecoder::mayEndHold(const StoredFrame& frame) const {
+    if (!frame.keyFrame) return false;
+    if (frame.cutShort) return true;
     uint32_t width = uint32_t(format_.biWidth), height = uint32_t(format_.biHeight);
     FrameInspection inspection = inspectFrame(frame.data, frame.size, width, height);
-    return coversWholePicture(inspection, width, height, format_.biBitCount);
+    return !inspection.intact || coversWholePicture(inspection, width, height, format_.biBitCount);
 }
 
 std::string FrameSequenceDecoder::corruptionText(const StoredFrame& frame) const {

@@ -30,7 +30,7 @@ public:
     bool holding() const { return waitingForKeyFrame_; }
 
 private:
-    bool rebuildsWholePicture(const StoredFrame& frame) const;
+    bool mayEndHold(const StoredFrame& frame) const;
     std::string corruptionText(const StoredFrame& frame) const;
 
     DecompressionStream& codec_;

@@ -115,6 +115,21 @@ TEST_F(RecordedSequence, AKeyFlagOnAPartialFrameDoesNotEndTheHold) {
     EXPECT_EQ(codec.outputPixels(), expected[0]);
 }
 
+TEST_F(RecordedSequence, ADamagedKeyFrameWhileHoldingIsReportedToo) {
+    frames[1].bytes[frames[1].bytes.size() / 2] ^= 0x01;
+    frames[4].bytes[frames[4].bytes.size() / 2] ^= 0x01;
+    DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
+    FrameSequenceDecoder decoder(codec, format);
+    std::string problem;
+    decoder.decode(stored(frames[0], 0), problem);
+    EXPECT_EQ(decoder.decode(stored(frames[1], 1), problem), Outcome::Corrupt);
+    EXPECT_EQ(decoder.decode(stored(frames[2], 2), problem), Outcome::Held);
+    problem.clear();
+    EXPECT_EQ(decoder.decode(stored(frames[4], 4), problem), Outcome::Corrupt);
+    EXPECT_NE(problem.find("fails its CRC check"), std::string::npos) << problem;
+    EXPECT_EQ(codec.outputPixels(), expected[0]);
+}
+
 TEST(UnchangedFrames, LeaveTheRenderedPictureAsItIs) {
     DibPicture picture = test::makeRandomDib(9, 5, 32, 3);
     CompressionStream encoder(picture.info.header);
