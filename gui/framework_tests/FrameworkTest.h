@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "WindowDriver.h"
 #include "foundation/VSystemException.h"
-
-inline bool haveDisplay() { return GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0; }
 
 class WindowTest : public ::testing::Test {
  protected:

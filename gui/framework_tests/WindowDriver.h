@@ -12,6 +12,9 @@
 
 inline constexpr DWORD WAIT_LIMIT_MS = 20000;
 
+// Windows need an X display (Xvfb in CI).
+inline bool haveDisplay() { return GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0; }
+
 // A visible top-level window of this process with `title` (and of
 // `className` when given); null after the limit.
 HWND waitForWindow(const char* title, const char* className = nullptr, DWORD limitMs = WAIT_LIMIT_MS);

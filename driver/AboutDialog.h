@@ -1,0 +1,26 @@
+// The codec's About dialog (template 102): product name, version and logo.
+// It closes with OK and the close box, not with Esc.
+#pragma once
+
+#include <windows.h>
+
+#include "gui/VGuiDialog.h"
+
+namespace drav {
+
+class AboutDialog : public VGuiDialog {
+public:
+    AboutDialog();
+    ~AboutDialog() override;
+
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The product line in semi-bold on a transparent background.
+    LRESULT paintTitle(HDC dc);
+    void releaseTitleFont();
+
+    HFONT titleFont_ = nullptr;  // created on first paint, released with the window
+};
+
+}  // namespace drav

@@ -1,0 +1,304 @@
+// The codec's Setup and About dialogs: as classes on the driver's own
+// templates (linked into this program), and opened for real through the
+// Video Compression Manager and the installable-driver interface. The
+// registry is checked before and after; windows are driven from a second
+// thread.
+#include <windows.h>
+#include <vfw.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "AboutDialog.h"
+#include "SetupDialog.h"
+#include "SettingsGuard.h"
+#include "VcmTestSupport.h"
+#include "WindowDriver.h"
+#include "res/DriverResources.h"
+
+namespace drav::test {
+namespace {
+
+constexpr const char* SETUP_TITLE = "DRAV Setup";
+constexpr const char* ABOUT_TITLE = "DRAV About";
+constexpr int SETUP_BOXES[] = {IDC_DISABLE_MMX, IDC_DISABLE_RESIZING, IDC_DISABLE_COLOR_CONVERSION};
+using Boxes = std::array<bool, 3>;
+
+bool withoutMMX() { return false; }
+
+void pressEscape(HWND dialog) {
+    // To a button, so that the dialog's own loop turns the key into Cancel.
+    PostMessageA(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+// What the Setup dialog showed when it opened.
+Boxes readBoxes(HWND setup) {
+    Boxes boxes{};
+    for (int i = 0; i < 3; ++i) boxes[i] = SendMessageA(GetDlgItem(setup, SETUP_BOXES[i]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return boxes;
+}
+
+// Clicks the given boxes of an open Setup dialog, then `finish`es it.
+void driveSetup(Boxes& shown, std::vector<int> clicks, std::function<void(HWND)> finish) {
+    HWND setup = requireWindow(SETUP_TITLE);
+    if (setup == nullptr) return;
+    shown = readBoxes(setup);
+    for (int box : clicks) SendMessageA(GetDlgItem(setup, box), BM_CLICK, 0, 0);
+    finish(setup);
+}
+
+void pressOk(HWND dialog) { clickButton(dialog, IDOK); }
+void pressCancel(HWND dialog) { clickButton(dialog, IDCANCEL); }
+
+INT_PTR runSetup(SetupDialog& setup, Boxes& shown, std::vector<int> clicks, std::function<void(HWND)> finish) {
+    BackgroundScript driver([&] { driveSetup(shown, clicks, finish); });
+    return setup.runModal();
+}
+
+std::vector<std::string> storedSwitches() {
+    return {storedSettingText("MMXDisabled"), storedSettingText("ResizingDisabled"),
+            storedSettingText("ColorDepthConversion")};
+}
+
+const std::vector<std::string> NOTHING_STORED = {"<missing>", "<missing>", "<missing>"};
+
+class CodecDialogTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsTest::SetUp();
+        if (!haveDisplay()) GTEST_SKIP() << "dialogs need an X display";
+    }
+};
+
+// --- The Setup dialog ---------------------------------------------------------
+
+TEST_F(CodecDialogTest, WithNoSettingsSetupOpensClearedAndOkStoresNothing) {
+    SetupDialog setup;
+    Boxes shown{true, true, true};
+    EXPECT_EQ(1, runSetup(setup, shown, {}, pressOk));
+    EXPECT_EQ((Boxes{false, false, false}), shown);
+    EXPECT_EQ(NOTHING_STORED, storedSwitches());
+}
+
+TEST_F(CodecDialogTest, DisabledSwitchesShowAsCheckedBoxes) {
+    storeSettingText("MMXDisabled", "1");
+    storeSettingText("ResizingDisabled", "0");
+    storeSettingText("ColorDepthConversion", "yes");
+    SetupDialog setup;
+    Boxes shown{};
+    EXPECT_EQ(0, runSetup(setup, shown, {}, pressCancel));
+    EXPECT_EQ((Boxes{true, false, true}), shown);
+}
+
+TEST_F(CodecDialogTest, OkStoresOnlyTheSwitchesThatChanged) {
+    storeSettingText("ColorDepthConversion", "1");
+    SetupDialog setup;
+    Boxes shown{};
+    EXPECT_EQ(1, runSetup(setup, shown, {IDC_DISABLE_RESIZING, IDC_DISABLE_COLOR_CONVERSION}, pressOk));
+    EXPECT_EQ((std::vector<std::string>{"<missing>", "1", "0"}), storedSwitches());
+}
+
+TEST_F(CodecDialogTest, CancelEscAndTheCloseBoxStoreNothing) {
+    const std::vector<int> allBoxes(std::begin(SETUP_BOXES), std::end(SETUP_BOXES));
+    Boxes shown{};
+    SetupDialog setup;
+    EXPECT_EQ(0, runSetup(setup, shown, allBoxes, pressCancel));
+    EXPECT_EQ(0, runSetup(setup, shown, allBoxes, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }));
+    // Esc first, then OK: only an Esc that closes the dialog keeps OK from storing.
+    EXPECT_EQ(0, runSetup(setup, shown, allBoxes, [](HWND dialog) {
+                  pressEscape(dialog);
+                  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+              }));
+    EXPECT_EQ(NOTHING_STORED, storedSwitches());
+}
+
+TEST_F(CodecDialogTest, WithoutMMXAClearedBoxWarnsOnceAndStoresMMXDisabled) {
+    SetupDialog setup(withoutMMX);
+    Boxes shown{};
+    MessageBoxCloser closer("DRAV Error");
+    EXPECT_EQ(1, runSetup(setup, shown, {}, pressOk));
+    EXPECT_EQ(std::vector<std::string>{"Your system is not MMX compatible.\nMMX Technology will be disabled."},
+              closer.stop());
+    EXPECT_EQ("1", storedSettingText("MMXDisabled"));
+
+    MessageBoxCloser quiet("DRAV Error");
+    EXPECT_EQ(1, runSetup(setup, shown, {}, pressOk));
+    EXPECT_TRUE(shown[0]) << "the next opening shows MMX disabled";
+    EXPECT_TRUE(quiet.stop().empty()) << "a checked box needs no warning";
+}
+
+TEST_F(CodecDialogTest, WithMMXClearingTheBoxAllowsIt) {
+    storeSettingText("MMXDisabled", "1");
+    SetupDialog setup([] { return true; });
+    Boxes shown{};
+    MessageBoxCloser closer("DRAV Error");
+    EXPECT_EQ(1, runSetup(setup, shown, {IDC_DISABLE_MMX}, pressOk));
+    EXPECT_TRUE(closer.stop().empty());
+    EXPECT_EQ("0", storedSettingText("MMXDisabled"));
+}
+
+TEST_F(CodecDialogTest, AboutOpensFromSetupOwnedByItAndSetupStaysOpen) {
+    SetupDialog setup;
+    HWND setupWindow = nullptr;
+    HWND aboutOwner = nullptr;
+    bool setupStillOpen = false;
+    BackgroundScript driver([&] {
+        HWND dialog = setupWindow = requireWindow(SETUP_TITLE);
+        if (dialog == nullptr) return;
+        clickButton(dialog, IDC_SETUP_ABOUT);
+        HWND about = requireWindow(ABOUT_TITLE);
+        if (about == nullptr) return;
+        aboutOwner = GetWindow(about, GW_OWNER);
+        clickButton(about, IDOK);
+        waitForWindowGone(about);
+        setupStillOpen = IsWindowVisible(dialog) != FALSE;
+        clickButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(0, setup.runModal());
+    EXPECT_NE(nullptr, aboutOwner);
+    EXPECT_EQ(setupWindow, aboutOwner);
+    EXPECT_TRUE(setupStillOpen);
+}
+
+// --- The About dialog ---------------------------------------------------------
+
+INT_PTR runAbout(std::function<void(HWND)> finish) {
+    AboutDialog about;
+    BackgroundScript driver([&] {
+        if (HWND dialog = requireWindow(ABOUT_TITLE)) finish(dialog);
+    });
+    return about.runModal();
+}
+
+TEST_F(CodecDialogTest, AboutClosesWithOkAndTheCloseBoxButNotWithEsc) {
+    EXPECT_EQ(1, runAbout(pressOk));
+    EXPECT_EQ(1, runAbout([](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }));
+    // Esc first, then Cancel and a custom command: only OK, posted last, ends it.
+    EXPECT_EQ(1, runAbout([](HWND dialog) {
+                  pressEscape(dialog);
+                  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+              }));
+}
+
+// The title's WM_CTLCOLORSTATIC answered into a DC of the test's own.
+struct TitleColours {
+    explicit TitleColours(HWND about) : dc(CreateCompatibleDC(nullptr)), originalFont(GetCurrentObject(dc, OBJ_FONT)) {
+        brush = SendMessageA(about, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(GetDlgItem(about, IDC_ABOUT_TITLE)));
+        font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+        GetObjectA(font, sizeof logFont, &logFont);
+        background = GetBkMode(dc);
+        SelectObject(dc, originalFont);  // a selected font could not be deleted
+    }
+    ~TitleColours() { DeleteDC(dc); }
+
+    HDC dc;
+    HGDIOBJ originalFont;
+    LRESULT brush;
+    HFONT font;
+    LOGFONTA logFont{};
+    int background;
+};
+
+TEST_F(CodecDialogTest, TheTitleIsSemiBoldOnTransparentAndItsFontGoesWithTheWindow) {
+    AboutDialog about;
+    HWND window = about.createModeless();
+    ASSERT_NE(nullptr, window);
+    LOGFONTA plain{};
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof plain, &plain);
+    HFONT font = nullptr;
+    {
+        TitleColours title(window);
+        EXPECT_EQ(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), title.brush);
+        EXPECT_EQ(TRANSPARENT, title.background);
+        EXPECT_EQ(600, title.logFont.lfWeight);
+        EXPECT_STREQ(plain.lfFaceName, title.logFont.lfFaceName) << "the font it was drawn with, heavier";
+        TitleColours again(window);
+        EXPECT_EQ(title.font, again.font) << "created once";
+        font = title.font;
+    }
+    // Other statics get the system's usual answer.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ dcFont = GetCurrentObject(dc, OBJ_FONT);
+    EXPECT_NE(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)),
+              SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_ABOUT_DECOMPRESSION_ONLY))));
+    EXPECT_EQ(OPAQUE, GetBkMode(dc));
+    EXPECT_EQ(dcFont, GetCurrentObject(dc, OBJ_FONT));
+    DeleteDC(dc);
+
+    DestroyWindow(window);
+    EXPECT_EQ(0u, GetObjectType(font)) << "released at WM_DESTROY";
+
+    window = about.createModeless();
+    TitleColours reopened(window);
+    EXPECT_EQ(600, reopened.logFont.lfWeight);
+    EXPECT_NE(0u, GetObjectType(reopened.font)) << "created again for the new window";
+    DestroyWindow(window);
+}
+
+TEST_F(CodecDialogTest, TheDecompressionOnlyLineIsNeverShown) {
+    AboutDialog about;
+    HWND window = about.createModeless();
+    EXPECT_TRUE(GetWindowLongA(GetDlgItem(window, IDC_ABOUT_TITLE), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongA(GetDlgItem(window, IDC_ABOUT_DECOMPRESSION_ONLY), GWL_STYLE) & WS_VISIBLE);
+    DestroyWindow(window);
+}
+
+// --- Through the system ---------------------------------------------------------
+
+class SystemDialogTest : public CodecDialogTest {};
+
+TEST_F(SystemDialogTest, ICConfigureOpensSetupAndOkStoresTheChange) {
+    OpenCodec codec(ICMODE_QUERY);
+    ASSERT_NE(nullptr, codec.get());
+    EXPECT_TRUE(ICQueryConfigure(codec.get()));
+    Boxes shown{true, true, true};
+    LRESULT answer = 0;
+    {
+        BackgroundScript driver([&] { driveSetup(shown, {IDC_DISABLE_COLOR_CONVERSION}, pressOk); });
+        answer = ICConfigure(codec.get(), nullptr);
+    }
+    EXPECT_EQ(1, answer);
+    EXPECT_EQ((Boxes{false, false, false}), shown);
+    EXPECT_EQ((std::vector<std::string>{"<missing>", "<missing>", "1"}), storedSwitches());
+}
+
+TEST_F(SystemDialogTest, ICAboutShowsTheProductAndVersion) {
+    OpenCodec codec(ICMODE_QUERY);
+    ASSERT_NE(nullptr, codec.get());
+    EXPECT_TRUE(ICQueryAbout(codec.get()));
+    std::string title;
+    std::string caption;
+    {
+        BackgroundScript driver([&] {
+            HWND about = requireWindow(ABOUT_TITLE);
+            if (about == nullptr) return;
+            title = itemText(about, IDC_ABOUT_TITLE);
+            caption = windowText(about);
+            clickButton(about, IDOK);
+        });
+        EXPECT_EQ(ICERR_OK, ICAbout(codec.get(), nullptr));
+    }
+    EXPECT_EQ("Drevantic", title);
+    EXPECT_EQ(ABOUT_TITLE, caption);
+}
+
+TEST_F(SystemDialogTest, DrvConfigureThroughTheDriverInterfaceAndCancelStoresNothing) {
+    HDRVR driver = OpenDriver(L"DRAV32.VCM", nullptr, 0);
+    ASSERT_NE(nullptr, driver);
+    Boxes shown{};
+    LRESULT answer = 0;
+    {
+        BackgroundScript script([&] { driveSetup(shown, {IDC_DISABLE_MMX, IDC_DISABLE_RESIZING}, pressCancel); });
+        answer = SendDriverMessage(driver, DRV_CONFIGURE, 0, 0);
+    }
+    CloseDriver(driver, 0, 0);
+    EXPECT_EQ(1, answer);
+    EXPECT_EQ(NOTHING_STORED, storedSwitches());
+}
+
+}  // namespace
+}  // namespace drav::test
