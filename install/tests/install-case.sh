@@ -9,10 +9,11 @@
 # DRAV_CODEC_ROUNDTRIP. Each case has an X server (Xvfb) of its own, so that
 # no other window can cover the status marks it reads off the screen.
 set -euo pipefail
+source "$(dirname "$0")/../isolated-wine.sh"
 name=${1:?case}
 template=$DRAV_TEMPLATE_PREFIX
 prefix=$DRAV_CASE_DIR/$name
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+use_prefix "$prefix"
 
 system32=$prefix/drive_c/windows/system32
 target=$system32/DRAV32.VCM
@@ -35,38 +36,12 @@ copy_fresh_prefix() {
   done
 }
 
-# A persistent server with no pipes attached (a piped one makes every caller
-# wait for it), and unmanaged windows: there is no window manager.
-start_server() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-}
-
-# Xvfb picks a free display number itself and writes it to fd 3 once ready.
-start_display() {
-  local number_file=$prefix.display
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local _
-  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
-  export DISPLAY=:$(cat "$number_file")
-  rm -f "$number_file"
-}
-
-stop_server() {
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
-}
-
 # Leaves nothing behind that a later run could not remove.
 finish_case() {
   stop_server
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  stop_display
   chattr -i "$target" 2>/dev/null || true
 }
-
-windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 # --- observations -------------------------------------------------------------
 
