@@ -35,6 +35,19 @@ std::string windowsPath(const std::string& unixPath) {
   return path;
 }
 
+// An uncompressed bottom-up bitmap of the given depth.
+BITMAPINFOHEADER rgbHeader(int width, int height, int bitsPerPixel) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = WORD(bitsPerPixel);
+  header.biCompression = BI_RGB;
+  header.biSizeImage = DWORD(width * height * bitsPerPixel / 8);
+  return header;
+}
+
 // The clip described by a derive.sh .info file, its frames read on demand.
 class Clip {
  public:
@@ -68,14 +81,7 @@ class Clip {
 
   // The stream format: the bitmap header and, at 8 bits, the colour table.
   std::vector<BYTE> format() const {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bitsPerPixel);
-    header.biCompression = BI_RGB;
-    header.biSizeImage = DWORD(frameBytes);
+    BITMAPINFOHEADER header = rgbHeader(width, height, bitsPerPixel);
     header.biClrUsed = bitsPerPixel == 8 ? 256 : 0;
     std::vector<BYTE> bytes(reinterpret_cast<BYTE*>(&header), reinterpret_cast<BYTE*>(&header) + sizeof header);
     if (bitsPerPixel == 8)
@@ -183,15 +189,7 @@ bool samePixels(const Clip& clip, const BYTE* source, const BYTE* played) {
 // The output format asked of playback: 16 bits, or 32 for 8-bit clips (the
 // codec renders 16, 24 and 32 bits).
 BITMAPINFOHEADER playbackFormat(const Clip& clip) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = clip.width;
-  header.biHeight = clip.height;
-  header.biPlanes = 1;
-  header.biBitCount = clip.bitsPerPixel == 8 ? 32 : 16;
-  header.biCompression = BI_RGB;
-  header.biSizeImage = DWORD(clip.width * clip.height * header.biBitCount / 8);
-  return header;
+  return rgbHeader(clip.width, clip.height, clip.bitsPerPixel == 8 ? 32 : 16);
 }
 
 // A decompressor found the way players find one: by the stream's format.
