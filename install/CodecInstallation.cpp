@@ -32,8 +32,7 @@ bool setTextValue(HKEY parent, const char* keyName, const char* valueName, const
   OpenedKey key(parent, keyName);
   if (key.get() == nullptr) return false;
   DWORD bytes = static_cast<DWORD>(std::strlen(text) + 1);
-  return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
-         ERROR_SUCCESS;
+  return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
 }
 
 // `directory` + "\" + `name`, or empty when the directory is unknown: a bare
@@ -73,8 +72,8 @@ const char* platformName(const OSVERSIONINFOA& version) {
 }
 
 void formatVersionText(VString& text, const OSVERSIONINFOA& version) {
-  text.format("%d.%d (Build %d)\n", static_cast<int>(version.dwMajorVersion),
-              static_cast<int>(version.dwMinorVersion), static_cast<int>(LOWORD(version.dwBuildNumber)));
+  text.format("%d.%d (Build %d)\n", static_cast<int>(version.dwMajorVersion), static_cast<int>(version.dwMinorVersion),
+              static_cast<int>(LOWORD(version.dwBuildNumber)));
 }
 
 bool isSupportedPlatform(DWORD platformId) {

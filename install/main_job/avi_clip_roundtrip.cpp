@@ -172,7 +172,8 @@ bool samePixels(const Clip& clip, const BYTE* source, const BYTE* played) {
     case 8:  // played at 32 bits: the colour of each index
       for (long i = 0; i < pixels; ++i) {
         const RGBQUAD& c = clip.colours[source[i]];
-        if (played[4 * i] != c.rgbBlue || played[4 * i + 1] != c.rgbGreen || played[4 * i + 2] != c.rgbRed) return false;
+        if (played[4 * i] != c.rgbBlue || played[4 * i + 1] != c.rgbGreen || played[4 * i + 2] != c.rgbRed)
+          return false;
       }
       return true;
     default:  // 32 bits, played at 16: five bits a channel
@@ -222,7 +223,8 @@ bool playBack(Clip& clip, const std::string& aviPath, long& compressedBytes, int
   PAVISTREAM stream = nullptr;
   LONG formatSize = 0;
   bool ok = AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == AVIERR_OK &&
-            AVIStreamReadFormat(stream, 0, nullptr, &formatSize) == AVIERR_OK && formatSize >= LONG(sizeof(BITMAPINFOHEADER));
+            AVIStreamReadFormat(stream, 0, nullptr, &formatSize) == AVIERR_OK &&
+            formatSize >= LONG(sizeof(BITMAPINFOHEADER));
   std::vector<BYTE> format(ok ? formatSize : sizeof(BITMAPINFOHEADER));
   ok = ok && AVIStreamReadFormat(stream, 0, format.data(), &formatSize) == AVIERR_OK;
   auto* input = reinterpret_cast<BITMAPINFOHEADER*>(format.data());

@@ -101,7 +101,9 @@ class ScratchDirectory : public ::testing::Test {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  static void write(const std::string& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+  static void write(const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
 
   std::string directory_;
 };

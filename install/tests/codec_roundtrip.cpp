@@ -41,8 +41,10 @@ std::vector<WORD> screenFrame(int frame) {
   for (LONG y = 0; y < HEIGHT; ++y) {
     for (LONG x = 0; x < WIDTH; ++x) {
       WORD& p = pixels[(HEIGHT - 1 - y) * WIDTH + x];
-      if (y < 8) p = 0x0010;
-      else if (y % 10 >= 4 && y % 10 <= 7 && (x * 7 + y * 3) % 11 < 5) p = 0x0000;
+      if (y < 8)
+        p = 0x0010;
+      else if (y % 10 >= 4 && y % 10 <= 7 && (x * 7 + y * 3) % 11 < 5)
+        p = 0x0000;
     }
   }
   for (LONG y = 20; y < 28; ++y) pixels[(HEIGHT - 1 - y) * WIDTH + 10 + frame * 3] = 0x7C00;
@@ -74,7 +76,8 @@ int main() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   Codec compressor(ICMODE_COMPRESS);
   Codec decompressor(ICMODE_DECOMPRESS);
-  if (compressor.get() == nullptr || decompressor.get() == nullptr) return fail("ICOpen('vidc', 'DRAV') found no codec");
+  if (compressor.get() == nullptr || decompressor.get() == nullptr)
+    return fail("ICOpen('vidc', 'DRAV') found no codec");
 
   ICINFO info{};
   info.dwSize = sizeof info;

@@ -88,9 +88,12 @@ std::string textOf(HWND window) {
 std::string escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out;
 }
@@ -211,9 +214,7 @@ class WizardRun {
     }
   }
 
-  bool run() {
-    return start() && welcomePage() && licensePage() && setupPage() && leave();
-  }
+  bool run() { return start() && welcomePage() && licensePage() && setupPage() && leave(); }
 
  private:
   bool fail(const char* what) {
@@ -225,8 +226,8 @@ class WizardRun {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + options_.installer + "\"";
-    if (!CreateProcessA(options_.installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_))
+    if (!CreateProcessA(options_.installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_))
       return fail("install.exe did not start");
     if (!waitUntil([&] { return (sheet_ = findWindow(false)) != nullptr; })) return fail("no wizard window");
     return true;
@@ -312,7 +313,8 @@ class WizardRun {
     if (!waitForPage("Software License Agreement")) return false;
     HWND again = pageItem(ID_LICENSE_TEXT);
     std::printf("licence-same-window: %d\n", int(again == edit));
-    std::printf("licence-scroll: before=%ld after=%ld\n", long(before), long(sendTo(again, EM_GETFIRSTVISIBLELINE, 0, 0)));
+    std::printf("licence-scroll: before=%ld after=%ld\n", long(before),
+                long(sendTo(again, EM_GETFIRSTVISIBLELINE, 0, 0)));
     std::printf("licence-length-after-return: %zu\n", textOf(again).size());
     return true;
   }
@@ -346,8 +348,7 @@ class WizardRun {
           copy = statusMarkShown(pageItem(ID_COPY_STATUS), installer);
           registration = statusMarkShown(pageItem(ID_REGISTER_STATUS), installer);
           Sleep(200);
-          return copy == lastCopy && registration == lastRegistration && copy != "unknown" &&
-                 registration != "unknown";
+          return copy == lastCopy && registration == lastRegistration && copy != "unknown" && registration != "unknown";
         },
         5000);
     if (installer != nullptr) FreeLibrary(installer);
@@ -380,12 +381,18 @@ class WizardRun {
 bool parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--lock" && i + 1 < argc) options.lockPath = argv[++i];
-    else if (arg == "--pause-dir" && i + 1 < argc) options.pauseDir = argv[++i];
-    else if (arg == "--back-and-forth") options.backAndForth = true;
-    else if (arg == "--cancel") options.cancel = true;
-    else if (options.installer.empty() && arg[0] != '-') options.installer = arg;
-    else return false;
+    if (arg == "--lock" && i + 1 < argc)
+      options.lockPath = argv[++i];
+    else if (arg == "--pause-dir" && i + 1 < argc)
+      options.pauseDir = argv[++i];
+    else if (arg == "--back-and-forth")
+      options.backAndForth = true;
+    else if (arg == "--cancel")
+      options.cancel = true;
+    else if (options.installer.empty() && arg[0] != '-')
+      options.installer = arg;
+    else
+      return false;
   }
   return !options.installer.empty();
 }
@@ -395,7 +402,8 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] INSTALL_EXE\n");
+    std::fprintf(stderr,
+                 "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] INSTALL_EXE\n");
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);
