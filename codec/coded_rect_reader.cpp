@@ -1,6 +1,9 @@
 // CodedRect chunks: LZW tokens back into pixels of the work picture. Strings
-// are unwound onto a fixed stack and emitted first symbol first; symbols below
-// FIRST_TABLE_CODE leave their pixel as it is.
+// are unwound onto a fixed stack and emitted first symbol first; unchanged
+// pixels (symbols below FIRST_TABLE_CODE) keep their value and are skipped a
+// run at a time.
+#include <algorithm>
+
 #include "bit_reader.h"
 #include "decompressor.h"
 #include "lzw_decode_tables.h"
@@ -12,28 +15,112 @@ namespace {
 constexpr uint32_t NO_CODE = 0xFFFFFFFF;
 
 inline bool isStringCode(uint32_t value) { return value >= FIRST_TABLE_CODE && value < LITERAL_FLAG; }
+inline bool isLiteral(uint32_t value) { return (value & LITERAL_FLAG) != 0; }
 
-// Walks the rectangle in pixel order: row y upwards in memory, x to x + width.
+// One symbol as a stack entry.
+inline uint16_t entryOf(uint32_t symbol) { return isLiteral(symbol) ? uint16_t(symbol) : 1; }
+
+// Writes strings into the rectangle in pixel order: row y upwards in memory,
+// x to x + width, a string running on from one row into the next.
 template <uint8_t PixelFormat>
 class PixelSink {
 public:
-    PixelSink(const FrameDecodeContext& context, const RectGeometry& rect)
-        : context_(context), rect_(rect), rowLeft_(rect.width), rowsLeft_(rect.height),
+    PixelSink(const FrameDecodeContext& context, const RectGeometry& rect, LzwDecodeTables& tables)
+        : context_(context), tables_(tables), rect_(rect), rowLeft_(rect.width), rowsLeft_(rect.height),
           pixel_(workPixel(context, rect.x, rect.y)) {}
 
-    // Emits stacked symbols from the top; false when the rectangle is already full.
-    bool emit(const uint16_t* bottom, const uint16_t* top) {
+    // Emits the string of `value` (a symbol or a string code), followed by
+    // `extra` when it is not NO_EXTRA. Returns false when the rectangle is
+    // full first; `first` receives the string's first symbol.
+    static constexpr uint32_t NO_EXTRA = 0xFFFFFFFF;
+    bool emit(uint32_t value, uint32_t extra, uint16_t& first) {
+        const uint32_t length = lengthOf(value) + (extra != NO_EXTRA ? 1 : 0);
+        if (rowLeft_ == 0 && !nextRow()) return false;
+        if (length <= rowLeft_) {
+            // Within one row: written from its end backwards, as the table unwinds it.
+            uint8_t* end = pixel_ + 3 * size_t(length);
+            if (extra != NO_EXTRA) writeSymbol(end - 3, extra);
+            first = writeBackward(value, extra != NO_EXTRA ? end - 3 : end);
+            pixel_ = end;
+            rowLeft_ -= length;
+            return true;
+        }
+        return emitAcrossRows(value, extra, first);
+    }
+
+private:
+    uint32_t lengthOf(uint32_t value) const { return isStringCode(value) ? tables_.length[value] : 1; }
+
+    void writeSymbol(uint8_t* pixel, uint32_t symbol) const {
+        if (!isLiteral(symbol)) return;
+        if (PixelFormat == PIXEL_FORMAT_RGB555) {
+            storeRgb555(pixel, symbol);
+        } else {
+            storePaletteEntry(pixel, context_.palette[symbol & 0xFF]);
+        }
+    }
+
+    uint16_t writeBackward(uint32_t value, uint8_t* end) const {
+        while (isStringCode(value)) {
+            const LzwDecodeTables::Entry entry = tables_.entries[value];
+            if (entry.trailingRun != 0) {
+                end -= 3 * size_t(entry.trailingRun);
+                value = entry.base;
+                if (value == LzwDecodeTables::NO_BASE) return SYMBOL_UNCHANGED;
+            } else {
+                end -= 3;
+                writeSymbol(end, entry.suffix);
+                value = entry.prefix;
+            }
+        }
+        writeSymbol(end - 3, value);
+        return isLiteral(value) ? uint16_t(value) : SYMBOL_UNCHANGED;
+    }
+
+    // A string that crosses a row end is unwound onto the stack first.
+    bool emitAcrossRows(uint32_t value, uint32_t extra, uint16_t& first) {
+        uint16_t* const bottom = tables_.stack;
+        uint16_t* top = bottom;
+        if (extra != NO_EXTRA) *top++ = entryOf(extra);
+        while (isStringCode(value)) {
+            const LzwDecodeTables::Entry entry = tables_.entries[value];
+            if (entry.trailingRun != 0) {
+                *top++ = entry.trailingRun;
+                value = entry.base;
+                if (value == LzwDecodeTables::NO_BASE) break;
+            } else {
+                *top++ = entry.suffix;
+                value = entry.prefix;
+            }
+        }
+        if (!isStringCode(value) && value != LzwDecodeTables::NO_BASE) *top++ = entryOf(value);
+        first = isLiteral(top[-1]) ? top[-1] : SYMBOL_UNCHANGED;
         while (top != bottom) {
-            const uint16_t symbol = *--top;
-            if (rowLeft_ == 0 && !nextRow()) return false;
-            if (symbol >= FIRST_TABLE_CODE) store(symbol);
-            pixel_ += 3;
-            --rowLeft_;
+            const uint16_t item = *--top;
+            if (!(isLiteral(item) ? store(item) : skip(item))) return false;
         }
         return true;
     }
 
-private:
+    bool store(uint16_t literal) {
+        if (rowLeft_ == 0 && !nextRow()) return false;
+        writeSymbol(pixel_, literal);
+        pixel_ += 3;
+        --rowLeft_;
+        return true;
+    }
+
+    bool skip(uint32_t count) {
+        while (count > 0) {
+            if (rowLeft_ == 0 && !nextRow()) return false;
+            const uint32_t step = std::min(count, rowLeft_);
+            pixel_ += 3 * size_t(step);
+            rowLeft_ -= step;
+            count -= step;
+        }
+        return true;
+    }
+
     bool nextRow() {
         if (rowsLeft_ <= 1) return false;
         --rowsLeft_;
@@ -43,15 +130,8 @@ private:
         return true;
     }
 
-    void store(uint16_t symbol) {
-        if (PixelFormat == PIXEL_FORMAT_RGB555) {
-            storeRgb555(pixel_, symbol);
-        } else {
-            storePaletteEntry(pixel_, context_.palette[symbol & 0xFF]);
-        }
-    }
-
     const FrameDecodeContext& context_;
+    LzwDecodeTables& tables_;
     const RectGeometry& rect_;
     uint32_t rowLeft_;
     uint32_t rowsLeft_;
@@ -59,13 +139,38 @@ private:
     uint8_t* pixel_;
 };
 
+// Enters code `code` as the string of `previous` followed by `symbol`.
+void enterString(LzwDecodeTables& tables, uint32_t code, uint32_t previous, uint16_t symbol) {
+    LzwDecodeTables::Entry& entry = tables.entries[code];
+    entry.prefix = uint16_t(previous);
+    entry.suffix = symbol;
+    if (isStringCode(previous)) {
+        const LzwDecodeTables::Entry& before = tables.entries[previous];
+        tables.length[code] = uint16_t(tables.length[previous] + 1);
+        if (isLiteral(symbol)) {
+            entry.trailingRun = 0;
+        } else {
+            entry.trailingRun = uint16_t(before.trailingRun + 1);
+            entry.base = before.trailingRun != 0 ? before.base : uint16_t(previous);
+        }
+    } else {
+        tables.length[code] = 2;
+        if (isLiteral(symbol)) {
+            entry.trailingRun = 0;
+        } else {
+            entry.trailingRun = isLiteral(previous) ? 1 : 2;
+            entry.base = isLiteral(previous) ? uint16_t(previous) : LzwDecodeTables::NO_BASE;
+        }
+    }
+}
+
 template <uint8_t PixelFormat>
 bool decodeCodedRect(const FrameDecodeContext& context, const RectGeometry& rect, const uint8_t* stream,
                      const uint8_t* end) {
+    using Sink = PixelSink<PixelFormat>;
     LzwDecodeTables& tables = *context.tables;
-    uint16_t* const stack = tables.stack;
     BitReader bits(stream, end);
-    PixelSink<PixelFormat> sink(context, rect);
+    Sink sink(context, rect, tables);
     unsigned width = MIN_CODE_WIDTH;
     uint32_t nextCode = FIRST_TABLE_CODE;
     uint32_t previous = NO_CODE;
@@ -86,40 +191,31 @@ bool decodeCodedRect(const FrameDecodeContext& context, const RectGeometry& rect
                 nextCode = FIRST_TABLE_CODE;
                 continue;
             }
+            if (value < FIRST_TABLE_CODE) value = SYMBOL_UNCHANGED;  // 3 means the same as 2
         }
 
-        uint16_t* top = stack;
         if (previous == NO_CODE) {
             if (isStringCode(value)) return false;  // nothing is in the table yet
-            *top++ = uint16_t(value);
-            firstSymbol = uint16_t(value);
+            if (!sink.emit(value, Sink::NO_EXTRA, firstSymbol)) return false;
             previous = value;
-            if (!sink.emit(stack, top)) return false;
             continue;
         }
-
-        uint32_t code = value;
-        if (isStringCode(value)) {
-            if (value > nextCode) return false;
-            if (value == nextCode) {
-                *top++ = firstSymbol;
-                code = previous;
-            }
-        }
-        while (isStringCode(code)) {
-            *top++ = tables.suffix[code];
-            code = tables.prefix[code];
-        }
-        *top++ = uint16_t(code);
-        firstSymbol = uint16_t(code);
-
+        if (isStringCode(value) && value > nextCode) return false;
         if (nextCode > CODE_LIMIT) return false;
-        tables.prefix[nextCode] = uint16_t(previous);
-        tables.suffix[nextCode] = firstSymbol;
+
+        // A code about to be assigned is the previous string and its own first symbol.
+        const bool pending = value == nextCode;
+        const uint16_t previousFirst = firstSymbol;
+        if (pending) {
+            // Enter it first so that its length is known; its suffix is that first symbol.
+            enterString(tables, nextCode, previous, previousFirst);
+            if (!sink.emit(previous, previousFirst, firstSymbol)) return false;
+        } else {
+            if (!sink.emit(value, Sink::NO_EXTRA, firstSymbol)) return false;
+            enterString(tables, nextCode, previous, firstSymbol);
+        }
         ++nextCode;
         if (nextCode > (1u << width) - 1 && width < MAX_CODE_WIDTH) ++width;
-
-        if (!sink.emit(stack, top)) return false;
         previous = value;
     }
 }
