@@ -3,6 +3,7 @@
 #   1. native build under AddressSanitizer + UndefinedBehaviorSanitizer: codec and tool tests
 #   2. libFuzzer build (clang): every fuzz_* target for a bounded time
 #   3. Windows build (MinGW i686): driver, installer and library tests under Wine + Xvfb
+#   4. cross-checks: drav and the driver under Wine read each other's files
 # Run as root on Debian 12 (the bootstrap installs packages).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,3 +32,6 @@ prefix=$root/build/win/wineprefix
 bash scripts/wine-session.sh start "$prefix"
 trap 'bash scripts/wine-session.sh stop "$prefix"' EXIT
 DISPLAY=${DRAV_DISPLAY:-:77} ctest --test-dir build/win -j2 --output-on-failure
+
+step "cross-checks, drav and the driver"
+bash scripts/cross-checks.sh build/asan build/win
