@@ -8,10 +8,12 @@ namespace {
 
 constexpr LONG SEMI_BOLD = 600;
 
-// The font selected into `dc`, one step heavier.
-HFONT semiBoldFontOf(HDC dc) {
+// The control's font (else the one selected into `dc`) in semi-bold.
+HFONT semiBoldFontOf(HWND control, HDC dc) {
+    auto base = reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0));
+    if (base == nullptr) base = GetCurrentObject(dc, OBJ_FONT);
     LOGFONTA font{};
-    if (GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == 0) return nullptr;
+    if (GetObjectA(base, sizeof font, &font) == 0) return nullptr;
     font.lfWeight = SEMI_BOLD;
     return CreateFontIndirectA(&font);
 }
@@ -34,7 +36,8 @@ LRESULT AboutDialog::handleMessage(HWND window, UINT message, WPARAM wParam, LPA
         break;
     case WM_CLOSE: endDialogOk(); break;
     case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == getItem(IDC_ABOUT_TITLE)) return paintTitle(reinterpret_cast<HDC>(wParam));
+        if (reinterpret_cast<HWND>(lParam) == getItem(IDC_ABOUT_TITLE))
+            return paintTitle(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
         break;
     case WM_DESTROY: releaseTitleFont(); break;
     default: break;
@@ -42,8 +45,14 @@ LRESULT AboutDialog::handleMessage(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
 }
 
-LRESULT AboutDialog::paintTitle(HDC dc) {
-    if (titleFont_ == nullptr) titleFont_ = semiBoldFontOf(dc);
+// Some static controls ask for their colours before they select their own
+// font, so the title also gets the font as its own: selecting it into the
+// device context alone would be undone.
+LRESULT AboutDialog::paintTitle(HWND title, HDC dc) {
+    if (titleFont_ == nullptr) {
+        titleFont_ = semiBoldFontOf(title, dc);
+        if (titleFont_ != nullptr) SendMessageA(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+    }
     if (titleFont_ != nullptr) SelectObject(dc, titleFont_);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));

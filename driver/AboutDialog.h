@@ -17,7 +17,7 @@ public:
 
 private:
     // The product line in semi-bold on a transparent background.
-    LRESULT paintTitle(HDC dc);
+    LRESULT paintTitle(HWND title, HDC dc);
     void releaseTitleFont();
 
     HFONT titleFont_ = nullptr;  // created on first paint, released with the window

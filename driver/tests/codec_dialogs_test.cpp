@@ -206,15 +206,19 @@ TEST_F(CodecDialogTest, TheTitleIsSemiBoldOnTransparentAndItsFontGoesWithTheWind
     AboutDialog about;
     HWND window = about.createModeless();
     ASSERT_NE(nullptr, window);
-    LOGFONTA plain{};
-    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof plain, &plain);
+    HWND titleControl = GetDlgItem(window, IDC_ABOUT_TITLE);
+    LOGFONTA dialogFont{};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof dialogFont, &dialogFont);
     HFONT font = nullptr;
     {
         TitleColours title(window);
         EXPECT_EQ(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), title.brush);
         EXPECT_EQ(TRANSPARENT, title.background);
         EXPECT_EQ(600, title.logFont.lfWeight);
-        EXPECT_STREQ(plain.lfFaceName, title.logFont.lfFaceName) << "the font it was drawn with, heavier";
+        EXPECT_STREQ(dialogFont.lfFaceName, title.logFont.lfFaceName) << "the dialog's font, heavier";
+        EXPECT_EQ(dialogFont.lfHeight, title.logFont.lfHeight);
+        EXPECT_EQ(reinterpret_cast<LRESULT>(title.font), SendMessageA(titleControl, WM_GETFONT, 0, 0))
+            << "the control draws with it whatever it selects itself";
         TitleColours again(window);
         EXPECT_EQ(title.font, again.font) << "created once";
         font = title.font;

@@ -12,6 +12,17 @@ struct WindowSearch {
   HWND found;
 };
 
+// The title as the system keeps it, without sending WM_GETTEXT: a search from
+// a second thread must never wait for the test thread, which may itself be
+// waiting for the search to end.
+std::string storedTitle(HWND window) {
+  wchar_t wide[256] = L"";
+  InternalGetWindowText(window, wide, 256);
+  char text[512] = "";
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
 bool ownedByThisProcess(HWND window) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
@@ -21,7 +32,7 @@ bool ownedByThisProcess(HWND window) {
 BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<WindowSearch*>(parameter);
   if (!ownedByThisProcess(window) || !IsWindowVisible(window)) return TRUE;
-  if (windowText(window) != search->title) return TRUE;
+  if (storedTitle(window) != search->title) return TRUE;
   char className[64] = "";
   GetClassNameA(window, className, sizeof className);
   if (search->className != nullptr && std::string(className) != search->className) return TRUE;
