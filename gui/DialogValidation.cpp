@@ -4,38 +4,37 @@
 #include "foundation/VSystemException.h"
 #include "gui/VGuiDialogBase.h"
 
-void VGuiDialogBase::validateInt(bool& failed, int controlId, int& value, int minimum, int maximum,
-                                 int rangeMessageId) {
+// Shared by both kinds of number: `readField` parses the field, and a NaN
+// compares with nothing and fails the range.
+template <typename Number>
+void VGuiDialogBase::validateNumber(bool& failed, int controlId, Number& value, Number minimum, Number maximum,
+                                    int rangeMessageId, int notANumberMessage,
+                                    bool (VGuiDialogBase::*readField)(int, Number&) const) {
   if (failed) return;
+  Number read{};
   VString message;
-  int read = 0;
-  if (!getItemInt(controlId, read)) {
-    message = VSystemException::getSystemMessage(MSG_ILLEGAL_INTEGER);
-    failed = true;
-  } else if (read < minimum || read > maximum) {
+  if (!(this->*readField)(controlId, read)) {
+    message = VSystemException::getSystemMessage(notANumberMessage);
+  } else if (!(read >= minimum) || read > maximum) {
     message.format(rangeMessageId, minimum, maximum);
-    failed = true;
   } else {
     value = read;
+    return;
   }
+  failed = true;
   reportValidation(failed, controlId, message);
+}
+
+void VGuiDialogBase::validateInt(bool& failed, int controlId, int& value, int minimum, int maximum,
+                                 int rangeMessageId) {
+  validateNumber(failed, controlId, value, minimum, maximum, rangeMessageId, MSG_ILLEGAL_INTEGER,
+                 &VGuiDialogBase::getItemInt);
 }
 
 void VGuiDialogBase::validateReal(bool& failed, int controlId, double& value, double minimum, double maximum,
                                   int rangeMessageId) {
-  if (failed) return;
-  VString message;
-  double read = 0.0;
-  if (!getItemReal(controlId, read)) {
-    message = VSystemException::getSystemMessage(MSG_ILLEGAL_REAL);
-    failed = true;
-  } else if (!(read >= minimum) || read > maximum) {  // NaN compares with nothing and fails
-    message.format(rangeMessageId, minimum, maximum);
-    failed = true;
-  } else {
-    value = read;
-  }
-  reportValidation(failed, controlId, message);
+  validateNumber(failed, controlId, value, minimum, maximum, rangeMessageId, MSG_ILLEGAL_REAL,
+                 &VGuiDialogBase::getItemReal);
 }
 
 void VGuiDialogBase::reportValidation(bool failed, int controlId, const VString& message) {

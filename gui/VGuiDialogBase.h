@@ -236,6 +236,9 @@ class VGuiDialogBase : public VWindowObject {
   void showTabPage(HWND tabControl, int index, int controlId);
   bool askPageToLeave(HWND tabControl, int index, int controlId);
   void setButtonIcon(int controlId, int iconId, int size);
+  template <typename Number>
+  void validateNumber(bool& failed, int controlId, Number& value, Number minimum, Number maximum, int rangeMessageId,
+                      int notANumberMessage, bool (VGuiDialogBase::*readField)(int, Number&) const);
 
   PageList pages_;
   VArray<TabPageEntry> pageTable_;

@@ -10,24 +10,12 @@
 namespace {
 const RadioListEntry RADIOS[] = {{10, IDC_RADIO_1}, {20, IDC_RADIO_2}, {30, IDC_RADIO_3}, {END_OF_LIST, END_OF_LIST}};
 
-class ControlTest : public WindowTest {
+class ControlTest : public OpenDialogTest<IDD_CONTROLS> {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    if (IsSkipped()) return;
-    open_ = std::make_unique<OpenDialog>(IDD_CONTROLS);
-    ASSERT_NE(nullptr, open_->window);
-  }
-  void TearDown() override { open_.reset(); }
-
-  ScriptedDialog& dialog() { return open_->dialog; }
-  HWND item(int controlId) { return GetDlgItem(open_->window, controlId); }
   LRESULT send(int controlId, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageA(item(controlId), message, wParam, lParam);
   }
   void type(int controlId, const char* text) { SetWindowTextA(item(controlId), text); }
-
-  std::unique_ptr<OpenDialog> open_;
 };
 
 struct IntCase {

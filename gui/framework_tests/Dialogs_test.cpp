@@ -87,10 +87,7 @@ TEST_F(DialogTest, AnExceptionInInitDialogIsShownAndTheDialogStillOpens) {
   };
   std::string shown;
   INT_PTR result = runDriven(dialog, [&] {
-    HWND box = requireWindow("Exception", "#32770");
-    if (box == nullptr) return;
-    shown = messageBoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    shown = closeMessageBox("Exception");
     if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDOK);
   });
   EXPECT_EQ("GUI Error\n\nFile: DialogsTest\nLine: 4242", shown);
@@ -110,11 +107,7 @@ TEST_F(DialogTest, AMissingItemInsideAHandlerIsShownAndTheDialogStaysOpen) {
     HWND window = requireWindow("Framework Plain");
     if (window == nullptr) return;
     PostMessageA(window, WM_COMMAND, COMMAND_USE_MISSING_ITEM, 0);
-    HWND box = requireWindow("Exception", "#32770");
-    if (box == nullptr) return;
-    shown = messageBoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    waitForWindowGone(box);
+    shown = closeMessageBox("Exception");
     stillOpen = IsWindowVisible(window) != FALSE;
     clickButton(window, IDOK);
   });

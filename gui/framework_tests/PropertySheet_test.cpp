@@ -5,6 +5,7 @@
 #include "FrameworkTest.h"
 #include "TestDialogs.h"
 #include "WindowDriver.h"
+#include "gui/WindowUtilities.h"
 
 namespace {
 constexpr DWORD NORMAL_SHEET = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
@@ -150,18 +151,54 @@ TEST_F(PropertySheetTest, AnExceptionInAPageHandlerIsShownAndTheSheetStaysOpen) 
     HWND sheet = requireWindow("Framework Sheet");
     if (sheet == nullptr) return;
     PostMessageA(currentPage(sheet), WM_COMMAND, PAGE_COMMAND, 0);
-    HWND box = requireWindow("Exception", "#32770");
-    if (box == nullptr) return;
-    shown = messageBoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    waitForWindowGone(box);
+    shown = closeMessageBox("Exception");
     clickButton(sheet, IDOK);
   });
   EXPECT_EQ("GUI Error\n\nFile: SheetTest\nLine: 555", shown);
   EXPECT_TRUE(result);
 }
 
-TEST(PropertySheet, DeletesItsPages) {
+TEST_F(PropertySheetTest, AnExceptionInTheSheetsHandlerIsShownAndTheSheetStaysOpen) {
+  ThreePageSheet three(NORMAL_SHEET);
+  three.sheet.onMessage = [](UINT message) {
+    if (message == WM_APP) throw VSystemException(ErrorGui, 556, "SheetTest");
+  };
+  std::string shown;
+  bool result = runDriven(three.sheet, [&] {
+    HWND sheet = requireWindow("Framework Sheet");
+    if (sheet == nullptr) return;
+    PostMessageA(sheet, WM_APP, 0, 0);
+    shown = closeMessageBox("Exception");
+    clickButton(sheet, IDOK);
+  });
+  EXPECT_EQ("GUI Error\n\nFile: SheetTest\nLine: 556", shown);
+  EXPECT_TRUE(result);
+}
+
+TEST_F(PropertySheetTest, ASizeChangeCentresTheSheetByItsClientSize) {
+  ThreePageSheet three(NORMAL_SHEET);
+  RECT bounds{};
+  RECT client{};
+  runDriven(three.sheet, [&] {
+    HWND sheet = requireWindow("Framework Sheet");
+    if (sheet == nullptr) return;
+    GetWindowRect(sheet, &bounds);
+    SetWindowPos(sheet, nullptr, 0, 0, bounds.right - bounds.left + 40, bounds.bottom - bounds.top + 20,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(sheet, &bounds);
+    GetClientRect(sheet, &client);
+    clickButton(sheet, IDCANCEL);
+  });
+  RECT desktop{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  POINT expected = centredPosition(desktop, work, client.right, client.bottom);
+  EXPECT_EQ(expected.x, bounds.left);
+  EXPECT_EQ(expected.y, bounds.top);
+}
+
+TEST(SheetOwnership, DeletesItsPages) {
   std::vector<int> log;
   {
     ScriptedSheet sheet(NORMAL_SHEET);

@@ -19,12 +19,11 @@ const TooltipListEntry TIPS[] = {{IDC_SPIN_EDIT, IDS_TIP_EDIT}, {IDC_SPIN, IDS_T
 
 // The spin dialog steps integers by 2 within 0..10 and reals by 0.25 within
 // 0..1.
-class SpinTest : public WindowTest {
+class SpinTest : public OpenDialogTest<IDD_SPIN> {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
-    if (IsSkipped()) return;
-    open_ = std::make_unique<OpenDialog>(IDD_SPIN);
+    OpenDialogTest::SetUp();
+    if (open_ == nullptr) return;
     ScriptedDialog& dialog = open_->dialog;
     dialog.onMessage = [&dialog](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
       if (message != WM_NOTIFY) return 0;
@@ -36,9 +35,6 @@ class SpinTest : public WindowTest {
     EXPECT_EQ(0, dialog.initSpinButtons());
     ShowWindow(open_->window, SW_SHOW);
   }
-  void TearDown() override { open_.reset(); }
-
-  HWND item(int controlId) { return GetDlgItem(open_->window, controlId); }
 
   // Presses and releases the spin's upper or lower arrow.
   void click(int spinId, bool up) {
@@ -54,8 +50,6 @@ class SpinTest : public WindowTest {
     click(spinId, up);
     return windowText(item(editId));
   }
-
-  std::unique_ptr<OpenDialog> open_;
 };
 }  // namespace
 

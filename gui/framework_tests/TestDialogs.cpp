@@ -57,3 +57,8 @@ void ScriptedSheet::fillHeader(SheetHeader& header) {
   header.dwFlags = flags_;
   header.pszCaption = "Framework Sheet";
 }
+
+LRESULT ScriptedSheet::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (onMessage) onMessage(message);
+  return VPropertySheet::handleMessage(window, message, wParam, lParam);
+}

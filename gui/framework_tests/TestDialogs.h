@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+#include "FrameworkTest.h"
 
 #include "gui/VGuiDialog.h"
 #include "gui/VPropertyPage.h"
@@ -42,6 +45,25 @@ class OpenDialog {
   HWND window;
 };
 
+// Tests on one modeless dialog of `templateId`, open from SetUp to TearDown.
+template <int templateId>
+class OpenDialogTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    if (IsSkipped()) return;
+    open_ = std::make_unique<OpenDialog>(templateId);
+    ASSERT_NE(nullptr, open_->window);
+  }
+  void TearDown() override { open_.reset(); }
+
+  ScriptedDialog& dialog() { return open_->dialog; }
+  HWND window() { return open_->window; }
+  HWND item(int controlId) { return GetDlgItem(open_->window, controlId); }
+
+  std::unique_ptr<OpenDialog> open_;
+};
+
 // A page with a template and a title; it counts its WM_INITDIALOGs and
 // notifications, and reports its destruction.
 class ScriptedPage : public VPropertyPage {
@@ -63,10 +85,14 @@ class ScriptedPage : public VPropertyPage {
   std::vector<int>* log_;  // gets +templateId at WM_INITDIALOG, -templateId at destruction
 };
 
+// `onMessage` sees every message of the sheet before the sheet's own handling.
 class ScriptedSheet : public VPropertySheet {
  public:
   explicit ScriptedSheet(DWORD flags) : flags_(flags) {}
   void fillHeader(SheetHeader& header) override;
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  std::function<void(UINT message)> onMessage;
 
  private:
   DWORD flags_;

@@ -7,20 +7,13 @@
 #include "foundation/VString.h"
 
 namespace {
-class ValidationTest : public WindowTest {
+class ValidationTest : public OpenDialogTest<IDD_CONTROLS> {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
-    if (IsSkipped()) return;
-    open_ = std::make_unique<OpenDialog>(IDD_CONTROLS);
-    ShowWindow(open_->window, SW_SHOW);
+    OpenDialogTest::SetUp();
+    if (open_ != nullptr) ShowWindow(window(), SW_SHOW);
   }
-  void TearDown() override { open_.reset(); }
-
-  ScriptedDialog& dialog() { return open_->dialog; }
-  void type(int controlId, const char* text) { SetWindowTextA(GetDlgItem(open_->window, controlId), text); }
-
-  std::unique_ptr<OpenDialog> open_;
+  void type(int controlId, const char* text) { SetWindowTextA(item(controlId), text); }
 };
 }  // namespace
 

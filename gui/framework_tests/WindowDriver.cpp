@@ -97,6 +97,15 @@ std::string itemText(HWND dialog, int controlId) { return windowText(GetDlgItem(
 
 std::string messageBoxText(HWND box) { return itemText(box, MESSAGE_BOX_TEXT_ID); }
 
+std::string closeMessageBox(const char* caption) {
+  HWND box = requireWindow(caption, "#32770");
+  if (box == nullptr) return "";
+  std::string text = messageBoxText(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  waitForWindowGone(box);
+  return text;
+}
+
 void clickButton(HWND dialog, int controlId) { PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0); }
 
 MessageBoxCloser::MessageBoxCloser(const char* caption) : caption_(caption), thread_([this] { watch(); }) {}

@@ -32,6 +32,9 @@ std::string windowText(HWND window);
 std::string itemText(HWND dialog, int controlId);
 // A message box's text (its static control, id 0xFFFF).
 std::string messageBoxText(HWND box);
+// Waits for the message box titled `caption`, closes it with OK and returns
+// its text ("" when none came).
+std::string closeMessageBox(const char* caption);
 // Posts BM_CLICK to a button of `dialog`.
 void clickButton(HWND dialog, int controlId);
 
