@@ -243,14 +243,6 @@ TEST_F(CodecDialogTest, TheTitleIsSemiBoldOnTransparentAndItsFontGoesWithTheWind
     DestroyWindow(window);
 }
 
-TEST_F(CodecDialogTest, TheDecompressionOnlyLineIsNeverShown) {
-    AboutDialog about;
-    HWND window = about.createModeless();
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(window, IDC_ABOUT_TITLE), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongA(GetDlgItem(window, IDC_ABOUT_DECOMPRESSION_ONLY), GWL_STYLE) & WS_VISIBLE);
-    DestroyWindow(window);
-}
-
 // --- Through the system ---------------------------------------------------------
 
 class SystemDialogTest : public CodecDialogTest {};

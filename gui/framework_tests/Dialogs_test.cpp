@@ -4,7 +4,6 @@
 #include "FrameworkTest.h"
 #include "TestDialogs.h"
 #include "WindowDriver.h"
-#include "gui/DialogProcedures.h"
 
 namespace {
 constexpr UINT COMMAND_USE_MISSING_ITEM = 900;
@@ -125,21 +124,6 @@ TEST_F(DialogTest, ItemLookupsRaiseOutsideHandlers) {
   EXPECT_TRUE(raises([&] { open.dialog.getControlId(withoutId); }, ErrorGui, 73, "VGuiDialogBase"));
 }
 
-TEST_F(DialogTest, ShowHideAndVisibility) {
-  OpenDialog open(IDD_PLAIN);
-  open.dialog.show();
-  EXPECT_TRUE(open.dialog.isVisible());
-  open.dialog.hide();
-  EXPECT_FALSE(open.dialog.isVisible());
-}
-
-TEST_F(DialogTest, MessageResultTravelsInItsSlot) {
-  OpenDialog open(IDD_PLAIN);
-  open.dialog.setMessageResult(77);
-  EXPECT_EQ(77, GetWindowLongPtrA(open.window, DWL_MSGRESULT));
-  EXPECT_EQ(77, open.dialog.setMessageResult(0));
-}
-
 TEST_F(DialogTest, ADestroyedWindowLeavesTheObjectWithoutIt) {
   OpenDialog open(IDD_PLAIN);
   DestroyWindow(open.window);
@@ -156,10 +140,3 @@ TEST_F(DialogTest, AnObjectDestroyedFirstIsNoLongerReachedThroughItsWindow) {
   EXPECT_TRUE(DestroyWindow(window));
 }
 
-TEST_F(DialogTest, AHandlersResultIsTheProceduresResult) {
-  OpenDialog open(IDD_PLAIN);
-  open.dialog.onMessage = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-    return message == WM_USER + 1 ? 1234 : 0;
-  };
-  EXPECT_EQ(1234, dialogProcedure(open.window, WM_USER + 1, 0, 0));
-}
