@@ -24,6 +24,12 @@ int checkedFormatLength(int n) {
   return n;
 }
 
+// printf into a buffer of FORMAT_LIMIT characters and the terminator; the
+// length written, or ErrorGeneral when the text would not fit.
+int formatBounded(char (&buffer)[VString::FORMAT_LIMIT + 1], const char* formatText, va_list arguments) {
+  return checkedFormatLength(std::vsnprintf(buffer, sizeof buffer, formatText, arguments));
+}
+
 // Loads resource string `id` into `buffer` (FORMAT_LIMIT bytes).
 int loadResourceText(char* buffer, int id) {
   int n = LoadStringA(getModuleInstance(), static_cast<UINT>(id), buffer, VString::FORMAT_LIMIT);
@@ -178,9 +184,9 @@ void VString::format(const char* formatText, ...) {
   char buffer[FORMAT_LIMIT + 1];
   va_list arguments;
   va_start(arguments, formatText);
-  int n = std::vsnprintf(buffer, sizeof buffer, formatText, arguments);
+  int n = formatBounded(buffer, formatText, arguments);
   va_end(arguments);
-  assignText(buffer, checkedFormatLength(n));
+  assignText(buffer, n);
 }
 
 void VString::format(int resourceId, ...) {
@@ -189,18 +195,18 @@ void VString::format(int resourceId, ...) {
   char buffer[FORMAT_LIMIT + 1];
   va_list arguments;
   va_start(arguments, resourceId);
-  int n = std::vsnprintf(buffer, sizeof buffer, formatText, arguments);
+  int n = formatBounded(buffer, formatText, arguments);
   va_end(arguments);
-  assignText(buffer, checkedFormatLength(n));
+  assignText(buffer, n);
 }
 
 void VString::appendFormat(const char* formatText, ...) {
   char buffer[FORMAT_LIMIT + 1];
   va_list arguments;
   va_start(arguments, formatText);
-  int n = std::vsnprintf(buffer, sizeof buffer, formatText, arguments);
+  int n = formatBounded(buffer, formatText, arguments);
   va_end(arguments);
-  appendText(buffer, checkedFormatLength(n));
+  appendText(buffer, n);
 }
 
 // Follows strtol: leading white space, optional sign, clamped to 32 bits.
