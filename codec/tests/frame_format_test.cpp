@@ -19,5 +19,23 @@ TEST(ChunkCrc16, EndChunkSealsToTheKnownBytes) {
     EXPECT_EQ(0, std::memcmp(expected, chunk, 8));
 }
 
+// The eight-bytes-at-a-time form against the bit-by-bit definition, at every
+// length and alignment around the block size, with a running crc.
+TEST(ChunkCrc16, MatchesTheBitwiseDefinition) {
+    auto bitwise = [](const uint8_t* bytes, size_t count, uint16_t crc) {
+        for (size_t i = 0; i < count; ++i) {
+            crc ^= uint16_t(bytes[i] << 8);
+            for (int bit = 0; bit < 8; ++bit) crc = uint16_t((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+        return crc;
+    };
+    uint8_t data[80];
+    for (size_t i = 0; i < sizeof data; ++i) data[i] = uint8_t(i * 37 + 11);
+    for (size_t start = 0; start < 9; ++start)
+        for (size_t count = 0; start + count <= sizeof data; ++count)
+            ASSERT_EQ(bitwise(data + start, count, 0x1D0F), chunkCrc16(data + start, count, 0x1D0F))
+                << start << "+" << count;
+}
+
 }  // namespace
 }  // namespace drav
