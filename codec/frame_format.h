@@ -79,6 +79,10 @@ inline uint64_t dibRowBytes(int64_t width, unsigned bitCount) {
     return uint64_t((width * int64_t(bitCount) + 31) / 32) * 4;
 }
 
+// A BITMAPINFOHEADER of the given size, depth and compression; every other
+// field 0 but biSize and biPlanes.
+BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression = BI_RGB);
+
 // The BITMAPINFOHEADER of a compressed stream for an uncompressed input:
 // depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage 0.
 void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed);

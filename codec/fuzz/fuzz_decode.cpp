@@ -14,21 +14,6 @@
 
 using namespace drav;
 
-namespace {
-
-BITMAPINFOHEADER header(int32_t width, int32_t height, unsigned bitCount, DWORD compression) {
-    BITMAPINFOHEADER h{};
-    h.biSize = sizeof h;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = WORD(bitCount);
-    h.biCompression = compression;
-    return h;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::FuzzInput input(data, size);
     const int32_t width = 1 + int32_t(input.upTo(63)), height = 1 + int32_t(input.upTo(63));
@@ -47,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t split = input.upTo(255) * input.restSize() / 255;
 
     CodecInstance instance{};
-    BITMAPINFOHEADER compressed = header(width, height, streamBits, FOURCC_DRAV);
+    BITMAPINFOHEADER compressed = makeBitmapHeader(width, height, streamBits, FOURCC_DRAV);
     if (beginDecompressionStream(instance, compressed, mmx) != ICERR_OK) return 0;
-    BITMAPINFOHEADER output = header(outputWidth, outputHeight, outputBits, compression);
+    BITMAPINFOHEADER output = makeBitmapHeader(outputWidth, outputHeight, outputBits, compression);
     std::vector<uint8_t> pixels(outputRowBytes(uint32_t(outputWidth > 0 ? outputWidth : 1), outputBits) *
                                 size_t(outputHeight > 0 ? outputHeight : 1));
 

@@ -45,11 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (input.restSize() == 0) return 0;
 
     Picture picture{};
-    picture.header.biSize = sizeof(BITMAPINFOHEADER);
-    picture.header.biWidth = width;
-    picture.header.biHeight = height;
-    picture.header.biPlanes = 1;
-    picture.header.biBitCount = WORD(bitCount);
+    picture.header = makeBitmapHeader(width, height, bitCount);
     for (int i = 0; i < 256; ++i) picture.colors[i] = RGBQUAD{uint8_t(i * 7), uint8_t(i * 13), uint8_t(i * 31), 0};
     const size_t stride = size_t(dibRowBytes(width, bitCount));
     std::vector<uint8_t> pixels(stride * size_t(height));

@@ -36,17 +36,6 @@ bool readBytes(const std::string& path, size_t count, void* into) {
 
 }  // namespace
 
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, uint32_t compression) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bitCount);
-    header.biCompression = compression;
-    return header;
-}
-
 std::string corpusRawDirectory() {
     const char* dir = std::getenv("DRAV_CORPUS_RAW");
     return dir ? dir : "";

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "codec/frame_format.h"
 #include "codec/win_records.h"
 
 namespace drav::test {
 
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, uint32_t compression = BI_RGB);
+using drav::makeBitmapHeader;
 
 struct CorpusClip {
     std::string name;
