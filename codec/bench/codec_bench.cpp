@@ -48,7 +48,7 @@ EncodedClip encodeClip(const CorpusClip& clip) {
     for (uint32_t n = 0; n < clip.frameCount; ++n) {
         std::memcpy(frame.pixels.data(), clip.frame(n), clip.frameBytes);
         encoder.compress(frame, n % 100 == 0);
-        encoded.frames.emplace_back(encoder.data(), encoder.data() + encoder.size());
+        encoded.frames.push_back(encoder.frame());
     }
     return encoded;
 }

@@ -17,10 +17,6 @@ using test::TestEncoder;
 
 const std::vector<uint8_t> END_CHUNK = {0xC3, 0x85, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00};
 
-std::vector<uint8_t> frameBytes(const TestEncoder& encoder) {
-    return std::vector<uint8_t>(encoder.data(), encoder.data() + encoder.size());
-}
-
 // A chunk sequence: (type, offset, length) of every chunk of a frame.
 struct ChunkAt {
     uint8_t type;
@@ -49,7 +45,7 @@ TEST_P(CompressorAtDepth, UnchangedDeltaFrameIsTheEndChunkAlone) {
     EXPECT_EQ(DWORD(AVIIF_KEYFRAME), encoder.keyFlags);
     ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
     EXPECT_EQ(0u, encoder.keyFlags);
-    EXPECT_EQ(END_CHUNK, frameBytes(encoder));
+    EXPECT_EQ(END_CHUNK, encoder.frame());
 }
 
 TEST_P(CompressorAtDepth, KeyFrameCodesTheWholePictureAsLiterals) {
@@ -102,7 +98,7 @@ TEST_P(CompressorAtDepth, RectangleCoversTwoDistantChanges) {
     auto expected = test::referenceCodedRectChunk(frame.pixels.data(), previous.pixels.data(), frame.header(), rect,
                                                   false);
     expected.insert(expected.end(), END_CHUNK.begin(), END_CHUNK.end());
-    EXPECT_EQ(expected, frameBytes(encoder));
+    EXPECT_EQ(expected, encoder.frame());
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, CompressorAtDepth, ::testing::Values(8u, 16u, 32u));
@@ -129,7 +125,7 @@ TEST(Compressor, PaletteChangeAloneCarriesOnlyTheChangedRange) {
     frame.info.colors[0] = RGBQUAD{1, 2, 3, 0};
     frame.info.colors[7].rgbReserved = 99;  // the fourth byte is not compared
     ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
-    auto bytes = frameBytes(encoder);
+    auto bytes = encoder.frame();
     ASSERT_EQ(13u + 8u, bytes.size());
     EXPECT_EQ(1, bytes[2]);
     EXPECT_EQ(13u, readU32(&bytes[4]));
@@ -149,7 +145,7 @@ TEST(Compressor, SixteenBitOnePixelChunkHasTheExactStream) {
     const uint16_t pixel = 0x5A5A;  // bit 15 clear: the literal is the pixel
     std::memcpy(frame.pixel(5, 7), &pixel, 2);
     ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
-    auto bytes = frameBytes(encoder);
+    auto bytes = encoder.frame();
     ASSERT_EQ(21u + 8u, bytes.size());
     EXPECT_EQ(21u, readU32(&bytes[4]));
     // CODE_CLEAR at width 4, the literal (flag 1, 15 bits), CODE_END at width 4: 26 bits.
@@ -196,7 +192,7 @@ TEST(Compressor, FirstFrameWithoutKeyFlagComparesAgainstABlackPicture) {
     ASSERT_EQ(ICERR_OK, second.begin());
     ASSERT_EQ(ICERR_OK, first.compress(frame, false));
     ASSERT_EQ(ICERR_OK, second.compress(frame, false));
-    EXPECT_EQ(frameBytes(first), frameBytes(second));
+    EXPECT_EQ(first.frame(), second.frame());
 }
 
 TEST(Compressor, FrameWithoutARunningStreamFails) {

@@ -111,7 +111,7 @@ TEST_P(RoundTripAtDepth, ManyDeltaFramesOfRandomEdits) {
         // changes where the whole picture is decoded again.
         if (n % 10 == 0) frame.info.colors[random() % 256].rgbGreen ^= 0x40;
         ASSERT_EQ(ICERR_OK, encoder.compress(frame, n % 10 == 0));
-        ASSERT_EQ(ICERR_OK, decodeOnly(decoder, std::vector<uint8_t>(encoder.data(), encoder.data() + encoder.size())));
+        ASSERT_EQ(ICERR_OK, decodeOnly(decoder, encoder.frame()));
         expectWorkPictureHolds(decoder, frame, frame.info.colors);
         if (HasFatalFailure()) return;
     }
@@ -126,7 +126,7 @@ TEST(Decompressor, FullStringTableIsClearedAndDecodingGoesOn) {
     ASSERT_EQ(ICERR_OK, encoder.begin());
     ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
     TestDecoder decoder(400, 400, 16);
-    ASSERT_EQ(ICERR_OK, decodeOnly(decoder, std::vector<uint8_t>(encoder.data(), encoder.data() + encoder.size())));
+    ASSERT_EQ(ICERR_OK, decodeOnly(decoder, encoder.frame()));
     expectWorkPictureHolds(decoder, frame, nullptr);
 }
 
@@ -300,7 +300,7 @@ TEST(Decompressor, SurvivesEveryTruncationAndBitFlip) {
     TestEncoder encoder(frame.header());
     ASSERT_EQ(ICERR_OK, encoder.begin());
     ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
-    const std::vector<uint8_t> good(encoder.data(), encoder.data() + encoder.size());
+    const std::vector<uint8_t> good = encoder.frame();
     TestDecoder decoder(23, 17, 8);
     for (size_t length = 0; length < good.size(); ++length) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + length);

@@ -72,6 +72,7 @@ public:
     CodecInstance instance{};
     const uint8_t* data() const { return output.data(); }
     uint32_t size() const { return compressedHeader.biSizeImage; }
+    std::vector<uint8_t> frame() const { return std::vector<uint8_t>(data(), data() + size()); }
 
 private:
     BITMAPINFOHEADER input_;
