@@ -12,16 +12,20 @@ class BitReader {
 public:
     BitReader(const uint8_t* data, const uint8_t* end) : next_(data), end_(end) {}
 
-    // Takes `count` bits (count <= 16) into `value`; false when the stream ends first.
-    bool take(unsigned count, uint32_t& value) {
-        if (pending_ < count && !refill(count)) return false;
-        value = uint32_t(buffer_) & ((1u << count) - 1);
+    // The next 16 bits, zero past the end of the stream; `real` receives how
+    // many of them the stream holds. skip() then consumes some of them.
+    uint32_t peek16(unsigned& real) {
+        if (pending_ < 16) refill(16);
+        real = pending_ < 16 ? pending_ : 16;
+        return uint32_t(buffer_) & 0xFFFF;
+    }
+    void skip(unsigned count) {
         buffer_ >>= count;
         pending_ -= count;
-        return true;
     }
 
 private:
+    // Adds bits until `count` are pending or the stream ends; false then.
     bool refill(unsigned count) {
         if (end_ - next_ >= 4) {
             uint32_t word;

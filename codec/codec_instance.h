@@ -24,7 +24,7 @@ struct CodecInstance {
     uint32_t previousFrameSize;
     RGBQUAD* previousPalette;  // 256 entries
     uint32_t maxCompressedSize;
-    // The decoder's string table and unwinding stack, allocated with the work
+    // The decoder's string table and symbol history, allocated with the work
     // picture so that no frame allocates and instances never share them.
     LzwDecodeTables* decodeTables;
 };

@@ -19,6 +19,19 @@ bool fitsIn32Bits(uint64_t value) { return value <= UINT32_MAX; }
 
 }  // namespace
 
+LzwDecodeTables* allocateDecodeTables(uint32_t pixels) {
+    const uint64_t historyBytes = (uint64_t(pixels) + LzwDecodeTables::HISTORY_SLACK) * sizeof(uint16_t);
+    const uint64_t bytes = sizeof(LzwDecodeTables) + historyBytes;
+    if (bytes > SIZE_MAX) return nullptr;
+    // Zeroed: block copies may read history slack that no token has written.
+    void* block = std::calloc(size_t(bytes), 1);
+    if (!block) return nullptr;
+    auto* tables = static_cast<LzwDecodeTables*>(block);
+    tables->history = reinterpret_cast<uint16_t*>(tables + 1);
+    tables->historyCapacity = pixels;
+    return tables;
+}
+
 uint32_t worstCaseFrameSize(const BITMAPINFOHEADER& output) {
     return uint32_t(output.biWidth) * uint32_t(output.biHeight) * 3u + FRAME_SIZE_MARGIN;
 }
@@ -83,10 +96,10 @@ long beginDecompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& c
     instance.decodePalette = static_cast<RGBQUAD*>(std::calloc(256, sizeof(RGBQUAD)));
     if (!instance.decodePalette) return ICERR_MEMORY;
 
-    if (!instance.decodeTables) {
-        instance.decodeTables = static_cast<LzwDecodeTables*>(std::malloc(sizeof(LzwDecodeTables)));
-        if (!instance.decodeTables) return ICERR_MEMORY;
-    }
+    release(instance.decodeTables);
+    instance.decodeTables =
+        allocateDecodeTables(uint32_t(compressedInput.biWidth) * uint32_t(compressedInput.biHeight));
+    if (!instance.decodeTables) return ICERR_MEMORY;
 
     instance.mmxEnabled = mmxEnabled ? 1 : 0;
     return ICERR_OK;

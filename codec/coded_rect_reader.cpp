@@ -1,8 +1,12 @@
-// CodedRect chunks: LZW tokens back into pixels of the work picture. Strings
-// are unwound onto a fixed stack and emitted first symbol first; unchanged
-// pixels (symbols below FIRST_TABLE_CODE) keep their value and are skipped a
-// run at a time.
+// CodedRect chunks: LZW tokens back into pixels of the work picture. Each
+// token's string is copied forward within the rectangle's symbol history (see
+// lzw_decode_tables.h) and then applied to the picture: literal pixels are
+// stored, unchanged pixels keep their value.
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "bit_reader.h"
 #include "decompressor.h"
@@ -12,47 +16,93 @@
 namespace drav {
 namespace {
 
-constexpr uint32_t NO_CODE = 0xFFFFFFFF;
+inline bool isLiteral(uint32_t symbol) { return (symbol & LITERAL_FLAG) != 0; }
 
-inline bool isStringCode(uint32_t value) { return value >= FIRST_TABLE_CODE && value < LITERAL_FLAG; }
-inline bool isLiteral(uint32_t value) { return (value & LITERAL_FLAG) != 0; }
+// Bit k set when symbols[k] is a literal, for k = 0..15.
+inline uint64_t literalMaskOf16(const uint16_t* symbols) {
+#if defined(__SSE2__)
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + 8));
+    return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(low, high)));  // literals are negative as int16
+#else
+    // Each flag (bit 15 of a 16-bit lane) is multiplied into bits 60-63.
+    constexpr uint64_t FLAGS = 0x8000800080008000ull;
+    constexpr uint64_t GATHER = (1ull << 60) | (1ull << 45) | (1ull << 30) | (1ull << 15);
+    uint64_t mask = 0;
+    for (unsigned quad = 0; quad < 4; ++quad) {
+        uint64_t four;
+        std::memcpy(&four, symbols + 4 * quad, 8);
+        mask |= ((((four & FLAGS) >> 15) * GATHER) >> 60) << (4 * quad);
+    }
+    return mask;
+#endif
+}
 
-// One symbol as a stack entry.
-inline uint16_t entryOf(uint32_t symbol) { return isLiteral(symbol) ? uint16_t(symbol) : 1; }
+// The same for k = 0..63.
+inline uint64_t literalMaskOf64(const uint16_t* symbols) {
+    return literalMaskOf16(symbols) | literalMaskOf16(symbols + 16) << 16 | literalMaskOf16(symbols + 32) << 32 |
+           literalMaskOf16(symbols + 48) << 48;
+}
 
-// Writes strings into the rectangle in pixel order: row y upwards in memory,
-// x to x + width, a string running on from one row into the next.
+// Copies `count` symbols as if one at a time, so that a string that starts
+// inside the one it extends (a code used in the token that defines it) reads
+// the symbols this copy has just written. Most strings are short: the first
+// COPY_HEAD symbols are copied whatever the count, which spares a
+// mispredicted loop exit per token. Block copies may write up to that many
+// symbols past the string and read as far past its source; the history's
+// slack holds them and the next token overwrites them.
+constexpr uint32_t COPY_HEAD = 32;
+
+inline void copyBlock(uint16_t* to, const uint16_t* from) { std::memcpy(to, from, 16); }
+
+inline void copySymbols(uint16_t* to, const uint16_t* from, uint32_t count) {
+    if (to - from >= 8) {
+        for (uint32_t i = 0; i < COPY_HEAD; i += 8) copyBlock(to + i, from + i);
+        for (uint32_t i = COPY_HEAD; i < count; i += 8) copyBlock(to + i, from + i);
+    } else {
+        for (uint32_t i = 0; i < count; ++i) to[i] = from[i];
+    }
+}
+
+// Applies the history to the rectangle a row at a time, row y upwards in
+// memory: literal pixels are stored, unchanged ones keep their value.
 template <uint8_t PixelFormat>
-class PixelSink {
+class PictureWriter {
 public:
-    PixelSink(const FrameDecodeContext& context, const RectGeometry& rect, LzwDecodeTables& tables)
-        : context_(context), tables_(tables), rect_(rect), rowLeft_(rect.width), rowsLeft_(rect.height),
-          pixel_(workPixel(context, rect.x, rect.y)) {}
+    PictureWriter(const FrameDecodeContext& context, const RectGeometry& rect, const uint16_t* history)
+        : context_(context), rect_(rect), history_(history) {}
 
-    // Emits the string of `value` (a symbol or a string code), followed by
-    // `extra` when it is not NO_EXTRA. Returns false when the rectangle is
-    // full first; `first` receives the string's first symbol.
-    static constexpr uint32_t NO_EXTRA = 0xFFFFFFFF;
-    bool emit(uint32_t value, uint32_t extra, uint16_t& first) {
-        const uint32_t length = lengthOf(value) + (extra != NO_EXTRA ? 1 : 0);
-        if (rowLeft_ == 0 && !nextRow()) return false;
-        if (length <= rowLeft_) {
-            // Within one row: written from its end backwards, as the table unwinds it.
-            uint8_t* end = pixel_ + 3 * size_t(length);
-            if (extra != NO_EXTRA) writeSymbol(end - 3, extra);
-            first = writeBackward(value, extra != NO_EXTRA ? end - 3 : end);
-            pixel_ = end;
-            rowLeft_ -= length;
-            return true;
-        }
-        return emitAcrossRows(value, extra, first);
+    // Applies every row that the first `written` symbols complete.
+    void applyCompleteRows(uint32_t written) {
+        while (written - applied_ >= rect_.width && row_ < rect_.height) applyRow(rect_.width);
+    }
+
+    // Applies the rows completed and the start of the next one.
+    void applyAll(uint32_t written) {
+        applyCompleteRows(written);
+        if (written > applied_ && row_ < rect_.height) applyRow(written - applied_);
     }
 
 private:
-    uint32_t lengthOf(uint32_t value) const { return isStringCode(value) ? tables_.length[value] : 1; }
+    // Only literal pixels are visited: screen content is mostly unchanged
+    // ones, and a test per pixel would be mispredicted all the time. Masks
+    // read up to 63 symbols past the row, into the history's slack.
+    void applyRow(uint32_t count) {
+        const uint16_t* symbols = history_ + applied_;
+        uint8_t* const pixel = workPixel(context_, rect_.x, rect_.y + row_);
+        for (uint32_t i = 0; i < count; i += 64) {
+            uint64_t literals = literalMaskOf64(symbols + i);
+            if (count - i < 64) literals &= (uint64_t(1) << (count - i)) - 1;
+            for (; literals != 0; literals &= literals - 1) {
+                const uint32_t k = i + uint32_t(__builtin_ctzll(literals));
+                writeLiteral(pixel + 3 * size_t(k), symbols[k]);
+            }
+        }
+        applied_ += count;
+        ++row_;
+    }
 
-    void writeSymbol(uint8_t* pixel, uint32_t symbol) const {
-        if (!isLiteral(symbol)) return;
+    void writeLiteral(uint8_t* pixel, uint16_t symbol) const {
         if (PixelFormat == PIXEL_FORMAT_RGB555) {
             storeRgb555(pixel, symbol);
         } else {
@@ -60,164 +110,141 @@ private:
         }
     }
 
-    uint16_t writeBackward(uint32_t value, uint8_t* end) const {
-        while (isStringCode(value)) {
-            const LzwDecodeTables::Entry entry = tables_.entries[value];
-            if (entry.trailingRun != 0) {
-                end -= 3 * size_t(entry.trailingRun);
-                value = entry.base;
-                if (value == LzwDecodeTables::NO_BASE) return SYMBOL_UNCHANGED;
-            } else {
-                end -= 3;
-                writeSymbol(end, entry.suffix);
-                value = entry.prefix;
-            }
-        }
-        writeSymbol(end - 3, value);
-        return isLiteral(value) ? uint16_t(value) : SYMBOL_UNCHANGED;
-    }
-
-    // A string that crosses a row end is unwound onto the stack first.
-    bool emitAcrossRows(uint32_t value, uint32_t extra, uint16_t& first) {
-        uint16_t* const bottom = tables_.stack;
-        uint16_t* top = bottom;
-        if (extra != NO_EXTRA) *top++ = entryOf(extra);
-        while (isStringCode(value)) {
-            const LzwDecodeTables::Entry entry = tables_.entries[value];
-            if (entry.trailingRun != 0) {
-                *top++ = entry.trailingRun;
-                value = entry.base;
-                if (value == LzwDecodeTables::NO_BASE) break;
-            } else {
-                *top++ = entry.suffix;
-                value = entry.prefix;
-            }
-        }
-        if (!isStringCode(value) && value != LzwDecodeTables::NO_BASE) *top++ = entryOf(value);
-        first = isLiteral(top[-1]) ? top[-1] : SYMBOL_UNCHANGED;
-        while (top != bottom) {
-            const uint16_t item = *--top;
-            if (!(isLiteral(item) ? store(item) : skip(item))) return false;
-        }
-        return true;
-    }
-
-    bool store(uint16_t literal) {
-        if (rowLeft_ == 0 && !nextRow()) return false;
-        writeSymbol(pixel_, literal);
-        pixel_ += 3;
-        --rowLeft_;
-        return true;
-    }
-
-    bool skip(uint32_t count) {
-        while (count > 0) {
-            if (rowLeft_ == 0 && !nextRow()) return false;
-            const uint32_t step = std::min(count, rowLeft_);
-            pixel_ += 3 * size_t(step);
-            rowLeft_ -= step;
-            count -= step;
-        }
-        return true;
-    }
-
-    bool nextRow() {
-        if (rowsLeft_ <= 1) return false;
-        --rowsLeft_;
-        ++row_;
-        rowLeft_ = rect_.width;
-        pixel_ = workPixel(context_, rect_.x, rect_.y + row_);
-        return true;
-    }
-
     const FrameDecodeContext& context_;
-    LzwDecodeTables& tables_;
     const RectGeometry& rect_;
-    uint32_t rowLeft_;
-    uint32_t rowsLeft_;
-    uint32_t row_ = 0;
-    uint8_t* pixel_;
+    const uint16_t* const history_;
+    uint32_t applied_ = 0;  // symbols applied
+    uint32_t row_ = 0;      // the row they reach
 };
 
-// Enters code `code` as the string of `previous` followed by `symbol`.
-void enterString(LzwDecodeTables& tables, uint32_t code, uint32_t previous, uint16_t symbol) {
-    LzwDecodeTables::Entry& entry = tables.entries[code];
-    entry.prefix = uint16_t(previous);
-    entry.suffix = symbol;
-    if (isStringCode(previous)) {
-        const LzwDecodeTables::Entry& before = tables.entries[previous];
-        tables.length[code] = uint16_t(tables.length[previous] + 1);
-        if (isLiteral(symbol)) {
-            entry.trailingRun = 0;
-        } else {
-            entry.trailingRun = uint16_t(before.trailingRun + 1);
-            entry.base = before.trailingRun != 0 ? before.base : uint16_t(previous);
-        }
-    } else {
-        tables.length[code] = 2;
-        if (isLiteral(symbol)) {
-            entry.trailingRun = 0;
-        } else {
-            entry.trailingRun = isLiteral(previous) ? 1 : 2;
-            entry.base = isLiteral(previous) ? uint16_t(previous) : LzwDecodeTables::NO_BASE;
+// A token as read, with its place in the code table's numbering.
+struct Token {
+    uint32_t value;    // a symbol (literal with LITERAL_FLAG, or SYMBOL_UNCHANGED) or a string code
+    uint32_t defines;  // the code this token completes, or 0 for the first token after a clear
+    bool isString;
+};
+
+// Reads tokens and keeps the table's numbering: the code width, the next code,
+// and whether a token completes a code.
+template <uint8_t PixelFormat>
+class TokenReader {
+public:
+    enum class Status { Token, End, Corrupt };
+
+    TokenReader(const uint8_t* stream, const uint8_t* end) : bits_(stream, end) {}
+
+    Status next(Token& token) {
+        for (;;) {
+            uint32_t value;
+            if (!readValue(value)) return Status::Corrupt;
+            if (value == CODE_END) return Status::End;
+            if (value == CODE_CLEAR) {
+                startTable();
+                continue;
+            }
+            token.value = value;
+            token.isString = value >= FIRST_TABLE_CODE && !isLiteral(value);
+            token.defines = 0;
+            if (!hasPrevious_) {
+                hasPrevious_ = true;
+                return token.isString ? Status::Corrupt : Status::Token;  // nothing is in the table yet
+            }
+            if ((token.isString && value > nextCode_) || nextCode_ > CODE_LIMIT) return Status::Corrupt;
+            token.defines = nextCode_++;
+            if (nextCode_ > (1u << width_) - 1 && width_ < MAX_CODE_WIDTH) ++width_;
+            return Status::Token;
         }
     }
-}
+
+private:
+    void startTable() {
+        hasPrevious_ = false;
+        width_ = MIN_CODE_WIDTH;
+        nextCode_ = FIRST_TABLE_CODE;
+    }
+
+    // A token is a flag bit and a literal or a code: one look at the next 16
+    // bits covers both.
+    bool readValue(uint32_t& value) {
+        unsigned real;
+        const uint32_t bits = bits_.peek16(real);
+        const bool literal = (bits & 1) != 0;
+        const unsigned valueBits = literal ? PixelFormat : width_;
+        if (1 + valueBits > real) return false;
+        bits_.skip(1 + valueBits);
+        value = (bits >> 1) & ((1u << valueBits) - 1);
+        if (literal) {
+            value |= LITERAL_FLAG;
+        } else if (value == SYMBOL_UNCHANGED + 1) {
+            value = SYMBOL_UNCHANGED;  // 3 means the same as 2
+        }
+        return true;
+    }
+
+    BitReader bits_;
+    unsigned width_ = MIN_CODE_WIDTH;
+    uint32_t nextCode_ = FIRST_TABLE_CODE;
+    bool hasPrevious_ = false;
+};
+
+// Spells tokens out in the history and applies them to the picture.
+template <uint8_t PixelFormat>
+class StringWriter {
+public:
+    StringWriter(const FrameDecodeContext& context, const RectGeometry& rect)
+        : tables_(*context.tables), pixels_(rect.width * rect.height), picture_(context, rect, tables_.history) {}
+
+    bool fitsHistory() const { return pixels_ <= tables_.historyCapacity; }
+
+    // False when the token needs more pixels than the rectangle has left.
+    bool write(const Token& token) {
+        uint16_t* const to = tables_.history + written_;
+        uint32_t length = 1;
+        if (token.isString) {
+            // A code used in the token that defines it is the previous string
+            // and its own first symbol: it starts where the previous one does.
+            const LzwDecodeTables::Entry string = token.value == token.defines
+                                                      ? LzwDecodeTables::Entry{previousStart_, previousLength_ + 1}
+                                                      : tables_.entries[token.value];
+            length = string.length;
+            if (length > pixels_ - written_) return false;
+            copySymbols(to, tables_.history + string.start, length);
+        } else {
+            if (written_ == pixels_) return false;
+            *to = uint16_t(token.value);
+        }
+        if (token.defines != 0) tables_.entries[token.defines] = {previousStart_, previousLength_ + 1};
+        previousStart_ = written_;
+        previousLength_ = length;
+        written_ += length;
+        picture_.applyCompleteRows(written_);
+        return true;
+    }
+
+    // The picture gets what the history holds, also when the stream breaks off.
+    void finish() { picture_.applyAll(written_); }
+
+private:
+    LzwDecodeTables& tables_;
+    const uint32_t pixels_;
+    uint32_t written_ = 0;  // symbols in the history
+    uint32_t previousStart_ = 0, previousLength_ = 0;
+    PictureWriter<PixelFormat> picture_;
+};
 
 template <uint8_t PixelFormat>
 bool decodeCodedRect(const FrameDecodeContext& context, const RectGeometry& rect, const uint8_t* stream,
                      const uint8_t* end) {
-    using Sink = PixelSink<PixelFormat>;
-    LzwDecodeTables& tables = *context.tables;
-    BitReader bits(stream, end);
-    Sink sink(context, rect, tables);
-    unsigned width = MIN_CODE_WIDTH;
-    uint32_t nextCode = FIRST_TABLE_CODE;
-    uint32_t previous = NO_CODE;
-    uint16_t firstSymbol = 0;  // K: first symbol of the last string
-
-    for (;;) {
-        uint32_t flag, value;
-        if (!bits.take(1, flag)) return false;
-        if (flag) {
-            if (!bits.take(PixelFormat, value)) return false;
-            value |= LITERAL_FLAG;
-        } else {
-            if (!bits.take(width, value)) return false;
-            if (value == CODE_END) return true;
-            if (value == CODE_CLEAR) {
-                previous = NO_CODE;
-                width = MIN_CODE_WIDTH;
-                nextCode = FIRST_TABLE_CODE;
-                continue;
-            }
-            if (value < FIRST_TABLE_CODE) value = SYMBOL_UNCHANGED;  // 3 means the same as 2
-        }
-
-        if (previous == NO_CODE) {
-            if (isStringCode(value)) return false;  // nothing is in the table yet
-            if (!sink.emit(value, Sink::NO_EXTRA, firstSymbol)) return false;
-            previous = value;
-            continue;
-        }
-        if (isStringCode(value) && value > nextCode) return false;
-        if (nextCode > CODE_LIMIT) return false;
-
-        // A code about to be assigned is the previous string and its own first symbol.
-        const bool pending = value == nextCode;
-        const uint16_t previousFirst = firstSymbol;
-        if (pending) {
-            // Enter it first so that its length is known; its suffix is that first symbol.
-            enterString(tables, nextCode, previous, previousFirst);
-            if (!sink.emit(previous, previousFirst, firstSymbol)) return false;
-        } else {
-            if (!sink.emit(value, Sink::NO_EXTRA, firstSymbol)) return false;
-            enterString(tables, nextCode, previous, firstSymbol);
-        }
-        ++nextCode;
-        if (nextCode > (1u << width) - 1 && width < MAX_CODE_WIDTH) ++width;
-        previous = value;
+    using Reader = TokenReader<PixelFormat>;
+    StringWriter<PixelFormat> writer(context, rect);
+    if (!writer.fitsHistory()) return false;
+    Reader reader(stream, end);
+    Token token;
+    typename Reader::Status status;
+    while ((status = reader.next(token)) == Reader::Status::Token && writer.write(token)) {
     }
+    writer.finish();
+    return status == Reader::Status::End;
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-// Fixed-size tables of the CodedRect decoder, allocated with the work picture
-// so that no frame allocates: the string table indexed by code, and the stack
-// on which a string is unwound so that it is emitted without recursion.
+// Fixed-size state of the CodedRect decoder, allocated with the work picture
+// so that no frame allocates and instances never share it.
 //
-// Besides prefix and suffix, every code records the run of unchanged pixels
-// its string ends with and the string before that run (`base`): screen
-// content is mostly such runs, and a run is then skipped in one step instead
-// of being unwound symbol by symbol.
+// Every string of the table is spelled out, symbol by symbol, somewhere in
+// the rectangle's symbol history: a new code is the previous token's string
+// followed by the first symbol of the token after it, and those lie side by
+// side in the history. So a code is a (start, length) pair into it, and
+// decoding a token is a forward copy instead of a walk down a prefix chain.
 #pragma once
 
 #include <cstdint>
@@ -14,20 +14,23 @@ namespace drav {
 
 struct LzwDecodeTables {
     static constexpr uint32_t ENTRIES = 32768;
-    static constexpr uint16_t NO_BASE = 0;  // the string is nothing but the run
+    // Reads and block copies may run this many symbols past a string.
+    static constexpr uint32_t HISTORY_SLACK = 64;
 
-    // What one step of unwinding needs, in one load.
     struct Entry {
-        uint16_t prefix;
-        uint16_t suffix;
-        uint16_t trailingRun;
-        uint16_t base;
+        uint32_t start;   // first symbol in the history
+        uint32_t length;  // symbols in the string
     };
     Entry entries[ENTRIES];
-    uint16_t length[ENTRIES];  // symbols in the string
-    // Unwound strings, first symbol on top: a literal pixel (bit 15 set), or a
-    // count of unchanged pixels.
-    uint16_t stack[ENTRIES];
+
+    // One symbol per rectangle pixel, in pixel order: a literal pixel (bit 15
+    // set) or SYMBOL_UNCHANGED. Holds `historyCapacity` symbols plus the slack.
+    uint16_t* history;
+    uint32_t historyCapacity;
 };
+
+// Tables whose history holds a whole picture of `pixels` pixels, in one block
+// to be released with std::free; null when out of memory.
+LzwDecodeTables* allocateDecodeTables(uint32_t pixels);
 
 }  // namespace drav

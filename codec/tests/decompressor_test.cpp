@@ -130,6 +130,40 @@ TEST(Decompressor, FullStringTableIsClearedAndDecodingGoesOn) {
     expectWorkPictureHolds(decoder, frame, nullptr);
 }
 
+// Long runs make strings of every length, each code used in the very token
+// that defines it (previous strings shorter and longer than a copy block);
+// the delta frame then mixes literal and unchanged pixels in strings that run
+// across rows of a width that no block or mask size divides.
+TEST(Decompressor, LongRepeatedStringsAcrossRowsOfAnyWidth) {
+    for (unsigned bitCount : {8u, 16u}) {
+        Dib frame(203, 37, bitCount);
+        for (uint32_t y = 0; y < 37; ++y)
+            for (uint32_t x = 0; x < 203; ++x) frame.pixel(x, y)[0] = uint8_t(y < 20 ? 0x21 : x % 3);
+        TestEncoder encoder(frame.header());
+        ASSERT_EQ(ICERR_OK, encoder.begin());
+        TestDecoder decoder(203, 37, encoder.compressedHeader.biBitCount);
+        ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+        ASSERT_EQ(ICERR_OK, decodeOnly(decoder, encoder.frame()));
+        expectWorkPictureHolds(decoder, frame, frame.info.colors);
+
+        for (uint32_t y = 2; y < 35; ++y)
+            for (uint32_t x = 0; x < 203; ++x)
+                if ((x + 7 * y) % 5 < 2) frame.pixel(x, y)[0] ^= 0x0C;
+        ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+        ASSERT_EQ(ICERR_OK, decodeOnly(decoder, encoder.frame()));
+        expectWorkPictureHolds(decoder, frame, frame.info.colors);
+    }
+}
+
+// A literal, then the code it is about to define (its own string twice), then
+// that code again: "A", "AA", "AA" fill five pixels.
+TEST(Decompressor, CodeUsedAsItIsDefinedRepeatsThePreviousString) {
+    TestDecoder decoder(5, 1, 16);
+    const auto stream = StreamBuilder().literal(0x001F, 15).code(4, 4).code(4, 4).code(0, 4).finish();
+    ASSERT_EQ(ICERR_OK, decodeOnly(decoder, rectChunk(ChunkType::CodedRect, 0, 0, 5, 1, 15, stream)));
+    for (uint32_t x = 0; x < 5; ++x) EXPECT_EQ(248, decoder.workPixel(x, 0)[0]) << x;
+}
+
 TEST(Decompressor, EmptyAndEndOnlyFramesKeepThePicture) {
     TestDecoder decoder(4, 4, 16);
     auto raw = rectChunk(ChunkType::RawRect, 0, 0, 1, 1, 15, {0xFF, 0x7F});
