@@ -71,6 +71,7 @@ DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, Dib
                                          uint32_t outputHeight, bool mmxForms)
     : compressed_(compressed),
       outputHeader_(outputHeaderFor(format, outputWidth, outputHeight)),
+      outputStride_(uint32_t(dibStride(outputWidth, dibFormatBitCount(format)))),
       rendererCode_(dibFormatRendererCode(format)),
       sameSize_(outputHeader_.biWidth == compressed.biWidth && outputHeader_.biHeight == compressed.biHeight) {
     if (compressed.biCompression != FOURCC_DRAV) throw ToolError("not a DRAV stream");
@@ -88,22 +89,33 @@ DecompressionStream::~DecompressionStream() {
     releaseStreamBuffers(instance_);
 }
 
+PictureRows DecompressionStream::outputRows() const {
+    if (!sameSize_) return bottomUpRows(output_.data(), outputHeader_);
+    return PictureRows{output_.data(), int(outputStride_)};
+}
+
 bool DecompressionStream::decompress(const uint8_t* data, uint32_t size) {
     // An empty frame carries nothing to apply: the held picture stands.
     if (size == 0) return true;
-    FrameInspection inspection =
-        inspectFrame(data, size, uint32_t(compressed_.biWidth), uint32_t(compressed_.biHeight), CrcCheck::Skip);
-    if (!inspection.intact) return applyAndRender(data, size, true);  // the codec has the last word
-    uint32_t first = UINT32_MAX, end = 0;
+    RowSpan changed = changedRows(data, size);
+    bool changesPicture = changed.first < changed.end;
+    if (!applyAndRender(data, size, changesPicture && !sameSize_)) return false;
+    if (sameSize_) renderRowsTopDown(changed);
+    return true;
+}
+
+// Every row when the frame does not parse: the codec has the last word on it.
+DecompressionStream::RowSpan DecompressionStream::changedRows(const uint8_t* data, uint32_t size) const {
+    uint32_t width = uint32_t(compressed_.biWidth), height = uint32_t(compressed_.biHeight);
+    FrameInspection inspection = inspectFrame(data, size, width, height, CrcCheck::Skip);
+    if (!inspection.intact) return RowSpan{0, height};
+    RowSpan rows{UINT32_MAX, 0};
     for (const ChunkSummary& chunk : inspection.chunks) {
         if (!changesPixels(chunk)) continue;
-        first = std::min<uint32_t>(first, chunk.y);
-        end = std::max<uint32_t>(end, uint32_t(chunk.y) + chunk.height);
+        rows.first = std::min<uint32_t>(rows.first, chunk.y);
+        rows.end = std::max<uint32_t>(rows.end, uint32_t(chunk.y) + chunk.height);
     }
-    bool changesPicture = first < end;
-    if (!applyAndRender(data, size, changesPicture && !sameSize_)) return false;
-    if (changesPicture && sameSize_) renderRows(first, end - first);
-    return true;
+    return rows;
 }
 
 bool DecompressionStream::applyAndRender(const uint8_t* data, uint32_t size, bool render) {
@@ -118,24 +130,27 @@ bool DecompressionStream::applyAndRender(const uint8_t* data, uint32_t size, boo
     return decompressFrame(instance_, request) == ICERR_OK;
 }
 
-// Same-size output is a copy of the work picture, row for row: rendering a
-// band of rows as a picture of its own gives the same pixels.
-void DecompressionStream::renderRows(uint32_t first, uint32_t count) {
-    uint32_t outputStride = outputRowBytes(uint32_t(outputHeader_.biWidth), outputHeader_.biBitCount);
-    uint32_t skipped = first * instance_.workPictureStride;
+// Same-size output is a copy of the work picture, row for row: rendering one
+// row as a picture of its own gives the same pixels, and puts it in its
+// top-down place.
+void DecompressionStream::renderRowsTopDown(RowSpan rows) {
+    uint32_t height = uint32_t(outputHeader_.biHeight);
     FrameDecodeContext context{};
     context.sourceWidth = context.outputWidth = uint32_t(compressed_.biWidth);
-    context.sourceHeight = context.outputHeight = count;
+    context.sourceHeight = context.outputHeight = 1;
     context.outputBitCount = outputHeader_.biBitCount;
-    context.output = output_.data() + size_t(first) * outputStride;
-    context.picture = instance_.workPicture + skipped;
-    context.pictureSize = instance_.workPictureSize - skipped;
     context.pictureStride = instance_.workPictureStride;
     context.outputFormat = rendererCode_;
     context.scaleMode = SCALE_COPY;
     context.mmx = instance_.mmxEnabled;
     context.palette = instance_.decodePalette;
-    renderOutput(context);
+    for (uint32_t row = rows.first; row < std::min(rows.end, height); ++row) {
+        uint32_t skipped = row * instance_.workPictureStride;
+        context.picture = instance_.workPicture + skipped;
+        context.pictureSize = instance_.workPictureSize - skipped;
+        context.output = output_.data() + size_t(height - 1 - row) * outputStride_;
+        renderOutput(context);
+    }
 }
 
 }  // namespace drav::tool

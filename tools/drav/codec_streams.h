@@ -54,6 +54,10 @@ private:
 // (its palette colours only pixels decoded later), and at the stream's own
 // size only the rows its rectangles cover. The output is the same as the
 // decompressor's full render of every frame.
+//
+// Same-size output is kept top-down, so that a picture whose rows need no
+// padding can be written out from where it lies; other sizes are the
+// decompressor's bottom-up DIB.
 class DecompressionStream {
 public:
     // Throws ToolError when the compressed format is not one the driver would
@@ -69,17 +73,25 @@ public:
     // rejects the frame; the output picture then keeps what it held.
     bool decompress(const uint8_t* data, uint32_t size);
 
-    // The rendered bottom-up output DIB; black until the first good frame.
-    const std::vector<uint8_t>& outputPixels() const { return output_; }
+    // The rendered output picture, rows of the DIB's stride; black until the
+    // first good frame.
+    PictureRows outputRows() const;
     const BITMAPINFOHEADER& outputFormat() const { return outputHeader_; }
 
 private:
+    // Work picture rows first to end - 1, counted bottom-up as the codec counts them.
+    struct RowSpan {
+        uint32_t first, end;
+    };
+
+    RowSpan changedRows(const uint8_t* data, uint32_t size) const;
     bool applyAndRender(const uint8_t* data, uint32_t size, bool render);
-    void renderRows(uint32_t first, uint32_t count);
+    void renderRowsTopDown(RowSpan rows);
 
     CodecInstance instance_{};
     BITMAPINFOHEADER compressed_{};
     BITMAPINFOHEADER outputHeader_{};
+    uint32_t outputStride_;
     uint8_t rendererCode_;
     bool sameSize_;
     std::vector<uint8_t> output_;

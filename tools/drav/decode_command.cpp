@@ -103,7 +103,7 @@ int runDecode(const DecodeOptions& options) {
         default: break;
         }
         if (decoder.holding()) ++totals.held;
-        writer.write(codec->outputPixels().data(), totals.frames);
+        writer.write(codec->outputRows(), totals.frames);
         progress.update(++totals.frames);
     }
     if (options.frameLimit < 0 && totals.frames < stream.announcedFrames) {

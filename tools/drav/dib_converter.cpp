@@ -136,18 +136,16 @@ OutputPictureConverter::OutputPictureConverter(DibFormat dibFormat, AVPixelForma
       encoderFormat_(encoderFormat),
       width_(width),
       height_(height),
-      dibStride_(int(dibStride(width, dibFormatBitCount(dibFormat)))),
       wrapper_(allocateFrame()) {
     wrapper_->format = dibFormat_;
     wrapper_->width = int(width);
     wrapper_->height = int(height);
-    wrapper_->linesize[0] = -dibStride_;
     if (encoderFormat != dibFormat_) converted_ = makeFrame(encoderFormat, width, height);
 }
 
-AVFrame* OutputPictureConverter::convert(const uint8_t* dib, int64_t pts) {
-    // The DIB's last row is the picture's top row.
-    wrapper_->data[0] = const_cast<uint8_t*>(dib) + size_t(height_ - 1) * size_t(dibStride_);
+AVFrame* OutputPictureConverter::convert(const PictureRows& rows, int64_t pts) {
+    wrapper_->data[0] = const_cast<uint8_t*>(rows.top);
+    wrapper_->linesize[0] = rows.stride;
     wrapper_->pts = pts;
     if (!converted_) return wrapper_.get();
     if (av_frame_make_writable(converted_.get()) < 0) throw std::bad_alloc();

@@ -54,20 +54,18 @@ private:
     Frame trueColour_;  // BGRX step on the way from other formats to 16 bits
 };
 
-// Wraps the decompressor's bottom-up output as a picture in the encoder's
-// pixel format.
+// Wraps the decompressor's output as a picture in the encoder's pixel format.
 class OutputPictureConverter {
 public:
     OutputPictureConverter(DibFormat dibFormat, AVPixelFormat encoderFormat, uint32_t width, uint32_t height);
 
-    // The picture for the encoder, valid until the next call; it refers to dib
-    // when the formats are the same.
-    AVFrame* convert(const uint8_t* dib, int64_t pts);
+    // The picture for the encoder, valid until the next call; it refers to the
+    // rows when the formats are the same.
+    AVFrame* convert(const PictureRows& rows, int64_t pts);
 
 private:
     AVPixelFormat dibFormat_, encoderFormat_;
     uint32_t width_, height_;
-    int dibStride_;
     Frame wrapper_;
     Frame converted_;
     PixelConverter converter_;

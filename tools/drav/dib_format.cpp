@@ -91,4 +91,9 @@ uint64_t dibPictureBytes(uint32_t width, uint32_t height, unsigned bitCount) {
     return dibStride(width, bitCount) * height;
 }
 
+PictureRows bottomUpRows(const uint8_t* dib, const BITMAPINFOHEADER& header) {
+    size_t stride = size_t(dibStride(uint32_t(header.biWidth), header.biBitCount));
+    return PictureRows{dib + (uint32_t(header.biHeight) - 1) * stride, -int(stride)};
+}
+
 }  // namespace drav::tool

@@ -49,4 +49,14 @@ bool isPalettedFormat(AVPixelFormat format);
 uint64_t dibStride(uint32_t width, unsigned bitCount);
 uint64_t dibPictureBytes(uint32_t width, uint32_t height, unsigned bitCount);
 
+// A picture's rows as FFmpeg addresses them: the top row first, each next row
+// stride bytes on (negative for a bottom-up DIB).
+struct PictureRows {
+    const uint8_t* top = nullptr;
+    int stride = 0;
+};
+
+// The rows of a bottom-up DIB of the header's size and depth.
+PictureRows bottomUpRows(const uint8_t* dib, const BITMAPINFOHEADER& header);
+
 }  // namespace drav::tool

@@ -64,6 +64,17 @@ VideoOutput::VideoOutput(const OutputSpec& spec) : path_(spec.path), packet_(all
     }
     status = avformat_write_header(context, nullptr);
     if (status < 0) throw ToolError(fileMessage(spec.path, "cannot write the header: " + ffmpegErrorText(status)));
+    if (writesRawFramesItself(spec)) {
+        int rowBytes = int(spec.width * (dibFormatBitCount(spec.format) / 8));
+        rawFrames_ = std::make_unique<RawFrameWriter>(*context->pb, rowBytes, int(spec.height));
+    }
+}
+
+// The rawvideo encoder with the DIB's own pixels gives each picture's rows
+// packed top-down, and the rawvideo muxer writes them as they are.
+bool VideoOutput::writesRawFramesItself(const OutputSpec& spec) const {
+    return isNamed(*muxer_->oformat, "rawvideo") && muxer_->pb && encoder_->codec_id == AV_CODEC_ID_RAWVIDEO &&
+           encoder_->pix_fmt == dibFormatPixelFormat(spec.format);
 }
 
 void VideoOutput::openEncoder(const OutputSpec& spec) {
@@ -87,8 +98,10 @@ void VideoOutput::openEncoder(const OutputSpec& spec) {
     converter_ = std::make_unique<OutputPictureConverter>(spec.format, encoder_->pix_fmt, spec.width, spec.height);
 }
 
-void VideoOutput::write(const uint8_t* dib, int64_t frameNumber) {
-    sendToEncoder(converter_->convert(dib, frameNumber));
+void VideoOutput::write(const PictureRows& picture, int64_t frameNumber) {
+    if (!rawFrames_) return sendToEncoder(converter_->convert(picture, frameNumber));
+    int status = rawFrames_->write(picture);
+    if (status < 0) throwWriteError(status);
 }
 
 void VideoOutput::sendToEncoder(const AVFrame* frame) {
@@ -101,6 +114,10 @@ void VideoOutput::sendToEncoder(const AVFrame* frame) {
         packet_->stream_index = stream_->index;
         status = av_interleaved_write_frame(muxer_.get(), packet_.get());
     }
+    throwWriteError(status);
+}
+
+void VideoOutput::throwWriteError(int status) const {
     throw ToolError(fileMessage(path_, "cannot write: " + ffmpegErrorText(status)));
 }
 

@@ -9,6 +9,7 @@
 #include "dib_converter.h"
 #include "dib_format.h"
 #include "ffmpeg_support.h"
+#include "raw_frame_writer.h"
 
 namespace drav::tool {
 
@@ -28,8 +29,8 @@ public:
     VideoOutput(const VideoOutput&) = delete;
     VideoOutput& operator=(const VideoOutput&) = delete;
 
-    // One bottom-up DIB picture in the spec's format and size.
-    void write(const uint8_t* dib, int64_t frameNumber);
+    // One picture in the spec's format and size.
+    void write(const PictureRows& picture, int64_t frameNumber);
     // Flushes the encoder and closes the container.
     void finish();
 
@@ -38,7 +39,9 @@ public:
 
 private:
     void openEncoder(const OutputSpec& spec);
+    bool writesRawFramesItself(const OutputSpec& spec) const;
     void sendToEncoder(const AVFrame* frame);
+    [[noreturn]] void throwWriteError(int status) const;
 
     std::string path_;
     OutputContext muxer_;
@@ -46,6 +49,7 @@ private:
     AVStream* stream_ = nullptr;
     Packet packet_;
     std::unique_ptr<OutputPictureConverter> converter_;
+    std::unique_ptr<RawFrameWriter> rawFrames_;  // set when the encoder is left out
 };
 
 // The encoder used when none is named: an image format's own one for image

@@ -35,11 +35,6 @@ size_t streamFormatOffset(const std::vector<uint8_t>& file) {
     return 0;
 }
 
-struct Scratch {
-    std::string path = test::scratchPath("avi");
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
 std::vector<StoredFrame> readAll(DravAviReader& reader, std::vector<std::vector<uint8_t>>* contents = nullptr) {
     std::vector<StoredFrame> frames;
     StoredFrame frame;
@@ -51,7 +46,7 @@ std::vector<StoredFrame> readAll(DravAviReader& reader, std::vector<std::vector<
 }
 
 TEST(DravAvi, FramesAndKeyFlagsComeBackAsWritten) {
-    Scratch file;
+    test::ScratchFile file{"avi"};
     const uint32_t sizes[] = {5000, 8, 8, 120, 8, 5000, 33};
     {
         DravAviWriter writer(file.path, dravFormat(320, 200, 16), AVRational{12, 1});
@@ -83,7 +78,7 @@ TEST(DravAvi, FramesAndKeyFlagsComeBackAsWritten) {
 
 TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
     for (uint16_t bitCount : {uint16_t(16), uint16_t(8)}) {
-        Scratch file;
+        test::ScratchFile file{"avi"};
         DravAviWriter writer(file.path, dravFormat(641, 3, bitCount), AVRational{25, 1});
         std::vector<uint8_t> bytes = frameBytes(0, 100);
         writer.writeFrame(bytes.data(), 100, true);
@@ -116,7 +111,7 @@ TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
 }
 
 TEST(DravAvi, AnUnfinishedFileIsRemoved) {
-    Scratch file;
+    test::ScratchFile file{"avi"};
     {
         DravAviWriter writer(file.path, dravFormat(16, 16, 16), AVRational{25, 1});
         std::vector<uint8_t> bytes = frameBytes(0, 10);
@@ -126,7 +121,7 @@ TEST(DravAvi, AnUnfinishedFileIsRemoved) {
 }
 
 TEST(DravAvi, OtherFilesAreNotDravStreams) {
-    Scratch garbage;
+    test::ScratchFile garbage{"avi"};
     {
         std::ofstream out(garbage.path, std::ios::binary);
         out << std::string(4000, 'x');
@@ -138,7 +133,7 @@ TEST(DravAvi, OtherFilesAreNotDravStreams) {
         EXPECT_NE(std::string(error.what()).find("not a DRAV stream"), std::string::npos) << error.what();
     }
 
-    Scratch other;
+    test::ScratchFile other{"avi"};
     {
         DravAviWriter writer(other.path, dravFormat(16, 16, 16), AVRational{25, 1});
         std::vector<uint8_t> bytes = frameBytes(0, 10);
@@ -160,7 +155,7 @@ TEST(DravAvi, OtherFilesAreNotDravStreams) {
 }
 
 TEST(DravAvi, ATruncatedFileYieldsTheFramesBeforeTheCut) {
-    Scratch file;
+    test::ScratchFile file{"avi"};
     {
         DravAviWriter writer(file.path, dravFormat(64, 64, 16), AVRational{25, 1});
         for (int i = 0; i < 10; ++i) {
@@ -192,7 +187,7 @@ TEST(DravAvi, ATruncatedFileYieldsTheFramesBeforeTheCut) {
 // Past 1 GiB the muxer continues in OpenDML segments; the reader must see
 // every frame, its size and its key flag across them.
 TEST(DravAviLarge, OverOneGibibyteReadsBack) {
-    Scratch file;
+    test::ScratchFile file{"avi"};
     const uint32_t frameSize = 2u << 20;
     const int frameCount = 560;  // 1.09 GiB of frames
     std::vector<uint8_t> bytes(frameSize);

@@ -91,12 +91,12 @@ TEST(DibConverter, RefusesWhatTheStreamCannotTake) {
 TEST(OutputPictureConverter, HandsTheBottomUpDibOverTopDown) {
     DibPicture dib = test::makeRandomDib(7, 4, 24, 2);
     OutputPictureConverter same(DibFormat::Bgr24, AV_PIX_FMT_BGR24, 7, 4);
-    AVFrame* frame = same.convert(dib.pixels.data(), 42);
+    AVFrame* frame = same.convert(bottomUpRows(dib.pixels.data(), dib.info.header), 42);
     EXPECT_EQ(frame->pts, 42);
     for (int y = 0; y < 4; ++y) EXPECT_EQ(0, memcmp(frameRow(*frame, y), dibRow(dib, y), 21)) << "row " << y;
 
     OutputPictureConverter swapped(DibFormat::Bgr24, AV_PIX_FMT_RGB24, 7, 4);
-    frame = swapped.convert(dib.pixels.data(), 0);
+    frame = swapped.convert(bottomUpRows(dib.pixels.data(), dib.info.header), 0);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 7; ++x)
             for (int c = 0; c < 3; ++c) EXPECT_EQ(frameRow(*frame, y)[3 * x + c], dibRow(dib, y)[3 * x + 2 - c]);

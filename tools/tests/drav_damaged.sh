@@ -7,10 +7,6 @@ drav=$1 work=$2
 source "$(dirname "$0")/test_lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 
-# patch FILE OFFSET HEX: overwrites bytes of FILE.
-patch() { printf "$(echo "$3" | sed 's/../\\x&/g')" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
-# packet_position FILE N: where frame N's chunk starts (its 8-byte chunk header).
-packet_position() { ffprobe -v error -show_packets -of csv=p=0 -show_entries packet=pos "$1" | sed -n "$(($2 + 1))p" | cut -d, -f1; }
 # format_offset FILE: where the stream's BITMAPINFOHEADER starts.
 format_offset() { grep -obUaP 'strf' "$1" | head -1 | awk -F: '{ print $1 + 8 }'; }
 

@@ -33,7 +33,7 @@ protected:
         DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
         for (int i = 0; i <= last; ++i)
             EXPECT_TRUE(codec.decompress(stored[i].bytes.data(), uint32_t(stored[i].bytes.size())));
-        return codec.outputPixels();
+        return test::packedPixels(codec);
     }
 
     static StoredFrame stored(const test::StoredTestFrame& frame, int64_t number) {
@@ -56,7 +56,7 @@ TEST_F(RecordedSequence, ACleanStreamDecodesFrameByFrame) {
     for (int i = 0; i < 5; ++i) {
         std::string problem;
         EXPECT_EQ(decoder.decode(stored(frames[i], i), problem), Outcome::Decoded) << "frame " << i;
-        EXPECT_EQ(codec.outputPixels(), expected[i]) << "frame " << i;
+        EXPECT_EQ(test::packedPixels(codec), expected[i]) << "frame " << i;
         EXPECT_FALSE(decoder.holding());
     }
 }
@@ -71,7 +71,7 @@ TEST_F(RecordedSequence, ACorruptFrameHoldsTheLastGoodPictureUntilTheNextKeyFram
     for (int i = 0; i < 5; ++i) {
         std::string problem;
         EXPECT_EQ(decoder.decode(stored(frames[i], i), problem), outcomes[i]) << "frame " << i;
-        EXPECT_EQ(codec.outputPixels(), expected[shown[i]]) << "frame " << i;
+        EXPECT_EQ(test::packedPixels(codec), expected[shown[i]]) << "frame " << i;
         if (i == 2) {
             EXPECT_NE(problem.find("corrupt frame: chunk 1 at byte 0: CodedRect fails its CRC"), std::string::npos)
                 << problem;
@@ -88,7 +88,7 @@ TEST_F(RecordedSequence, AFrameCutShortIsReportedAsTruncation) {
     cut.cutShort = true;
     EXPECT_EQ(decoder.decode(cut, problem), Outcome::Corrupt);
     EXPECT_NE(problem.find("truncated file"), std::string::npos);
-    EXPECT_EQ(codec.outputPixels(), expected[0]);
+    EXPECT_EQ(test::packedPixels(codec), expected[0]);
 }
 
 TEST_F(RecordedSequence, AStreamWithoutLeadingKeyFrameShowsBlackUntilOne) {
@@ -96,10 +96,10 @@ TEST_F(RecordedSequence, AStreamWithoutLeadingKeyFrameShowsBlackUntilOne) {
     FrameSequenceDecoder decoder(codec, format);
     std::string problem;
     EXPECT_EQ(decoder.decode(stored(frames[1], 1), problem), Outcome::NotKeyFrame);
-    EXPECT_EQ(codec.outputPixels(), std::vector<uint8_t>(expected[0].size(), 0));
+    EXPECT_EQ(test::packedPixels(codec), std::vector<uint8_t>(expected[0].size(), 0));
     EXPECT_EQ(decoder.decode(stored(frames[2], 2), problem), Outcome::Held);
     EXPECT_EQ(decoder.decode(stored(frames[4], 4), problem), Outcome::Recovered);
-    EXPECT_EQ(codec.outputPixels(), expected[4]);
+    EXPECT_EQ(test::packedPixels(codec), expected[4]);
 }
 
 // A key flag on a frame that patches only a block (a wrong index entry) does
@@ -115,7 +115,7 @@ TEST_F(RecordedSequence, OnlyASoundWholeKeyFrameEndsTheHold) {
         std::string problem;
         EXPECT_EQ(decoder.decode(stored(frames[i], i), problem), outcomes[i]) << "frame " << i;
         EXPECT_EQ(problem.find("fails its CRC check") != std::string::npos, outcomes[i] == Outcome::Corrupt);
-        EXPECT_EQ(codec.outputPixels(), expected[0]) << "frame " << i;
+        EXPECT_EQ(test::packedPixels(codec), expected[0]) << "frame " << i;
     }
 }
 
@@ -131,10 +131,10 @@ TEST(UnchangedFrames, LeaveTheRenderedPictureAsItIs) {
     std::string problem;
     StoredFrame frame{0, key.bytes.data(), uint32_t(key.bytes.size()), true, false};
     EXPECT_EQ(decoder.decode(frame, problem), Outcome::Decoded);
-    std::vector<uint8_t> first = codec.outputPixels();
+    std::vector<uint8_t> first = test::packedPixels(codec);
     frame = StoredFrame{1, same.bytes.data(), uint32_t(same.bytes.size()), false, false};
     EXPECT_EQ(decoder.decode(frame, problem), Outcome::Decoded);
-    EXPECT_EQ(codec.outputPixels(), first);
+    EXPECT_EQ(test::packedPixels(codec), first);
 }
 
 }  // namespace

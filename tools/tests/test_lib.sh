@@ -27,3 +27,8 @@ same_hashes() {
   [ -s "$2" ] || fail "$1: no frames"
   cmp -s "$2" "$3" || fail "$1: frames differ ($(wc -l <"$2") vs $(wc -l <"$3") frames; first difference: $(diff "$2" "$3" | head -3 | tr '\n' ' '))"
 }
+
+# patch FILE OFFSET HEX: overwrites bytes of FILE.
+patch() { printf "$(echo "$3" | sed 's/../\\x&/g')" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+# packet_position FILE N: where frame N's chunk starts (its 8-byte chunk header).
+packet_position() { ffprobe -v error -show_packets -of csv=p=0 -show_entries packet=pos "$1" | sed -n "$(($2 + 1))p" | cut -d, -f1; }

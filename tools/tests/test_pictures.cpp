@@ -1,6 +1,7 @@
 #include "test_pictures.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,6 +33,8 @@ std::string scratchPath(const std::string& stem) {
            std::to_string(counter++);
 }
 
+ScratchFile::~ScratchFile() { std::remove(path.c_str()); }
+
 std::vector<uint8_t> readFileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -46,6 +49,24 @@ DibPicture makeRandomDib(uint32_t width, uint32_t height, unsigned bitCount, uin
     for (uint8_t& byte : picture.pixels) byte = uint8_t(random());
     for (RGBQUAD& entry : picture.info.colors) entry = RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
     return picture;
+}
+
+std::vector<uint8_t> packedPixels(const PictureRows& rows, const BITMAPINFOHEADER& format) {
+    size_t rowBytes = size_t(format.biWidth) * (format.biBitCount / 8);
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < format.biHeight; ++y) {
+        const uint8_t* row = rows.top + ptrdiff_t(y) * rows.stride;
+        pixels.insert(pixels.end(), row, row + rowBytes);
+    }
+    return pixels;
+}
+
+std::vector<uint8_t> packedPixels(const std::vector<uint8_t>& dib, const BITMAPINFOHEADER& format) {
+    return packedPixels(bottomUpRows(dib.data(), format), format);
+}
+
+std::vector<uint8_t> packedPixels(const DecompressionStream& stream) {
+    return packedPixels(stream.outputRows(), stream.outputFormat());
 }
 
 StoredTestFrame compressInto(CompressionStream& stream, DibPicture& picture, int64_t number, bool keyFrame) {
