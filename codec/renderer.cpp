@@ -8,7 +8,6 @@ namespace drav {
 namespace {
 
 constexpr uint32_t MAX_DIMENSION = 65535;  // keeps every 16.16 position in 32 bits
-constexpr uint32_t UNIT_STEP = 0x10000;
 
 bool isDimension(uint32_t size) { return size >= 1 && size <= MAX_DIMENSION; }
 
@@ -38,6 +37,16 @@ bool pictureHoldsSource(const FrameDecodeContext& context) {
     uint64_t minStride = 3 * (uint64_t(context.sourceWidth) + 3);
     uint64_t minSize = uint64_t(context.pictureStride) * (uint64_t(context.sourceHeight) + 2);
     return context.picture && context.pictureStride >= minStride && context.pictureSize >= minSize;
+}
+
+// x86-64 guarantees SSE2 but not SSSE3.
+bool processorHasSsse3() {
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+#else
+    return false;
+#endif
 }
 
 bool processorHasSse2() {
@@ -87,6 +96,7 @@ void copyUnscaledBgr24Rows(const RenderPlan& plan) {
 
 const RenderForm RENDER_FORMS[] = {
 #if defined(__i386__) || defined(__x86_64__)
+    {"ssse3", processorHasSsse3, renderPlanSsse3},
     {"sse2", processorHasSse2, renderPlanSse2},
     {"mmx", processorHasMmx, renderPlanMmx},
 #endif

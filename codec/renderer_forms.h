@@ -12,6 +12,8 @@
 
 namespace drav {
 
+constexpr uint32_t UNIT_STEP = 0x10000;  // one picture pixel per output pixel, in 16.16
+
 // The formula of an output pixel, fixed per call from the scale mode and the
 // mmx flag.
 enum class RenderKernel : uint8_t {
@@ -54,6 +56,7 @@ extern const RenderForm RENDER_FORMS[];
 extern const unsigned RENDER_FORM_COUNT;
 
 void renderPlanReference(const RenderPlan& plan);
+void renderPlanSsse3(const RenderPlan& plan);
 void renderPlanSse2(const RenderPlan& plan);
 void renderPlanMmx(const RenderPlan& plan);
 
