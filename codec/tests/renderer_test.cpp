@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include "codec/codec_stream.h"
 #include "codec/frame_format.h"
 #include "codec/renderer.h"
@@ -345,6 +349,129 @@ TEST(RendererForms, MatchTheReferenceAtTheLargestWidth) {
     WorkPicture narrow(3, 2);
     narrow.randomize(rng);
     expectFormsAgree(narrow, 65535, 1);
+}
+
+TEST(RendererForms, TheFastestFormIsTheOneThisProcessorOffers) {
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_cpu_init();
+    ASSERT_FALSE(optimisedForms().empty());
+    EXPECT_EQ(std::string(__builtin_cpu_supports("ssse3") ? "ssse3" : "sse2"), optimisedForms().front()->name);
+#endif
+}
+
+// ---- Same-size rows, fenced in ----
+
+// Output rows FENCE bytes apart, with POISON before, between and after them:
+// a write outside any row's pixel bytes shows.
+struct FencedOutput {
+    static constexpr uint32_t FENCE = 32;
+    static constexpr uint8_t POISON = 0xCC;
+    uint32_t pixelBytes, stride, height;
+    std::vector<uint8_t> bytes;
+
+    FencedOutput(uint32_t width, uint32_t h, OutputPixelFormat format)
+        : pixelBytes(width * bitCountOf(format) / 8), stride(pixelBytes + FENCE), height(h),
+          bytes(FENCE + size_t(stride) * h, POISON) {}
+    uint8_t* row(uint32_t j) { return &bytes[FENCE + size_t(j) * stride]; }
+    bool fencesIntact() const {
+        for (size_t at = 0; at < bytes.size(); ++at) {
+            bool inRow = at >= FENCE && (at - FENCE) % stride < pixelBytes;
+            if (!inRow && bytes[at] != POISON) return false;
+        }
+        return true;
+    }
+};
+
+// A work picture whose stride leaves a gap after each row's spare pixel.
+// Under AddressSanitizer the gaps are unreadable, so a form reading past what
+// planRender guarantees fails; elsewhere the picture is an ordinary one.
+struct FencedPicture : WorkPicture {
+    static constexpr uint32_t GAP = 24;  // wider than any one load
+    FencedPicture(uint32_t w, uint32_t h, uint32_t seed) : WorkPicture(w, h, seed, (readable(w) + GAP + 7) & ~7u) {
+        setGapsReadable(false);
+    }
+    ~FencedPicture() { setGapsReadable(true); }
+    FencedPicture(const FencedPicture&) = delete;
+    FencedPicture& operator=(const FencedPicture&) = delete;
+
+    static uint32_t readable(uint32_t w) { return 3 * (w + 3); }  // border, pixels, border, spare
+    // Each gap ends where the next row starts, on an 8-byte boundary, which
+    // is what the sanitizer needs to poison exactly the gap.
+    void setGapsReadable(bool readableGaps) {
+#if defined(__SANITIZE_ADDRESS__)
+        for (uint32_t row = 0; row < height + 2; ++row) {
+            uint8_t* gap = &bytes[size_t(row) * stride + readable(width)];
+            size_t size = stride - readable(width);
+            if (readableGaps)
+                ASAN_UNPOISON_MEMORY_REGION(gap, size);
+            else
+                ASAN_POISON_MEMORY_REGION(gap, size);
+        }
+#else
+        (void)readableGaps;
+#endif
+    }
+};
+
+// Renders `context` at the same size with every optimised form into fenced
+// rows; row j must be row firstRow + j of `expected`, and nothing else written.
+void expectFencedRowsMatch(const FrameDecodeContext& context, const OutputBitmap& expected, uint32_t firstRow,
+                           const std::string& where) {
+    for (const RenderForm* form : optimisedForms()) {
+        FencedOutput fenced(context.outputWidth, context.outputHeight, expected.format);
+        RenderPlan plan;
+        ASSERT_TRUE(planRender(context, plan)) << where;
+        plan.output = fenced.row(0);
+        plan.outputStride = fenced.stride;
+        form->render(plan);
+        ASSERT_TRUE(fenced.fencesIntact()) << form->name << ": " << where;
+        for (uint32_t j = 0; j < context.outputHeight; ++j)
+            ASSERT_EQ(0, std::memcmp(expected.at(0, firstRow + j), fenced.row(j), fenced.pixelBytes))
+                << form->name << ": " << where << " row " << j;
+    }
+}
+
+void expectSameSizeMatches(uint32_t width, uint32_t height, std::mt19937& rng) {
+    FencedPicture picture(width, height, width);
+    picture.randomize(rng);
+    for (OutputPixelFormat format : ALL_FORMATS) {
+        OutputBitmap expected(width, height, format);
+        renderOutputReference(contextFor(picture, expected, SCALE_COPY, false));
+        OutputBitmap unused(width, height, format);
+        expectFencedRowsMatch(contextFor(picture, unused, SCALE_COPY, false), expected, 0,
+                              "width " + std::to_string(width) + " format " + std::to_string(format));
+    }
+}
+
+TEST(RendererSameSize, EveryFormWritesTheReferencePixelsAndNothingElse) {
+    std::mt19937 rng(16);
+    for (uint32_t width = 1; width <= 40; ++width) expectSameSizeMatches(width, 1 + width % 4, rng);
+    for (uint32_t width : {1279u, 1283u, 4097u, 65535u}) expectSameSizeMatches(width, 2, rng);
+}
+
+// Rows first to first + count of a picture, given as a picture of their own
+// that starts one row earlier (its top border), as the decoder tool renders
+// row bands: they must come out as those rows of the whole picture.
+TEST(RendererSameSize, ABandOfRowsIsThoseRowsOfTheWholePicture) {
+    std::mt19937 rng(17);
+    const uint32_t width = 203, height = 20;
+    FencedPicture picture(width, height, 3);
+    picture.randomize(rng);
+    const uint32_t bands[][2] = {{0, 1}, {5, 7}, {13, 7}, {19, 1}};
+    for (OutputPixelFormat format : ALL_FORMATS) {
+        OutputBitmap whole(width, height, format);
+        renderOutputReference(contextFor(picture, whole, SCALE_COPY, false));
+        for (const auto& band : bands) {
+            OutputBitmap unused(width, band[1], format);
+            FrameDecodeContext context = contextFor(picture, unused, SCALE_COPY, false);
+            size_t skipped = size_t(band[0]) * picture.stride;
+            context.picture += skipped;
+            context.pictureSize -= uint32_t(skipped);
+            context.sourceHeight = band[1];
+            expectFencedRowsMatch(context, whole, band[0],
+                                  "band " + std::to_string(band[0]) + " format " + std::to_string(format));
+        }
+    }
 }
 
 TEST(RendererForms, TheMmxFormLeavesFloatingPointUsable) {
