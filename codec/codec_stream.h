@@ -32,14 +32,13 @@ bool isStreamPictureSizeSupported(const BITMAPINFOHEADER& format);
 // zeroed so that a stream that does not start with a key frame reads no
 // indeterminate memory; sets maxCompressedSize and mmxEnabled.
 // ICERR_OK, ICERR_MEMORY, or ICERR_BADFORMAT for sizes the format cannot carry.
-long beginCompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& input,
-                            const BITMAPINFOHEADER& output, bool mmxEnabled);
+long beginCompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output,
+                            bool mmxEnabled);
 void endCompressionStream(CodecInstance& instance);
 
 // ICM_DECOMPRESS_BEGIN after the format checks: a black bordered work picture
 // for the compressed format's size, the decode palette and the decoder tables.
-long beginDecompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& compressedInput,
-                              bool mmxEnabled);
+long beginDecompressionStream(CodecInstance& instance, const BITMAPINFOHEADER& compressedInput, bool mmxEnabled);
 void endDecompressionStream(CodecInstance& instance);
 
 // Everything a stream still holds (DRV_CLOSE).

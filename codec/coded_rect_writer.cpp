@@ -98,8 +98,8 @@ bool rectFitsPicture(const BITMAPINFOHEADER& header, const ChangeRect& rect) {
 }  // namespace
 
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect,
-                         bool keyFrame, uint8_t* lzwWorkArea) {
+                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* lzwWorkArea) {
     if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
     if (!rectFitsPicture(header, rect)) return false;
 

@@ -22,23 +22,20 @@ long compressFrame(CodecInstance& instance, const ICCOMPRESS& request);
 
 // Narrows [first, last] to the entries whose blue, green or red differ;
 // an empty result is first 255, last 0.
-void findChangedPaletteRange(const RGBQUAD* newTable, const RGBQUAD* oldTable, uint32_t& first,
-                             uint32_t& last);
+void findChangedPaletteRange(const RGBQUAD* newTable, const RGBQUAD* oldTable, uint32_t& first, uint32_t& last);
 
 // Chunk writers append one chunk at offset and advance it; false (nothing
 // written) when the chunk does not fit the capacity.
-bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const RGBQUAD* table,
-                       uint32_t first, uint32_t last);
+bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const RGBQUAD* table, uint32_t first,
+                       uint32_t last);
 
-void findChangedRect(const BITMAPINFOHEADER& header, const uint8_t* picture, const uint8_t* previous,
-                     ChangeRect& rect);
+void findChangedRect(const BITMAPINFOHEADER& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect);
 
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect,
-                         bool keyFrame, uint8_t* lzwWorkArea);
+                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* lzwWorkArea);
 
-void copyRect(const uint8_t* picture, uint8_t* previous, const BITMAPINFOHEADER& header,
-              const ChangeRect& rect);
+void copyRect(const uint8_t* picture, uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect);
 
 bool writeEndChunk(uint8_t* output, uint32_t capacity, uint32_t& offset);
 

@@ -31,8 +31,8 @@ constexpr CrcTables crcTables = makeCrcTables();
 uint16_t chunkCrc16(const uint8_t* bytes, size_t count, uint16_t crc) {
     const auto& t = crcTables;
     for (; count >= 8; count -= 8, bytes += 8) {
-        crc = uint16_t(t[7][(crc >> 8) ^ bytes[0]] ^ t[6][(crc & 0xFF) ^ bytes[1]] ^ t[5][bytes[2]] ^
-                       t[4][bytes[3]] ^ t[3][bytes[4]] ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
+        crc = uint16_t(t[7][(crc >> 8) ^ bytes[0]] ^ t[6][(crc & 0xFF) ^ bytes[1]] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^
+                       t[3][bytes[4]] ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
     }
     for (; count > 0; --count, ++bytes) crc = uint16_t(t[0][(crc >> 8) ^ *bytes] ^ (crc << 8));
     return crc;
@@ -42,9 +42,7 @@ ChunkHeader readChunkHeader(const uint8_t* chunk) {
     return ChunkHeader{readU16(chunk), chunk[2], chunk[3], readU32(chunk + 4)};
 }
 
-void sealChunk(uint8_t* chunk, uint32_t length) {
-    writeU16(chunk, chunkCrc16(chunk + 2, length - 2, 0));
-}
+void sealChunk(uint8_t* chunk, uint32_t length) { writeU16(chunk, chunkCrc16(chunk + 2, length - 2, 0)); }
 
 BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression) {
     BITMAPINFOHEADER header{};

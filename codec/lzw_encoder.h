@@ -26,7 +26,10 @@ public:
 
     // `workArea` holds the dictionary, `runChain` RUN_CHAIN_CAPACITY codes.
     LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, unsigned literalBits)
-        : bits_(bits), dictionary_(workArea), runChain_(runChain), literalMask_((1u << literalBits) - 1),
+        : bits_(bits),
+          dictionary_(workArea),
+          runChain_(runChain),
+          literalMask_((1u << literalBits) - 1),
           literalBits_(literalBits) {
         bits_.put(CODE_CLEAR << 1, MIN_CODE_WIDTH + 1);  // a decoder starts in this state anyway
         dictionary_.clear();

@@ -26,12 +26,30 @@ struct Mmx {
     static Vec bitAnd(Vec a, Vec b) { return _mm_and_si64(a, b); }
     static Vec bitOr(Vec a, Vec b) { return _mm_or_si64(a, b); }
     static Vec bitXor(Vec a, Vec b) { return _mm_xor_si64(a, b); }
-    template <int N> static Vec shiftLeft16(Vec a) { return _mm_slli_pi16(a, N); }
-    template <int N> static Vec shiftRight16(Vec a) { return _mm_srli_pi16(a, N); }
-    template <int N> static Vec shiftLeft32(Vec a) { return _mm_slli_pi32(a, N); }
-    template <int N> static Vec shiftRight32(Vec a) { return _mm_srli_pi32(a, N); }
-    template <int N> static Vec shiftRightSigned32(Vec a) { return _mm_srai_pi32(a, N); }
-    template <int N> static Vec shiftRight64(Vec a) { return _mm_srli_si64(a, N); }
+    template <int N>
+    static Vec shiftLeft16(Vec a) {
+        return _mm_slli_pi16(a, N);
+    }
+    template <int N>
+    static Vec shiftRight16(Vec a) {
+        return _mm_srli_pi16(a, N);
+    }
+    template <int N>
+    static Vec shiftLeft32(Vec a) {
+        return _mm_slli_pi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRight32(Vec a) {
+        return _mm_srli_pi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRightSigned32(Vec a) {
+        return _mm_srai_pi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRight64(Vec a) {
+        return _mm_srli_si64(a, N);
+    }
     static Vec unpackLow16(Vec a, Vec b) { return _mm_unpacklo_pi16(a, b); }
     static Vec unpackHigh16(Vec a, Vec b) { return _mm_unpackhi_pi16(a, b); }
     static Vec packSigned32(Vec a, Vec b) { return _mm_packs_pi32(a, b); }

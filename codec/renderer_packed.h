@@ -196,8 +196,8 @@ struct PackedForm {
     // repeat the last position so that they read inside the picture. Inlined
     // and unrolled: i686 compilers otherwise call it and loop over the lanes.
     template <class Kernel>
-    __attribute__((always_inline)) static Vec sampleGroup(const Kernel& kernel, const PackedRows& rows,
-                                                          uint32_t& xPos, uint32_t xStep, uint32_t count) {
+    __attribute__((always_inline)) static Vec sampleGroup(const Kernel& kernel, const PackedRows& rows, uint32_t& xPos,
+                                                          uint32_t xStep, uint32_t count) {
         uint32_t offsets[GROUP];
         uint16_t fractions[GROUP];
 #pragma GCC unroll 4

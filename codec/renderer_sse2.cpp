@@ -27,12 +27,30 @@ struct Sse2 {
     static Vec bitAnd(Vec a, Vec b) { return _mm_and_si128(a, b); }
     static Vec bitOr(Vec a, Vec b) { return _mm_or_si128(a, b); }
     static Vec bitXor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
-    template <int N> static Vec shiftLeft16(Vec a) { return _mm_slli_epi16(a, N); }
-    template <int N> static Vec shiftRight16(Vec a) { return _mm_srli_epi16(a, N); }
-    template <int N> static Vec shiftLeft32(Vec a) { return _mm_slli_epi32(a, N); }
-    template <int N> static Vec shiftRight32(Vec a) { return _mm_srli_epi32(a, N); }
-    template <int N> static Vec shiftRightSigned32(Vec a) { return _mm_srai_epi32(a, N); }
-    template <int N> static Vec shiftRight64(Vec a) { return _mm_srli_epi64(a, N); }
+    template <int N>
+    static Vec shiftLeft16(Vec a) {
+        return _mm_slli_epi16(a, N);
+    }
+    template <int N>
+    static Vec shiftRight16(Vec a) {
+        return _mm_srli_epi16(a, N);
+    }
+    template <int N>
+    static Vec shiftLeft32(Vec a) {
+        return _mm_slli_epi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRight32(Vec a) {
+        return _mm_srli_epi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRightSigned32(Vec a) {
+        return _mm_srai_epi32(a, N);
+    }
+    template <int N>
+    static Vec shiftRight64(Vec a) {
+        return _mm_srli_epi64(a, N);
+    }
     static Vec unpackLow16(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec unpackHigh16(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
     static Vec packSigned32(Vec a, Vec b) { return _mm_packs_epi32(a, b); }

@@ -85,15 +85,13 @@ struct ToRgb16 {
 
     static void block(const uint8_t* row, uint8_t* out, uint32_t i) {
         __m128i first = splitFourPixels(row, i), second = splitFourPixels(row, i + 4);
-        __m128i words = _mm_or_si128(blueAndGreen(_mm_unpacklo_epi64(first, second)),
-                                     red(_mm_unpackhi_epi64(first, second)));
+        __m128i words =
+            _mm_or_si128(blueAndGreen(_mm_unpacklo_epi64(first, second)), red(_mm_unpackhi_epi64(first, second)));
         storeBytes(out + size_t(i) * 2, words);
     }
 };
 
-bool isUnscaledCopy(const RenderPlan& plan) {
-    return plan.kernel == RenderKernel::Copy && plan.xStep == UNIT_STEP;
-}
+bool isUnscaledCopy(const RenderPlan& plan) { return plan.kernel == RenderKernel::Copy && plan.xStep == UNIT_STEP; }
 
 // True when the plan was rendered here.
 bool convertUnscaled(const RenderPlan& plan) {

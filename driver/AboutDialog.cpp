@@ -30,17 +30,17 @@ AboutDialog::~AboutDialog() { releaseTitleFont(); }
 
 LRESULT AboutDialog::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: centerWindow(window); break;
-    case WM_COMMAND:
-        if (wParam == IDOK) endDialogOk();
-        break;
-    case WM_CLOSE: endDialogOk(); break;
-    case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == getItem(IDC_ABOUT_TITLE))
-            return paintTitle(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
-        break;
-    case WM_DESTROY: releaseTitleFont(); break;
-    default: break;
+        case WM_INITDIALOG: centerWindow(window); break;
+        case WM_COMMAND:
+            if (wParam == IDOK) endDialogOk();
+            break;
+        case WM_CLOSE: endDialogOk(); break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == getItem(IDC_ABOUT_TITLE))
+                return paintTitle(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+            break;
+        case WM_DESTROY: releaseTitleFont(); break;
+        default: break;
     }
     return 0;
 }

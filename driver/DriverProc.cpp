@@ -24,32 +24,32 @@ BITMAPINFOHEADER* formatAt(LPARAM parameter) { return recordAt<BITMAPINFOHEADER>
 
 LRESULT routeDriverMessage(DWORD_PTR driverId, HDRVR driver, UINT message, LPARAM lParam1, LPARAM lParam2) {
     switch (message) {
-    case DRV_LOAD: dllStart(); return 1;
-    case DRV_OPEN: return openDriver(recordAt<ICOPEN>(lParam2));
-    case DRV_CLOSE: return closeDriver(driverId);
-    case DRV_FREE: dllStop(); return 1;
-    case DRV_CONFIGURE: return driverConfigure();
-    case DRV_ENABLE:
-    case DRV_DISABLE:
-    case DRV_QUERYCONFIGURE:
-    case DRV_INSTALL:
-    case DRV_REMOVE: return 1;
-    default: return DefDriverProc(driverId, driver, message, lParam1, lParam2);
+        case DRV_LOAD: dllStart(); return 1;
+        case DRV_OPEN: return openDriver(recordAt<ICOPEN>(lParam2));
+        case DRV_CLOSE: return closeDriver(driverId);
+        case DRV_FREE: dllStop(); return 1;
+        case DRV_CONFIGURE: return driverConfigure();
+        case DRV_ENABLE:
+        case DRV_DISABLE:
+        case DRV_QUERYCONFIGURE:
+        case DRV_INSTALL:
+        case DRV_REMOVE: return 1;
+        default: return DefDriverProc(driverId, driver, message, lParam1, lParam2);
     }
 }
 
 bool needsInstance(UINT message) {
     switch (message) {
-    case ICM_COMPRESS_GET_SIZE:
-    case ICM_COMPRESS_BEGIN:
-    case ICM_COMPRESS:
-    case ICM_COMPRESS_END:
-    case ICM_DECOMPRESS_BEGIN:
-    case ICM_DECOMPRESS:
-    case ICM_DECOMPRESS_END:
-    case ICM_GETSTATE:
-    case ICM_SETSTATE: return true;
-    default: return false;
+        case ICM_COMPRESS_GET_SIZE:
+        case ICM_COMPRESS_BEGIN:
+        case ICM_COMPRESS:
+        case ICM_COMPRESS_END:
+        case ICM_DECOMPRESS_BEGIN:
+        case ICM_DECOMPRESS:
+        case ICM_DECOMPRESS_END:
+        case ICM_GETSTATE:
+        case ICM_SETSTATE: return true;
+        default: return false;
     }
 }
 
@@ -61,38 +61,38 @@ LRESULT answerWithoutInstance(UINT message) {
 
 LRESULT routeInstanceMessage(CodecInstance& instance, UINT message, LPARAM lParam1, LPARAM lParam2) {
     switch (message) {
-    case ICM_COMPRESS_GET_SIZE: return compressGetSize(instance, formatAt(lParam2));
-    case ICM_COMPRESS_BEGIN: return compressBegin(instance, formatAt(lParam1), formatAt(lParam2));
-    case ICM_COMPRESS: return compressOneFrame(instance, recordAt<ICCOMPRESS>(lParam1));
-    case ICM_COMPRESS_END: return compressEnd(instance);
-    case ICM_DECOMPRESS_BEGIN: return decompressBegin(instance, formatAt(lParam1), formatAt(lParam2));
-    case ICM_DECOMPRESS: return decompressOneFrame(instance, recordAt<ICDECOMPRESS>(lParam1));
-    case ICM_DECOMPRESS_END: return decompressEnd(instance);
-    case ICM_GETSTATE: return getState(instance, recordAt<void>(lParam1), lParam2);
-    case ICM_SETSTATE: return setState(instance, recordAt<void>(lParam1), lParam2);
-    default: return ICERR_UNSUPPORTED;
+        case ICM_COMPRESS_GET_SIZE: return compressGetSize(instance, formatAt(lParam2));
+        case ICM_COMPRESS_BEGIN: return compressBegin(instance, formatAt(lParam1), formatAt(lParam2));
+        case ICM_COMPRESS: return compressOneFrame(instance, recordAt<ICCOMPRESS>(lParam1));
+        case ICM_COMPRESS_END: return compressEnd(instance);
+        case ICM_DECOMPRESS_BEGIN: return decompressBegin(instance, formatAt(lParam1), formatAt(lParam2));
+        case ICM_DECOMPRESS: return decompressOneFrame(instance, recordAt<ICDECOMPRESS>(lParam1));
+        case ICM_DECOMPRESS_END: return decompressEnd(instance);
+        case ICM_GETSTATE: return getState(instance, recordAt<void>(lParam1), lParam2);
+        case ICM_SETSTATE: return setState(instance, recordAt<void>(lParam1), lParam2);
+        default: return ICERR_UNSUPPORTED;
     }
 }
 
 LRESULT routeCompressionMessage(UINT message, LPARAM lParam1, LPARAM lParam2) {
     switch (message) {
-    case ICM_COMPRESS_GET_FORMAT: return compressGetFormat(formatAt(lParam1), formatAt(lParam2));
-    case ICM_COMPRESS_QUERY: return compressQuery(formatAt(lParam1), formatAt(lParam2));
-    case ICM_DECOMPRESS_GET_FORMAT: return decompressGetFormat(formatAt(lParam1), formatAt(lParam2));
-    case ICM_DECOMPRESS_QUERY: return decompressQuery(formatAt(lParam1), formatAt(lParam2));
-    case ICM_DECOMPRESS_GET_PALETTE: return ICERR_BADFORMAT;
-    case ICM_DRAW_BEGIN:
-    case ICM_DRAW_START:
-    case ICM_DRAW_STOP:
-    case ICM_DRAW_END:
-    case ICM_DRAW_QUERY:
-    case ICM_DRAW:
-    case ICM_DRAW_WINDOW: return ICERR_ERROR;
-    case ICM_GETDEFAULTKEYFRAMERATE: return getDefaultKeyFrameRate(recordAt<DWORD>(lParam1));
-    case ICM_GETINFO: return getInfo(recordAt<ICINFO>(lParam1), lParam2);
-    case ICM_CONFIGURE: return configureMessage(lParam1);
-    case ICM_ABOUT: return aboutMessage(lParam1);
-    default: return ICERR_UNSUPPORTED;  // the quality messages among them
+        case ICM_COMPRESS_GET_FORMAT: return compressGetFormat(formatAt(lParam1), formatAt(lParam2));
+        case ICM_COMPRESS_QUERY: return compressQuery(formatAt(lParam1), formatAt(lParam2));
+        case ICM_DECOMPRESS_GET_FORMAT: return decompressGetFormat(formatAt(lParam1), formatAt(lParam2));
+        case ICM_DECOMPRESS_QUERY: return decompressQuery(formatAt(lParam1), formatAt(lParam2));
+        case ICM_DECOMPRESS_GET_PALETTE: return ICERR_BADFORMAT;
+        case ICM_DRAW_BEGIN:
+        case ICM_DRAW_START:
+        case ICM_DRAW_STOP:
+        case ICM_DRAW_END:
+        case ICM_DRAW_QUERY:
+        case ICM_DRAW:
+        case ICM_DRAW_WINDOW: return ICERR_ERROR;
+        case ICM_GETDEFAULTKEYFRAMERATE: return getDefaultKeyFrameRate(recordAt<DWORD>(lParam1));
+        case ICM_GETINFO: return getInfo(recordAt<ICINFO>(lParam1), lParam2);
+        case ICM_CONFIGURE: return configureMessage(lParam1);
+        case ICM_ABOUT: return aboutMessage(lParam1);
+        default: return ICERR_UNSUPPORTED;  // the quality messages among them
     }
 }
 
@@ -114,8 +114,7 @@ LRESULT failureResult(UINT message) {
 }  // namespace
 
 // No exception may cross into the system's caller.
-extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1,
-                                     LPARAM lParam2) {
+extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2) {
     try {
         return routeMessage(dwDriverId, hDriver, uMsg, lParam1, lParam2);
     } catch (...) {

@@ -23,20 +23,20 @@ SetupDialog::SetupDialog(bool (*hasMMX)()) : hasMMX_(hasMMX) {
 
 LRESULT SetupDialog::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        centerWindow(window);
-        showSettings();
-        break;
-    case WM_COMMAND:
-        if (wParam == IDOK) {
-            storeSettings();
-            endDialogOk();
-        }
-        if (wParam == IDCANCEL) endDialogCancel();
-        if (wParam == IDC_SETUP_ABOUT) showAbout();
-        break;
-    case WM_CLOSE: endDialogCancel(); break;
-    default: break;
+        case WM_INITDIALOG:
+            centerWindow(window);
+            showSettings();
+            break;
+        case WM_COMMAND:
+            if (wParam == IDOK) {
+                storeSettings();
+                endDialogOk();
+            }
+            if (wParam == IDCANCEL) endDialogCancel();
+            if (wParam == IDC_SETUP_ABOUT) showAbout();
+            break;
+        case WM_CLOSE: endDialogCancel(); break;
+        default: break;
     }
     return 0;
 }

@@ -9,23 +9,23 @@ bool allowed(std::size_t bytes) { return currentHook == nullptr || currentHook(b
 }  // namespace
 
 AllocationHook setAllocationHook(AllocationHook hook) {
-  AllocationHook previous = currentHook;
-  currentHook = hook;
-  return previous;
+    AllocationHook previous = currentHook;
+    currentHook = hook;
+    return previous;
 }
 
 void* allocateBytes(std::size_t bytes) {
-  if (bytes == 0 || !allowed(bytes)) return nullptr;
-  return std::malloc(bytes);
+    if (bytes == 0 || !allowed(bytes)) return nullptr;
+    return std::malloc(bytes);
 }
 
 void* reallocateBytes(void* block, std::size_t bytes) {
-  if (bytes == 0) {
-    std::free(block);
-    return nullptr;
-  }
-  if (!allowed(bytes)) return nullptr;
-  return std::realloc(block, bytes);
+    if (bytes == 0) {
+        std::free(block);
+        return nullptr;
+    }
+    if (!allowed(bytes)) return nullptr;
+    return std::realloc(block, bytes);
 }
 
 void freeBytes(void* block) { std::free(block); }

@@ -13,25 +13,25 @@ inline constexpr int VBYTEBUFFER_LINE_NOT_LOADED = 62;
 inline constexpr int VBYTEBUFFER_LINE_NOT_LOCKED = 66;
 
 class VByteBuffer {
- public:
-  VByteBuffer() = default;
-  ~VByteBuffer();
-  VByteBuffer(const VByteBuffer&) = delete;
-  VByteBuffer& operator=(const VByteBuffer&) = delete;
+public:
+    VByteBuffer() = default;
+    ~VByteBuffer();
+    VByteBuffer(const VByteBuffer&) = delete;
+    VByteBuffer& operator=(const VByteBuffer&) = delete;
 
-  // Keeps the leading bytes; new bytes are not initialised. A failed
-  // allocation leaves the buffer as it was.
-  void setSize(int n);
+    // Keeps the leading bytes; new bytes are not initialised. A failed
+    // allocation leaves the buffer as it was.
+    void setSize(int n);
 
-  unsigned char* data() { return data_; }  // null when empty
-  const unsigned char* data() const { return data_; }
-  int size() const { return size_; }
+    unsigned char* data() { return data_; }  // null when empty
+    const unsigned char* data() const { return data_; }
+    int size() const { return size_; }
 
-  // Replaces the contents with a private copy of the module's "BINARY"
-  // resource `id` (low 16 bits). Every failure throws; returns true.
-  bool loadResource(int id);
+    // Replaces the contents with a private copy of the module's "BINARY"
+    // resource `id` (low 16 bits). Every failure throws; returns true.
+    bool loadResource(int id);
 
- private:
-  unsigned char* data_ = nullptr;
-  std::int32_t size_ = 0;
+private:
+    unsigned char* data_ = nullptr;
+    std::int32_t size_ = 0;
 };

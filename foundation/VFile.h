@@ -9,27 +9,27 @@ class VByteBuffer;
 class VString;
 
 class VFile {
- public:
-  VFile() = default;
-  // Closes a file the owner left open, so no descriptor leaks.
-  ~VFile() { close(); }
-  VFile(const VFile&) = delete;
-  VFile& operator=(const VFile&) = delete;
+public:
+    VFile() = default;
+    // Closes a file the owner left open, so no descriptor leaks.
+    ~VFile() { close(); }
+    VFile(const VFile&) = delete;
+    VFile& operator=(const VFile&) = delete;
 
-  // Creates or truncates `path` for reading and writing (closing any file
-  // held before). False when it cannot be opened: missing directory, access
-  // denied, held open by another handle without sharing.
-  bool create(const VString& path);
+    // Creates or truncates `path` for reading and writing (closing any file
+    // held before). False when it cannot be opened: missing directory, access
+    // denied, held open by another handle without sharing.
+    bool create(const VString& path);
 
-  // Writes every byte of `buffer`; false when the file is not open or the
-  // bytes could not all be written.
-  bool write(const VByteBuffer& buffer);
+    // Writes every byte of `buffer`; false when the file is not open or the
+    // bytes could not all be written.
+    bool write(const VByteBuffer& buffer);
 
-  // Harmless on a closed file.
-  void close();
+    // Harmless on a closed file.
+    void close();
 
-  int handle() const { return handle_; }  // -1 while no file is open
+    int handle() const { return handle_; }  // -1 while no file is open
 
- private:
-  std::int32_t handle_ = -1;
+private:
+    std::int32_t handle_ = -1;
 };

@@ -6,25 +6,27 @@ namespace {
 constexpr UINT MENU_ITEM_INFO_SIZE = 44;
 }
 
-UINT VGuiDialogBase::getMenuState(UINT command) const { return GetMenuState(GetMenu(getWindow()), command, MF_BYCOMMAND); }
+UINT VGuiDialogBase::getMenuState(UINT command) const {
+    return GetMenuState(GetMenu(getWindow()), command, MF_BYCOMMAND);
+}
 
 BOOL VGuiDialogBase::setMenuItemState(UINT command, UINT state) {
-  MENUITEMINFOA info{};
-  info.fMask = MIIM_STATE;
-  info.fState = state;
-  return setMenuItemInfo(command, info);
+    MENUITEMINFOA info{};
+    info.fMask = MIIM_STATE;
+    info.fState = state;
+    return setMenuItemInfo(command, info);
 }
 
 BOOL VGuiDialogBase::setMenuItemInfo(UINT command, MENUITEMINFOA& info) {
-  info.cbSize = MENU_ITEM_INFO_SIZE;
-  return SetMenuItemInfoA(GetMenu(getWindow()), command, FALSE, &info);
+    info.cbSize = MENU_ITEM_INFO_SIZE;
+    return SetMenuItemInfoA(GetMenu(getWindow()), command, FALSE, &info);
 }
 
 BOOL VGuiDialogBase::getMenuItemInfo(UINT command, MENUITEMINFOA& info) const {
-  info.cbSize = MENU_ITEM_INFO_SIZE;
-  return GetMenuItemInfoA(GetMenu(getWindow()), command, FALSE, &info);
+    info.cbSize = MENU_ITEM_INFO_SIZE;
+    return GetMenuItemInfoA(GetMenu(getWindow()), command, FALSE, &info);
 }
 
 BOOL VGuiDialogBase::checkMenuRadio(UINT first, UINT last, UINT command) {
-  return CheckMenuRadioItem(GetMenu(getWindow()), first, last, command, MF_BYCOMMAND);
+    return CheckMenuRadioItem(GetMenu(getWindow()), first, last, command, MF_BYCOMMAND);
 }

@@ -8,13 +8,13 @@
 // C linkage, so the runtime's library start calls this one and not its own
 // default DllMain.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) setModuleInstance(instance);
-  return TRUE;
+    if (reason == DLL_PROCESS_ATTACH) setModuleInstance(instance);
+    return TRUE;
 }
 
 int dllStart() {
-  moduleStartupFromInstance();
-  return AppMain();
+    moduleStartupFromInstance();
+    return AppMain();
 }
 
 void dllStop() { moduleShutdown(); }

@@ -5,12 +5,12 @@
 
 namespace {
 int showBox(const VString& caption, const VString& text, UINT style) {
-  return MessageBoxA(GetActiveWindow(), text.cStr(), caption.cStr(), style);
+    return MessageBoxA(GetActiveWindow(), text.cStr(), caption.cStr(), style);
 }
 }  // namespace
 
 int messageBox(int captionId, int textId, UINT style) {
-  return showBox(resourceString(captionId), resourceString(textId), style);
+    return showBox(resourceString(captionId), resourceString(textId), style);
 }
 
 void errorBox(int captionId, int textId) { showBox(resourceString(captionId), resourceString(textId), MB_ICONERROR); }
@@ -20,9 +20,9 @@ void errorBox(int captionId, const VString& text) { showBox(resourceString(capti
 int errorBox(const VString& caption, const VString& text) { return showBox(caption, text, MB_ICONERROR); }
 
 int questionBox(int captionId, int textId) {
-  return showBox(resourceString(captionId), resourceString(textId), MB_ICONQUESTION | MB_OKCANCEL);
+    return showBox(resourceString(captionId), resourceString(textId), MB_ICONQUESTION | MB_OKCANCEL);
 }
 
 int questionBox(const VString& caption, const VString& text) {
-  return showBox(caption, text, MB_ICONQUESTION | MB_OKCANCEL);
+    return showBox(caption, text, MB_ICONQUESTION | MB_OKCANCEL);
 }

@@ -20,21 +20,21 @@ void getModuleDirectory(VString& out) { out = moduleDirectory; }
 void setModuleInstance(HINSTANCE instance) { moduleInstance = instance; }
 
 void moduleStartup(const char* modulePath) {
-  moduleDirectory.assign(modulePath);
-  int lastBackslash = moduleDirectory.reverseFind('\\');
-  if (lastBackslash >= 0) moduleDirectory.setLength(lastBackslash);
-  InitCommonControls();
+    moduleDirectory.assign(modulePath);
+    int lastBackslash = moduleDirectory.reverseFind('\\');
+    if (lastBackslash >= 0) moduleDirectory.setLength(lastBackslash);
+    InitCommonControls();
 }
 
 void moduleStartupFromInstance() {
-  char path[MODULE_PATH_SIZE];
-  DWORD n = GetModuleFileNameA(moduleInstance, path, MODULE_PATH_SIZE);
-  // A cut path may come back without a terminator.
-  path[n < MODULE_PATH_SIZE ? n : MODULE_PATH_SIZE - 1] = '\0';
-  moduleStartup(path);
+    char path[MODULE_PATH_SIZE];
+    DWORD n = GetModuleFileNameA(moduleInstance, path, MODULE_PATH_SIZE);
+    // A cut path may come back without a terminator.
+    path[n < MODULE_PATH_SIZE ? n : MODULE_PATH_SIZE - 1] = '\0';
+    moduleStartup(path);
 }
 
 void moduleShutdown() {
-  moduleDirectory.clear();
-  moduleInstance = nullptr;
+    moduleDirectory.clear();
+    moduleInstance = nullptr;
 }

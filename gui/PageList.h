@@ -4,19 +4,19 @@
 class VPropertyPage;
 
 class PageList {
- public:
-  PageList() = default;
-  ~PageList() { deleteAll(); }
-  PageList(const PageList&) = delete;
-  PageList& operator=(const PageList&) = delete;
+public:
+    PageList() = default;
+    ~PageList() { deleteAll(); }
+    PageList(const PageList&) = delete;
+    PageList& operator=(const PageList&) = delete;
 
-  void push(VPropertyPage* page);
-  int count() const;
-  // The newest page; walk on with getNext().
-  VPropertyPage* newest() const { return head_; }
-  // Deletes every page through its virtual destructor.
-  void deleteAll();
+    void push(VPropertyPage* page);
+    int count() const;
+    // The newest page; walk on with getNext().
+    VPropertyPage* newest() const { return head_; }
+    // Deletes every page through its virtual destructor.
+    void deleteAll();
 
- private:
-  VPropertyPage* head_ = nullptr;
+private:
+    VPropertyPage* head_ = nullptr;
 };

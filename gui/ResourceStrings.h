@@ -4,7 +4,7 @@
 #include "foundation/VString.h"
 
 inline VString resourceString(int stringId) {
-  VString text;
-  text.loadString(stringId);
-  return text;
+    VString text;
+    text.loadString(stringId);
+    return text;
 }

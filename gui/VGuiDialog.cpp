@@ -10,17 +10,16 @@ LPARAM creationParameter(VGuiDialog* dialog) { return reinterpret_cast<LPARAM>(s
 }  // namespace
 
 INT_PTR VGuiDialog::runModal() {
-  if (templateId_ == 0)
-    throw VSystemException(ErrorGui, VGUIDIALOGBASE_LINE_MODAL_NO_TEMPLATE, VGUIDIALOGBASE_FILE);
-  return DialogBoxParamA(getModuleInstance(), MAKEINTRESOURCEA(templateId_), getParent(), dialogProcedure,
-                         creationParameter(this));
+    if (templateId_ == 0) throw VSystemException(ErrorGui, VGUIDIALOGBASE_LINE_MODAL_NO_TEMPLATE, VGUIDIALOGBASE_FILE);
+    return DialogBoxParamA(getModuleInstance(), MAKEINTRESOURCEA(templateId_), getParent(), dialogProcedure,
+                           creationParameter(this));
 }
 
 HWND VGuiDialog::createModeless() {
-  if (templateId_ == 0)
-    throw VSystemException(ErrorGui, VGUIDIALOGBASE_LINE_MODELESS_NO_TEMPLATE, VGUIDIALOGBASE_FILE);
-  return CreateDialogParamA(getModuleInstance(), MAKEINTRESOURCEA(templateId_), getParent(), dialogProcedure,
-                            creationParameter(this));
+    if (templateId_ == 0)
+        throw VSystemException(ErrorGui, VGUIDIALOGBASE_LINE_MODELESS_NO_TEMPLATE, VGUIDIALOGBASE_FILE);
+    return CreateDialogParamA(getModuleInstance(), MAKEINTRESOURCEA(templateId_), getParent(), dialogProcedure,
+                              creationParameter(this));
 }
 
 void VGuiDialog::endDialogCancel() { EndDialog(getWindow(), 0); }

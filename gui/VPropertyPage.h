@@ -13,24 +13,24 @@ using PageRecord = PROPSHEETPAGEA_V2;
 static_assert(sizeof(PageRecord) == 48, "the system steps through page records by their dwSize");
 
 class VPropertyPage : public VGuiDialogBase {
- public:
-  // The page describes itself: dwFlags, pszTemplate, pszIcon and pszTitle.
-  virtual void fillPage(PageRecord& record) = 0;
+public:
+    // The page describes itself: dwFlags, pszTemplate, pszIcon and pszTitle.
+    virtual void fillPage(PageRecord& record) = 0;
 
-  void setSheet(VPropertySheet* sheet) { sheet_ = sheet; }
-  VPropertySheet* getSheet() const { return sheet_; }
-  VPropertyPage* getNext() const { return next_; }
-  void setNext(VPropertyPage* next) { next_ = next; }
+    void setSheet(VPropertySheet* sheet) { sheet_ = sheet; }
+    VPropertySheet* getSheet() const { return sheet_; }
+    VPropertyPage* getNext() const { return next_; }
+    void setNext(VPropertyPage* next) { next_ = next; }
 
-  // PSWIZB_ flags, posted to the running sheet: they take effect after the
-  // current message. Nothing happens while no sheet window exists.
-  void setWizardButtons(DWORD flags);
-  // PSM_SETCURSELID to the running sheet.
-  void selectPageById(int templateId);
+    // PSWIZB_ flags, posted to the running sheet: they take effect after the
+    // current message. Nothing happens while no sheet window exists.
+    void setWizardButtons(DWORD flags);
+    // PSM_SETCURSELID to the running sheet.
+    void selectPageById(int templateId);
 
- private:
-  HWND sheetWindow() const;
+private:
+    HWND sheetWindow() const;
 
-  VPropertySheet* sheet_ = nullptr;
-  VPropertyPage* next_ = nullptr;
+    VPropertySheet* sheet_ = nullptr;
+    VPropertyPage* next_ = nullptr;
 };

@@ -7,14 +7,14 @@
 #include "gui/ModuleState.h"
 
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  setModuleInstance(instance);
-  try {
-    moduleStartupFromInstance();
-    int code = AppMain();
-    moduleShutdown();
-    return code;
-  } catch (const VSystemException& failure) {
-    failure.show();
-    return 0;
-  }
+    setModuleInstance(instance);
+    try {
+        moduleStartupFromInstance();
+        int code = AppMain();
+        moduleShutdown();
+        return code;
+    } catch (const VSystemException& failure) {
+        failure.show();
+        return 0;
+    }
 }

@@ -7,27 +7,27 @@
 #include "install/WelcomePage.h"
 
 InstallWizard::InstallWizard() {
-  adoptPage(new WelcomePage, INSTDMAIN_LINE_WELCOME_PAGE);
-  adoptPage(new LicensePage, INSTDMAIN_LINE_LICENSE_PAGE);
-  adoptPage(new SetupPage, INSTDMAIN_LINE_SETUP_PAGE);
-  setParent(GetActiveWindow());
+    adoptPage(new WelcomePage, INSTDMAIN_LINE_WELCOME_PAGE);
+    adoptPage(new LicensePage, INSTDMAIN_LINE_LICENSE_PAGE);
+    adoptPage(new SetupPage, INSTDMAIN_LINE_SETUP_PAGE);
+    setParent(GetActiveWindow());
 }
 
 void InstallWizard::adoptPage(VPropertyPage* page, int failureLine) {
-  if (page == nullptr) throw VSystemException(ErrorNotEnoughMemory, failureLine, INSTDMAIN_FILE);
-  page->setSheet(this);
-  addPage(page);
+    if (page == nullptr) throw VSystemException(ErrorNotEnoughMemory, failureLine, INSTDMAIN_FILE);
+    page->setSheet(this);
+    addPage(page);
 }
 
 void InstallWizard::fillHeader(SheetHeader& header) {
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_NOAPPLYNOW;
-  header.hIcon = nullptr;
-  header.pszCaption = nullptr;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_NOAPPLYNOW;
+    header.hIcon = nullptr;
+    header.pszCaption = nullptr;
 }
 
 // The run's result is not used: the program ends with 0 either way.
 int AppMain() {
-  InstallWizard wizard;
-  wizard.run();
-  return 0;
+    InstallWizard wizard;
+    wizard.run();
+    return 0;
 }

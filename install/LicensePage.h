@@ -4,10 +4,10 @@
 #include "install/InstallPage.h"
 
 class LicensePage : public InstallPage {
- public:
-  LicensePage();
-  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+public:
+    LicensePage();
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
- private:
-  void showLicenseText();
+private:
+    void showLicenseText();
 };

@@ -15,151 +15,140 @@ UINT installUserMessage = 0;
 }  // namespace
 
 SetupPage::SetupPage() : InstallPage(IDD_SETUP, IDS_TITLE_SETUP) {
-  installUserMessage = RegisterWindowMessageA("InstallUserMessage");
+    installUserMessage = RegisterWindowMessageA("InstallUserMessage");
 }
 
 SetupPage::~SetupPage() {
-  deleteStatusFont();
-  for (HICON mark : statusMarks_)
-    if (mark != nullptr) DestroyIcon(mark);
+    deleteStatusFont();
+    for (HICON mark : statusMarks_)
+        if (mark != nullptr) DestroyIcon(mark);
 }
 
 LRESULT SetupPage::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == installUserMessage && message != 0) {
-    runStep(wParam);
+    if (message == installUserMessage && message != 0) {
+        runStep(wParam);
+        return 0;
+    }
+    switch (message) {
+        case WM_INITDIALOG: startInstallation(); break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == getItem(IDC_RESULT))
+                drawResultSemibold(reinterpret_cast<HDC>(wParam));
+            break;
+        case WM_DESTROY: deleteStatusFont(); break;
+        case WM_NOTIFY:
+            if (isNotification(message, lParam, PSN_WIZFINISH) && getSheet() != nullptr) getSheet()->setResult(true);
+            break;
+    }
     return 0;
-  }
-  switch (message) {
-    case WM_INITDIALOG:
-      startInstallation();
-      break;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == getItem(IDC_RESULT)) drawResultSemibold(reinterpret_cast<HDC>(wParam));
-      break;
-    case WM_DESTROY:
-      deleteStatusFont();
-      break;
-    case WM_NOTIFY:
-      if (isNotification(message, lParam, PSN_WIZFINISH) && getSheet() != nullptr) getSheet()->setResult(true);
-      break;
-  }
-  return 0;
 }
 
 // Shows the running system and starts the chain; without a version there is
 // nothing to show and nothing starts.
 void SetupPage::startInstallation() {
-  showStatusMark(IDC_COPY_STATUS, IDI_STEP_PENDING);
-  showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_PENDING);
-  OSVERSIONINFOEXA extended;
-  if (!queryPlatformVersion(extended)) return;
-  const OSVERSIONINFOA& version = reinterpret_cast<const OSVERSIONINFOA&>(extended);
-  if (const char* name = platformName(version)) setItemText(IDC_OS_NAME, VString(name));
-  platformId_ = version.dwPlatformId;
-  VString versionText;
-  formatVersionText(versionText, version);
-  setItemText(IDC_OS_VERSION, versionText);
-  succeeded_ = true;
-  postStep(StepCheckPlatform);
+    showStatusMark(IDC_COPY_STATUS, IDI_STEP_PENDING);
+    showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_PENDING);
+    OSVERSIONINFOEXA extended;
+    if (!queryPlatformVersion(extended)) return;
+    const OSVERSIONINFOA& version = reinterpret_cast<const OSVERSIONINFOA&>(extended);
+    if (const char* name = platformName(version)) setItemText(IDC_OS_NAME, VString(name));
+    platformId_ = version.dwPlatformId;
+    VString versionText;
+    formatVersionText(versionText, version);
+    setItemText(IDC_OS_VERSION, versionText);
+    succeeded_ = true;
+    postStep(StepCheckPlatform);
 }
 
 void SetupPage::runStep(WPARAM step) {
-  switch (step) {
-    case StepCheckPlatform:
-      checkPlatform();
-      break;
-    case StepCopyCodec:
-      copyCodec();
-      break;
-    case StepRegisterCodec:
-      registerCodec();
-      break;
-    case StepShowResult:
-      showResult();
-      break;
-  }
+    switch (step) {
+        case StepCheckPlatform: checkPlatform(); break;
+        case StepCopyCodec: copyCodec(); break;
+        case StepRegisterCodec: registerCodec(); break;
+        case StepShowResult: showResult(); break;
+    }
 }
 
 void SetupPage::postStep(InstallStep step) { PostMessageA(getWindow(), installUserMessage, step, 0); }
 
 void SetupPage::checkPlatform() {
-  if (isSupportedPlatform(platformId_)) {
-    setWizardButtons(0);
-    postStep(StepCopyCodec);
-    return;
-  }
-  errorBox(IDS_ERROR, IDS_PLATFORM_NOT_SUPPORTED);
-  postStep(StepShowResult);
-  succeeded_ = false;
+    if (isSupportedPlatform(platformId_)) {
+        setWizardButtons(0);
+        postStep(StepCopyCodec);
+        return;
+    }
+    errorBox(IDS_ERROR, IDS_PLATFORM_NOT_SUPPORTED);
+    postStep(StepShowResult);
+    succeeded_ = false;
 }
 
 // The driver image is loaded before the target is touched: a program without
 // it must not truncate a driver that is already installed.
 void SetupPage::copyCodec() {
-  VString path;
-  codecTargetPath(path);
-  VByteBuffer image;
-  image.loadResource(IDR_CODEC_DRIVER);
-  CopyOutcome outcome = writeCodecFile(path, image);
-  if (outcome == COPY_DONE) {
-    showStatusMark(IDC_COPY_STATUS, IDI_STEP_DONE);
-    postStep(StepRegisterCodec);
-    return;
-  }
-  succeeded_ = false;
-  VString message;
-  message.format(outcome == COPY_CREATE_FAILED ? IDS_FILE_CREATION_ERROR : IDS_FILE_WRITE_ERROR, path.cStr());
-  errorBox(IDS_ERROR, message);
-  postStep(StepShowResult);
+    VString path;
+    codecTargetPath(path);
+    VByteBuffer image;
+    image.loadResource(IDR_CODEC_DRIVER);
+    CopyOutcome outcome = writeCodecFile(path, image);
+    if (outcome == COPY_DONE) {
+        showStatusMark(IDC_COPY_STATUS, IDI_STEP_DONE);
+        postStep(StepRegisterCodec);
+        return;
+    }
+    succeeded_ = false;
+    VString message;
+    message.format(outcome == COPY_CREATE_FAILED ? IDS_FILE_CREATION_ERROR : IDS_FILE_WRITE_ERROR, path.cStr());
+    errorBox(IDS_ERROR, message);
+    postStep(StepShowResult);
 }
 
 // Reached on a supported platform only: system.ini on the 95/98 family, the
 // registry on the NT family.
 void SetupPage::registerCodec() {
-  if (platformId_ == VER_PLATFORM_WIN32_WINDOWS) {
-    VString iniPath;
-    systemIniPath(iniPath);
-    succeeded_ = registerInSystemIni(iniPath);
-  } else {
-    succeeded_ = registerInRegistry(HKEY_LOCAL_MACHINE);
-  }
-  if (succeeded_) showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_DONE);
-  postStep(StepShowResult);
+    if (platformId_ == VER_PLATFORM_WIN32_WINDOWS) {
+        VString iniPath;
+        systemIniPath(iniPath);
+        succeeded_ = registerInSystemIni(iniPath);
+    } else {
+        succeeded_ = registerInRegistry(HKEY_LOCAL_MACHINE);
+    }
+    if (succeeded_) showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_DONE);
+    postStep(StepShowResult);
 }
 
 void SetupPage::showResult() {
-  VString text;
-  text.loadString(succeeded_ ? IDS_INSTALL_SUCCEEDED : IDS_INSTALL_FAILED);
-  setItemText(IDC_RESULT, text);
-  setWizardButtons(PSWIZB_FINISH);
-  showItem(IDC_FINISH_HINT, true);
+    VString text;
+    text.loadString(succeeded_ ? IDS_INSTALL_SUCCEEDED : IDS_INSTALL_FAILED);
+    setItemText(IDC_RESULT, text);
+    setWizardButtons(PSWIZB_FINISH);
+    showItem(IDC_FINISH_HINT, true);
 }
 
 // The marks are loaded here at 16 x 16, once each, and kept until the page
 // goes. A shared load would hand back the copy of icon 106 that the dialog
 // template loaded at 32 x 32.
 void SetupPage::showStatusMark(int controlId, int iconId) {
-  HICON& mark = statusMarks_[iconId == IDI_STEP_DONE ? 1 : 0];
-  if (mark == nullptr)
-    mark = static_cast<HICON>(
-        LoadImageA(getModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  SendMessageA(getItem(controlId), STM_SETICON, reinterpret_cast<WPARAM>(mark), 0);
+    HICON& mark = statusMarks_[iconId == IDI_STEP_DONE ? 1 : 0];
+    if (mark == nullptr)
+        mark = static_cast<HICON>(
+            LoadImageA(getModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    SendMessageA(getItem(controlId), STM_SETICON, reinterpret_cast<WPARAM>(mark), 0);
 }
 
 // The result text is drawn in a semibold copy of the control's own font;
 // returning 0 keeps the default colours and brush.
 void SetupPage::drawResultSemibold(HDC context) {
-  if (statusFont_ == nullptr) {
-    LOGFONTA font;
-    if (GetObjectA(GetCurrentObject(context, OBJ_FONT), sizeof font, &font) != sizeof font) return;
-    font.lfWeight = FW_SEMIBOLD;
-    statusFont_ = CreateFontIndirectA(&font);
-  }
-  if (statusFont_ != nullptr) SelectObject(context, statusFont_);
+    if (statusFont_ == nullptr) {
+        LOGFONTA font;
+        if (GetObjectA(GetCurrentObject(context, OBJ_FONT), sizeof font, &font) != sizeof font) return;
+        font.lfWeight = FW_SEMIBOLD;
+        statusFont_ = CreateFontIndirectA(&font);
+    }
+    if (statusFont_ != nullptr) SelectObject(context, statusFont_);
 }
 
 void SetupPage::deleteStatusFont() {
-  if (statusFont_ == nullptr) return;
-  DeleteObject(statusFont_);
-  statusFont_ = nullptr;
+    if (statusFont_ == nullptr) return;
+    DeleteObject(statusFont_);
+    statusFont_ = nullptr;
 }

@@ -6,35 +6,35 @@
 
 // wParam of InstallUserMessage.
 enum InstallStep {
-  StepCheckPlatform = 1,
-  StepCopyCodec = 2,
-  StepRegisterCodec = 3,
-  StepShowResult = 4,
+    StepCheckPlatform = 1,
+    StepCopyCodec = 2,
+    StepRegisterCodec = 3,
+    StepShowResult = 4,
 };
 
 class SetupPage : public InstallPage {
- public:
-  SetupPage();
-  ~SetupPage() override;
-  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+public:
+    SetupPage();
+    ~SetupPage() override;
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  DWORD getPlatformId() const { return platformId_; }
-  bool hasSucceeded() const { return succeeded_; }
+    DWORD getPlatformId() const { return platformId_; }
+    bool hasSucceeded() const { return succeeded_; }
 
- private:
-  void startInstallation();
-  void runStep(WPARAM step);
-  void postStep(InstallStep step);
-  void checkPlatform();
-  void copyCodec();
-  void registerCodec();
-  void showResult();
-  void showStatusMark(int controlId, int iconId);
-  void drawResultSemibold(HDC context);
-  void deleteStatusFont();
+private:
+    void startInstallation();
+    void runStep(WPARAM step);
+    void postStep(InstallStep step);
+    void checkPlatform();
+    void copyCodec();
+    void registerCodec();
+    void showResult();
+    void showStatusMark(int controlId, int iconId);
+    void drawResultSemibold(HDC context);
+    void deleteStatusFont();
 
-  DWORD platformId_ = 0;
-  bool succeeded_ = false;
-  HFONT statusFont_ = nullptr;
-  HICON statusMarks_[2] = {nullptr, nullptr};  // pending, done; owned
+    DWORD platformId_ = 0;
+    bool succeeded_ = false;
+    HFONT statusFont_ = nullptr;
+    HICON statusMarks_[2] = {nullptr, nullptr};  // pending, done; owned
 };

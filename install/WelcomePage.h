@@ -3,7 +3,7 @@
 #include "install/InstallPage.h"
 
 class WelcomePage : public InstallPage {
- public:
-  WelcomePage();
-  LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+public:
+    WelcomePage();
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };

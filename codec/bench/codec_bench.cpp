@@ -54,8 +54,10 @@ EncodedClip encodeClip(const CorpusClip& clip) {
 }
 
 void reportPixels(benchmark::State& state, uint64_t pixelsPerIteration, uint64_t framesPerIteration) {
-    state.counters["pixels/s"] = benchmark::Counter(double(pixelsPerIteration), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["frames/s"] = benchmark::Counter(double(framesPerIteration), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pixels/s"] =
+        benchmark::Counter(double(pixelsPerIteration), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(double(framesPerIteration), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_CompressKeyFrame(benchmark::State& state) {

@@ -169,9 +169,8 @@ void registerRowByRow(const Scenario& scenario, const Format& format) {
 
 void registerMemcpy(uint32_t width, uint32_t height, uint32_t bitCount) {
     std::string name = "memcpy/" + sizeName(width, height) + "/" + std::to_string(bitCount) + "bit";
-    benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
-        benchmarkMemcpy(state, width, height, bitCount);
-    });
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [=](benchmark::State& state) { benchmarkMemcpy(state, width, height, bitCount); });
 }
 
 bool registerAll() {

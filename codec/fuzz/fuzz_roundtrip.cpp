@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x) {
                 uint8_t expected[3];
-                expectedColor(pixels.data() + size_t(y) * stride + size_t(x) * bitCount / 8, bitCount,
-                              picture.colors, expected);
+                expectedColor(pixels.data() + size_t(y) * stride + size_t(x) * bitCount / 8, bitCount, picture.colors,
+                              expected);
                 const uint8_t* held = instance.workPicture + size_t(y + 1) * instance.workPictureStride + (x + 1) * 3;
                 if (std::memcmp(expected, held, 3) != 0) std::abort();
             }

@@ -95,8 +95,8 @@ TEST_P(CompressorAtDepth, RectangleCoversTwoDistantChanges) {
     ChangeRect rect{0, 0, 4, 4};
     // 14 unchanged pixels inside the rectangle go out as SYMBOL_UNCHANGED.
     Dib previous(8, 8, GetParam());
-    auto expected = test::referenceCodedRectChunk(frame.pixels.data(), previous.pixels.data(), frame.header(), rect,
-                                                  false);
+    auto expected =
+        test::referenceCodedRectChunk(frame.pixels.data(), previous.pixels.data(), frame.header(), rect, false);
     expected.insert(expected.end(), END_CHUNK.begin(), END_CHUNK.end());
     EXPECT_EQ(expected, encoder.frame());
 }
@@ -300,11 +300,11 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
         bool keyFrame;
         uint32_t sparseChanges = 0;  // previous equals the picture but for this many pixels
     };
-    const Case cases[] = {{400, 400, 16, 0xFF, true},  {400, 400, 32, 0xFF, true}, {300, 300, 8, 0xFF, true},
-                          {257, 131, 16, 0x03, false}, {64, 64, 8, 0x01, false},   {1, 1, 32, 0xFF, true},
-                          {333, 1, 32, 0x07, false},   {1, 333, 16, 0x01, true},
-                          {700, 700, 32, 0xFF, false, 900}, {1000, 400, 16, 0xFF, false, 20},
-                          {640, 480, 8, 0x0F, false, 5000}};
+    const Case cases[] = {
+        {400, 400, 16, 0xFF, true},       {400, 400, 32, 0xFF, true},      {300, 300, 8, 0xFF, true},
+        {257, 131, 16, 0x03, false},      {64, 64, 8, 0x01, false},        {1, 1, 32, 0xFF, true},
+        {333, 1, 32, 0x07, false},        {1, 333, 16, 0x01, true},        {700, 700, 32, 0xFF, false, 900},
+        {1000, 400, 16, 0xFF, false, 20}, {640, 480, 8, 0x0F, false, 5000}};
     for (const Case& c : cases) {
         Dib picture(c.width, c.height, c.bitCount), previous(c.width, c.height, c.bitCount);
         picture.fillRandom(random(), c.valueMask);

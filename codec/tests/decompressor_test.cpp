@@ -83,8 +83,7 @@ std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
 }
 
 long decodeOnly(TestDecoder& decoder, const std::vector<uint8_t>& frame) {
-    return decoder.decode(frame.data(), uint32_t(frame.size()), outputHeader(1, 1, 24), nullptr,
-                          ICDECOMPRESS_PREROLL);
+    return decoder.decode(frame.data(), uint32_t(frame.size()), outputHeader(1, 1, 24), nullptr, ICDECOMPRESS_PREROLL);
 }
 
 class RoundTripAtDepth : public ::testing::TestWithParam<unsigned> {};
@@ -208,7 +207,7 @@ TEST(Decompressor, RawRectOfUnknownPixelFormatChangesNothing) {
 TEST(Decompressor, PaletteChangeDoesNotRecolourDecodedPixels) {
     TestDecoder decoder(4, 4, 8);
     ASSERT_EQ(ICERR_OK, decodeOnly(decoder, concat({paletteChunk(5, 5, {100, 100, 100}),
-                                                     rectChunk(ChunkType::RawRect, 0, 0, 1, 1, 8, {5})})));
+                                                    rectChunk(ChunkType::RawRect, 0, 0, 1, 1, 8, {5})})));
     ASSERT_EQ(ICERR_OK, decodeOnly(decoder, paletteChunk(5, 5, {1, 2, 3})));
     EXPECT_EQ(100, decoder.workPixel(0, 0)[2]);
 }
@@ -300,16 +299,16 @@ TEST(Decompressor, RejectsCorruptChunksWithValidCrc) {
         {"raw rect outside the picture", rectChunk(ChunkType::RawRect, 3, 0, 2, 1, 8, {0, 0})},
         {"raw rect of zero width", rectChunk(ChunkType::RawRect, 0, 0, 0, 1, 8, {})},
         {"raw rect with too few pixels", rectChunk(ChunkType::RawRect, 0, 0, 2, 2, 15, {0, 0, 0})},
-        {"coded rect outside the picture", rectChunk(ChunkType::CodedRect, 0, 3, 1, 2, 15,
-                                                     StreamBuilder().code(1, 4).code(0, 4).finish())},
-        {"coded rect of unknown pixel format", rectChunk(ChunkType::CodedRect, 0, 0, 1, 1, 16,
-                                                         StreamBuilder().code(1, 4).code(0, 4).finish())},
-        {"string code before any string", rectChunk(ChunkType::CodedRect, 0, 0, 2, 2, 15,
-                                                    StreamBuilder().code(1, 4).code(4, 4).code(0, 4).finish())},
-        {"code above the next code", rectChunk(ChunkType::CodedRect, 0, 0, 4, 4, 15,
-                                               StreamBuilder().code(2, 4).code(9, 4).code(0, 4).finish())},
-        {"more pixels than the rectangle", rectChunk(ChunkType::CodedRect, 0, 0, 1, 1, 15,
-                                                     StreamBuilder().code(2, 4).code(2, 4).code(0, 4).finish())},
+        {"coded rect outside the picture",
+         rectChunk(ChunkType::CodedRect, 0, 3, 1, 2, 15, StreamBuilder().code(1, 4).code(0, 4).finish())},
+        {"coded rect of unknown pixel format",
+         rectChunk(ChunkType::CodedRect, 0, 0, 1, 1, 16, StreamBuilder().code(1, 4).code(0, 4).finish())},
+        {"string code before any string",
+         rectChunk(ChunkType::CodedRect, 0, 0, 2, 2, 15, StreamBuilder().code(1, 4).code(4, 4).code(0, 4).finish())},
+        {"code above the next code",
+         rectChunk(ChunkType::CodedRect, 0, 0, 4, 4, 15, StreamBuilder().code(2, 4).code(9, 4).code(0, 4).finish())},
+        {"more pixels than the rectangle",
+         rectChunk(ChunkType::CodedRect, 0, 0, 1, 1, 15, StreamBuilder().code(2, 4).code(2, 4).code(0, 4).finish())},
         {"stream running past the chunk", rectChunk(ChunkType::CodedRect, 0, 0, 4, 4, 15, {0x42})},
     };
     for (const auto& [what, frame] : cases) {

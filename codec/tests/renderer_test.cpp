@@ -28,7 +28,9 @@ struct WorkPicture {
     std::vector<uint8_t> bytes;
 
     WorkPicture(uint32_t w, uint32_t h, uint32_t seed = 1, uint32_t rowBytes = 0)
-        : width(w), height(h), stride(rowBytes ? rowBytes : workPictureStrideFor(w)),
+        : width(w),
+          height(h),
+          stride(rowBytes ? rowBytes : workPictureStrideFor(w)),
           bytes(size_t(stride) * (h + 2), 0) {
         std::mt19937 noise(seed);
         for (uint32_t row = 0; row < h + 2; ++row)
@@ -49,9 +51,7 @@ struct WorkPicture {
     }
 };
 
-uint32_t bitCountOf(OutputPixelFormat format) {
-    return format == OUT_BGR24 ? 24 : format == OUT_BGRX32 ? 32 : 16;
-}
+uint32_t bitCountOf(OutputPixelFormat format) { return format == OUT_BGR24 ? 24 : format == OUT_BGRX32 ? 32 : 16; }
 
 // An output bitmap prefilled with SENTINEL, so that bytes left alone show.
 struct OutputBitmap {
@@ -61,7 +61,10 @@ struct OutputBitmap {
     std::vector<uint8_t> bytes;
 
     OutputBitmap(uint32_t w, uint32_t h, OutputPixelFormat f)
-        : width(w), height(h), format(f), rowBytes(outputRowBytes(w, bitCountOf(f))),
+        : width(w),
+          height(h),
+          format(f),
+          rowBytes(outputRowBytes(w, bitCountOf(f))),
           bytes(size_t(rowBytes) * h, SENTINEL) {}
     const uint8_t* at(uint32_t i, uint32_t j) const {
         return &bytes[size_t(j) * rowBytes + size_t(i) * (bitCountOf(format) / 8)];
@@ -87,8 +90,8 @@ FrameDecodeContext contextFor(WorkPicture& picture, OutputBitmap& output, ScaleM
     return context;
 }
 
-OutputBitmap render(WorkPicture& picture, uint32_t width, uint32_t height, OutputPixelFormat format,
-                    ScaleMode mode, bool mmx) {
+OutputBitmap render(WorkPicture& picture, uint32_t width, uint32_t height, OutputPixelFormat format, ScaleMode mode,
+                    bool mmx) {
     OutputBitmap output(width, height, format);
     renderOutput(contextFor(picture, output, mode, mmx));
     return output;
@@ -208,7 +211,8 @@ TEST(RendererExamples, OutputWidthOneSamplesColumnZero) {
     std::mt19937 rng(12);
     WorkPicture picture(7, 5);
     picture.randomize(rng);
-    for (const Kernel& kernel : {Kernel{SCALE_COPY, false}, Kernel{SCALE_BILINEAR, false}, Kernel{SCALE_BILINEAR, true}}) {
+    for (const Kernel& kernel :
+         {Kernel{SCALE_COPY, false}, Kernel{SCALE_BILINEAR, false}, Kernel{SCALE_BILINEAR, true}}) {
         OutputBitmap output = render(picture, 1, 5, OUT_BGR24, kernel.mode, kernel.mmx);
         for (uint32_t j = 0; j < 5; ++j) ASSERT_EQ(0, std::memcmp(picture.pixel(0, j), output.at(0, j), 3));
     }
@@ -234,8 +238,10 @@ TEST(RendererExamples, RgbFormatsPackTheHighBitsOfEachChannel) {
     WorkPicture picture(1, 1);
     const uint8_t bgr[3] = {0xFF, 0x84, 0x10};
     std::memcpy(picture.pixel(0, 0), bgr, 3);
-    EXPECT_EQ(0x1F | (0x10 << 5) | (0x02 << 10), readU16(render(picture, 1, 1, OUT_RGB555, SCALE_COPY, false).at(0, 0)));
-    EXPECT_EQ(0x1F | (0x21 << 5) | (0x02 << 11), readU16(render(picture, 1, 1, OUT_RGB565, SCALE_COPY, false).at(0, 0)));
+    EXPECT_EQ(0x1F | (0x10 << 5) | (0x02 << 10),
+              readU16(render(picture, 1, 1, OUT_RGB555, SCALE_COPY, false).at(0, 0)));
+    EXPECT_EQ(0x1F | (0x21 << 5) | (0x02 << 11),
+              readU16(render(picture, 1, 1, OUT_RGB565, SCALE_COPY, false).at(0, 0)));
     EXPECT_EQ(0x1084FFu, readU32(render(picture, 1, 1, OUT_BGRX32, SCALE_COPY, false).at(0, 0)));
 }
 
@@ -330,10 +336,10 @@ TEST(RendererForms, MatchTheReferenceOnRandomPicturesOfEverySize) {
         WorkPicture picture(width, height, width, width % 2 ? 3 * (width + 3) : 0);
         picture.randomize(rng);
         const uint32_t outputs[][2] = {
-            {width, height},                                          // same size
+            {width, height},                                           // same size
             {width / 2 ? width / 2 : 1, height / 2 ? height / 2 : 1},  // halves, of odd sizes too
-            {1 + uint32_t(rng() % 70), 1 + uint32_t(rng() % 9)},        // up or down
-            {2 * width + 1, 2 * height + 1},                            // more than doubled
+            {1 + uint32_t(rng() % 70), 1 + uint32_t(rng() % 9)},       // up or down
+            {2 * width + 1, 2 * height + 1},                           // more than doubled
         };
         for (const auto& size : outputs) expectFormsAgree(picture, size[0], size[1]);
     }
@@ -370,7 +376,9 @@ struct FencedOutput {
     std::vector<uint8_t> bytes;
 
     FencedOutput(uint32_t width, uint32_t h, OutputPixelFormat format)
-        : pixelBytes(width * bitCountOf(format) / 8), stride(pixelBytes + FENCE), height(h),
+        : pixelBytes(width * bitCountOf(format) / 8),
+          stride(pixelBytes + FENCE),
+          height(h),
           bytes(FENCE + size_t(stride) * h, POISON) {}
     uint8_t* row(uint32_t j) { return &bytes[FENCE + size_t(j) * stride]; }
     bool fencesIntact() const {

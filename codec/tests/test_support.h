@@ -32,8 +32,8 @@ std::string corpusRawDirectory();
 bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFrames, CorpusClip& out);
 
 // Skips the calling test when the corpus is not available.
-#define DRAV_REQUIRE_CORPUS()                                                     \
-    do {                                                                          \
+#define DRAV_REQUIRE_CORPUS()                                                        \
+    do {                                                                             \
         if (::drav::test::corpusRawDirectory().empty()) GTEST_SKIP() << "no corpus"; \
     } while (0)
 

@@ -12,9 +12,9 @@ namespace {
 
 const char* pixelFormatName(int bitsPerPixel) {
     switch (bitsPerPixel) {
-    case 32: return "bgr0";
-    case 16: return "rgb555le";
-    default: return "pal8";
+        case 32: return "bgr0";
+        case 16: return "rgb555le";
+        default: return "pal8";
     }
 }
 

@@ -11,8 +11,8 @@
 namespace drav::test {
 
 struct CorpusClip {
-    BITMAPINFOHEADER format{};      // BI_RGB, bottom-up
-    RGBQUAD colors[256]{};          // the fixed colour table of 8-bit clips
+    BITMAPINFOHEADER format{};  // BI_RGB, bottom-up
+    RGBQUAD colors[256]{};      // the fixed colour table of 8-bit clips
     std::vector<std::vector<uint8_t>> frames;
 
     // The header followed by its colour table, as a stream format.

@@ -65,8 +65,8 @@ void SettingsTest::SetUp() {
         DWORD size = 0;
         if (key && RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
             value.data.resize(size);
-            value.present = RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size) ==
-                            ERROR_SUCCESS;
+            value.present =
+                RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS;
         }
         saved_.push_back(value);
     }

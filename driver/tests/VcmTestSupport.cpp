@@ -71,8 +71,8 @@ CompressedFrame compressOne(HIC hic, BITMAPINFOHEADER& input, const std::vector<
     std::vector<uint8_t> buffer(capacity, POISON);
     DWORD chunkId = 0;
     frame.status = LRESULT(ICCompress(hic, keyFrame ? ICCOMPRESS_KEYFRAME : 0, &output, buffer.data(), &input,
-                                      const_cast<uint8_t*>(picture.data()), &chunkId, &frame.aviFlags, frameNumber,
-                                      0, 0, nullptr, nullptr));
+                                      const_cast<uint8_t*>(picture.data()), &chunkId, &frame.aviFlags, frameNumber, 0,
+                                      0, nullptr, nullptr));
     if (frame.status == ICERR_OK) {
         EXPECT_LE(output.biSizeImage, capacity);
         buffer.resize(std::min<size_t>(output.biSizeImage, buffer.size()));

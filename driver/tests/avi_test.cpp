@@ -52,7 +52,8 @@ protected:
     // Writes the clip through AVIMakeCompressedStream; `afterEachFrame` runs
     // after every AVIStreamWrite with the frame's index.
     template <typename AfterEachFrame>
-    static void writeCompressed(const char* path, const CorpusClip& clip, DWORD handler, AfterEachFrame afterEachFrame) {
+    static void writeCompressed(const char* path, const CorpusClip& clip, DWORD handler,
+                                AfterEachFrame afterEachFrame) {
         PAVIFILE file = nullptr;
         DeleteFileA(path);
         ASSERT_EQ(AVIFileOpenA(&file, path, OF_CREATE | OF_WRITE, nullptr), AVIERR_OK);
@@ -65,8 +66,8 @@ protected:
         ASSERT_EQ(AVIStreamSetFormat(compressed, 0, format.data(), LONG(format.size())), AVIERR_OK);
         for (size_t i = 0; i < clip.frames.size(); ++i) {
             const std::vector<uint8_t>& frame = clip.frames[i];
-            ASSERT_EQ(AVIStreamWrite(compressed, LONG(i), 1, const_cast<uint8_t*>(frame.data()), LONG(frame.size()),
-                                     0, nullptr, nullptr),
+            ASSERT_EQ(AVIStreamWrite(compressed, LONG(i), 1, const_cast<uint8_t*>(frame.data()), LONG(frame.size()), 0,
+                                     nullptr, nullptr),
                       AVIERR_OK)
                 << "frame " << i;
             afterEachFrame(i);
@@ -109,8 +110,8 @@ protected:
         for (size_t i = 0; i < frames; ++i) {
             auto* picture = static_cast<BITMAPINFOHEADER*>(AVIStreamGetFrame(decoder, LONG(i)));
             ASSERT_NE(picture, nullptr) << "frame " << i;
-            const uint8_t* bits = reinterpret_cast<const uint8_t*>(picture) + picture->biSize +
-                                  picture->biClrUsed * sizeof(RGBQUAD);
+            const uint8_t* bits =
+                reinterpret_cast<const uint8_t*>(picture) + picture->biSize + picture->biClrUsed * sizeof(RGBQUAD);
             ASSERT_NO_FATAL_FAILURE(check(i, *picture, bits));
         }
         AVIStreamGetFrameClose(decoder);
@@ -198,19 +199,19 @@ FrameWatch* watch = nullptr;
 
 LRESULT CALLBACK watchingDriverProc(DWORD_PTR id, HDRVR driver, UINT message, LPARAM lParam1, LPARAM lParam2) {
     switch (message) {
-    case DRV_LOAD:
-    case DRV_ENABLE:
-    case DRV_DISABLE:
-    case DRV_FREE: return 1;
-    case DRV_OPEN: {
-        auto* open = reinterpret_cast<ICOPEN*>(lParam2);
-        if (!open) return LRESULT(0xFFFF0000);
-        return LRESULT(ICOpen(ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, open->dwFlags));
-    }
-    case DRV_CLOSE:
-        if (id && id != 0xFFFF0000) ICClose(reinterpret_cast<HIC>(id));
-        return 1;
-    default: break;
+        case DRV_LOAD:
+        case DRV_ENABLE:
+        case DRV_DISABLE:
+        case DRV_FREE: return 1;
+        case DRV_OPEN: {
+            auto* open = reinterpret_cast<ICOPEN*>(lParam2);
+            if (!open) return LRESULT(0xFFFF0000);
+            return LRESULT(ICOpen(ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, open->dwFlags));
+        }
+        case DRV_CLOSE:
+            if (id && id != 0xFFFF0000) ICClose(reinterpret_cast<HIC>(id));
+            return 1;
+        default: break;
     }
     if (message < ICM_USER) return DefDriverProc(id, driver, message, lParam1, lParam2);
     LRESULT result = ICSendMessage(reinterpret_cast<HIC>(id), message, DWORD_PTR(lParam1), DWORD_PTR(lParam2));

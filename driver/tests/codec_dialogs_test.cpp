@@ -35,7 +35,8 @@ void pressEscape(HWND dialog) {
 // What the Setup dialog showed when it opened.
 Boxes readBoxes(HWND setup) {
     Boxes boxes{};
-    for (int i = 0; i < 3; ++i) boxes[i] = SendMessageA(GetDlgItem(setup, SETUP_BOXES[i]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    for (int i = 0; i < 3; ++i)
+        boxes[i] = SendMessageA(GetDlgItem(setup, SETUP_BOXES[i]), BM_GETCHECK, 0, 0) == BST_CHECKED;
     return boxes;
 }
 
@@ -104,7 +105,8 @@ TEST_F(CodecDialogTest, CancelEscAndTheCloseBoxStoreNothing) {
     Boxes shown{};
     SetupDialog setup;
     EXPECT_EQ(0, runSetup(setup, shown, allBoxes, pressCancel));
-    EXPECT_EQ(0, runSetup(setup, shown, allBoxes, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }));
+    EXPECT_EQ(0,
+              runSetup(setup, shown, allBoxes, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }));
     // Esc first, then OK: only an Esc that closes the dialog keeps OK from storing.
     EXPECT_EQ(0, runSetup(setup, shown, allBoxes, [](HWND dialog) {
                   pressEscape(dialog);

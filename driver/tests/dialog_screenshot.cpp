@@ -44,7 +44,8 @@ bool saveWindowPicture(HWND window, const char* path) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP picture =
+        CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, picture);
     bool copied = BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY) != FALSE;
     GdiFlush();
@@ -55,8 +56,7 @@ bool saveWindowPicture(HWND window, const char* path) {
     file.bfSize = file.bfOffBits + header.biSizeImage;
     FILE* out = copied ? std::fopen(path, "wb") : nullptr;
     bool saved = out != nullptr && std::fwrite(&file, sizeof file, 1, out) == 1 &&
-                 std::fwrite(&header, sizeof header, 1, out) == 1 &&
-                 std::fwrite(bits, header.biSizeImage, 1, out) == 1;
+                 std::fwrite(&header, sizeof header, 1, out) == 1 && std::fwrite(bits, header.biSizeImage, 1, out) == 1;
     if (out != nullptr) saved = std::fclose(out) == 0 && saved;
 
     SelectObject(memory, old);
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
         HWND dialog = waitForDialog(setup ? "DRAV Setup" : "DRAV About");
         if (dialog == nullptr) return;
         // Painted completely once the dialog's thread has answered.
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         SendMessageA(dialog, WM_NULL, 0, 0);
         saved = saveWindowPicture(dialog, argv[2]);
         PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);

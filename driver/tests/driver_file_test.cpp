@@ -167,9 +167,9 @@ private:
         }
         word();
         switch (word()) {
-        case 0x0080: return BUTTON_CLASS;
-        case 0x0082: return STATIC_CLASS;
-        default: return L"?";
+            case 0x0080: return BUTTON_CLASS;
+            case 0x0082: return STATIC_CLASS;
+            default: return L"?";
         }
     }
     void nameOrOrdinal() {
@@ -271,7 +271,8 @@ TEST_F(DriverFile, SetupDialogTemplate) {
 // Identifiers without an instance: 0 (before DRV_OPEN answers) and the
 // configuration-only identifier. Instance messages must not touch memory.
 TEST_F(DriverFile, InstanceMessagesWithoutAnInstanceFailCleanly) {
-    auto driverProc = reinterpret_cast<DriverProcFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "DriverProc")));
+    auto driverProc =
+        reinterpret_cast<DriverProcFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "DriverProc")));
     ASSERT_NE(driverProc, nullptr);
     BitmapFormat input = makeFormat(64, 48, 32), output = makeCompressedFormat(64, 48, 16);
     auto in = LPARAM(input.get()), out = LPARAM(output.get());
@@ -296,7 +297,8 @@ TEST_F(DriverFile, InstanceMessagesWithoutAnInstanceFailCleanly) {
 }
 
 TEST_F(DriverFile, OpenRecordDecidesTheIdentifier) {
-    auto driverProc = reinterpret_cast<DriverProcFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "DriverProc")));
+    auto driverProc =
+        reinterpret_cast<DriverProcFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "DriverProc")));
     ASSERT_NE(driverProc, nullptr);
     EXPECT_EQ(driverProc(0, nullptr, DRV_OPEN, 0, 0), LRESULT(CONFIGURATION_ONLY_ID));
 

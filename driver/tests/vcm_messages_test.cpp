@@ -106,8 +106,8 @@ TEST(DriverMessages, KeyFrameRateIsOneHundred) {
 
 TEST(DriverMessages, ConstantAnswers) {
     OpenCodec codec(ICMODE_DECOMPRESS);
-    for (UINT drawing : {ICM_DRAW_BEGIN, ICM_DRAW_START, ICM_DRAW_STOP, ICM_DRAW_END, ICM_DRAW_QUERY, ICM_DRAW,
-                         ICM_DRAW_WINDOW}) {
+    for (UINT drawing :
+         {ICM_DRAW_BEGIN, ICM_DRAW_START, ICM_DRAW_STOP, ICM_DRAW_END, ICM_DRAW_QUERY, ICM_DRAW, ICM_DRAW_WINDOW}) {
         EXPECT_EQ(codec.send(drawing), ICERR_ERROR) << std::hex << drawing;
     }
     for (UINT quality : {ICM_GETDEFAULTQUALITY, ICM_GETQUALITY, ICM_SETQUALITY}) {

@@ -71,8 +71,8 @@ TEST(CompressionStream, AnUnchangedDeltaFrameIsTheEndChunkAlone) {
 
     PoisonedBuffer buffer(ICCompressGetSize(codec.get(), input.get(), output.get()));
     DWORD chunkId = 0, aviFlags = 0;
-    ASSERT_EQ(ICCompress(codec.get(), 0, output.get(), buffer.data(), input.get(), picture.data(), &chunkId,
-                         &aviFlags, 1, 0, 0, nullptr, nullptr),
+    ASSERT_EQ(ICCompress(codec.get(), 0, output.get(), buffer.data(), input.get(), picture.data(), &chunkId, &aviFlags,
+                         1, 0, 0, nullptr, nullptr),
               DWORD(ICERR_OK));
     ASSERT_EQ(output.header.biSizeImage, sizeof(UNCHANGED_DELTA_FRAME));
     EXPECT_EQ(std::memcmp(buffer.data(), UNCHANGED_DELTA_FRAME, sizeof(UNCHANGED_DELTA_FRAME)), 0);
@@ -171,9 +171,8 @@ protected:
 
 TEST_F(RoundTrip, HighColourComesBackBitForBit) {
     ASSERT_NO_FATAL_FAILURE(compressSequence(16));
-    decodeAll(16, [&](size_t i, LONG y, const uint8_t* row) {
-        ASSERT_EQ(std::memcmp(row, inputRow(i, y), WIDTH * 2), 0);
-    });
+    decodeAll(16,
+              [&](size_t i, LONG y, const uint8_t* row) { ASSERT_EQ(std::memcmp(row, inputRow(i, y), WIDTH * 2), 0); });
 }
 
 TEST_F(RoundTrip, TrueColourKeepsFiveBitsPerChannel) {

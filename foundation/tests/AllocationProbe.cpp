@@ -7,17 +7,17 @@ int requestCount = 0;
 int budget = 0;
 
 bool grantWithinBudget(std::size_t) {
-  ++requestCount;
-  if (budget == 0) return false;
-  --budget;
-  return true;
+    ++requestCount;
+    if (budget == 0) return false;
+    --budget;
+    return true;
 }
 }  // namespace
 
 AllocationProbe::AllocationProbe(int succeedingRequests) {
-  requestCount = 0;
-  budget = succeedingRequests;
-  setAllocationHook(grantWithinBudget);
+    requestCount = 0;
+    budget = succeedingRequests;
+    setAllocationHook(grantWithinBudget);
 }
 
 AllocationProbe::~AllocationProbe() { setAllocationHook(nullptr); }

@@ -4,12 +4,12 @@
 #include <climits>
 
 class AllocationProbe {
- public:
-  explicit AllocationProbe(int succeedingRequests = INT_MAX);
-  ~AllocationProbe();
-  AllocationProbe(const AllocationProbe&) = delete;
-  AllocationProbe& operator=(const AllocationProbe&) = delete;
+public:
+    explicit AllocationProbe(int succeedingRequests = INT_MAX);
+    ~AllocationProbe();
+    AllocationProbe(const AllocationProbe&) = delete;
+    AllocationProbe& operator=(const AllocationProbe&) = delete;
 
-  int requests() const;
-  void allow(int succeedingRequests);  // restart the budget from now
+    int requests() const;
+    void allow(int succeedingRequests);  // restart the budget from now
 };

@@ -10,133 +10,132 @@ constexpr UINT COMMAND_USE_MISSING_ITEM = 900;
 
 // Runs the dialog modally while `script` drives it from a second thread.
 INT_PTR runDriven(ScriptedDialog& dialog, std::function<void()> script) {
-  BackgroundScript driver(std::move(script));
-  return dialog.runModal();
+    BackgroundScript driver(std::move(script));
+    return dialog.runModal();
 }
 }  // namespace
 
 class DialogTest : public WindowTest {};
 
 TEST_F(DialogTest, TheObjectSeesItsOwnInitDialogWithTheWindowAttached) {
-  ScriptedDialog dialog(IDD_PLAIN);
-  HWND attachedAtInit = nullptr;
-  dialog.onMessage = [&](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-    if (message == WM_INITDIALOG) attachedAtInit = dialog.getWindow();
-    return 0;
-  };
-  HWND window = dialog.createModeless();
-  ASSERT_NE(nullptr, window);
-  EXPECT_EQ(window, attachedAtInit);
-  EXPECT_EQ(window, dialog.getWindow());
-  ASSERT_FALSE(dialog.messages.empty());
-  EXPECT_EQ(static_cast<UINT>(WM_INITDIALOG), dialog.messages.front()) << "messages before it are not delivered";
-  EXPECT_EQ(reinterpret_cast<LONG_PTR>(static_cast<VWindowObject*>(&dialog)), GetWindowLongPtrA(window, DWL_USER));
-  DestroyWindow(window);
+    ScriptedDialog dialog(IDD_PLAIN);
+    HWND attachedAtInit = nullptr;
+    dialog.onMessage = [&](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+        if (message == WM_INITDIALOG) attachedAtInit = dialog.getWindow();
+        return 0;
+    };
+    HWND window = dialog.createModeless();
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ(window, attachedAtInit);
+    EXPECT_EQ(window, dialog.getWindow());
+    ASSERT_FALSE(dialog.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_INITDIALOG), dialog.messages.front()) << "messages before it are not delivered";
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(static_cast<VWindowObject*>(&dialog)), GetWindowLongPtrA(window, DWL_USER));
+    DestroyWindow(window);
 }
 
 TEST_F(DialogTest, SetFontNeverReachesTheObject) {
-  OpenDialog open(IDD_PLAIN);  // its template has a font: WM_SETFONT came before WM_INITDIALOG
-  SendMessageA(open.window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  EXPECT_FALSE(open.dialog.received(WM_SETFONT));
-  EXPECT_EQ(0, SendMessageA(open.window, WM_SETFONT, 0, FALSE));
+    OpenDialog open(IDD_PLAIN);  // its template has a font: WM_SETFONT came before WM_INITDIALOG
+    SendMessageA(open.window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    EXPECT_FALSE(open.dialog.received(WM_SETFONT));
+    EXPECT_EQ(0, SendMessageA(open.window, WM_SETFONT, 0, FALSE));
 }
 
 TEST_F(DialogTest, ModalResultsOfOkCancelAndTheCloseBox) {
-  ScriptedDialog dialog(IDD_PLAIN);
-  EXPECT_EQ(1, runDriven(dialog, [] {
-              if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDOK);
-            }));
-  EXPECT_EQ(0, runDriven(dialog, [] {
-              if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDCANCEL);
-            }));
-  EXPECT_EQ(0, runDriven(dialog, [] {
-              if (HWND window = requireWindow("Framework Plain")) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-            }));
-  EXPECT_TRUE(dialog.received(WM_CLOSE));
+    ScriptedDialog dialog(IDD_PLAIN);
+    EXPECT_EQ(1, runDriven(dialog, [] {
+                  if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDOK);
+              }));
+    EXPECT_EQ(0, runDriven(dialog, [] {
+                  if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDCANCEL);
+              }));
+    EXPECT_EQ(0, runDriven(dialog, [] {
+                  if (HWND window = requireWindow("Framework Plain")) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+              }));
+    EXPECT_TRUE(dialog.received(WM_CLOSE));
 }
 
 TEST_F(DialogTest, RunsOwnedByItsParent) {
-  OpenDialog owner(IDD_CONTROLS);
-  ScriptedDialog dialog(IDD_PLAIN);
-  dialog.setParent(owner.window);
-  HWND seenOwner = nullptr;
-  runDriven(dialog, [&] {
-    if (HWND window = requireWindow("Framework Plain")) {
-      seenOwner = GetWindow(window, GW_OWNER);
-      clickButton(window, IDOK);
-    }
-  });
-  EXPECT_EQ(owner.window, seenOwner);
+    OpenDialog owner(IDD_CONTROLS);
+    ScriptedDialog dialog(IDD_PLAIN);
+    dialog.setParent(owner.window);
+    HWND seenOwner = nullptr;
+    runDriven(dialog, [&] {
+        if (HWND window = requireWindow("Framework Plain")) {
+            seenOwner = GetWindow(window, GW_OWNER);
+            clickButton(window, IDOK);
+        }
+    });
+    EXPECT_EQ(owner.window, seenOwner);
 }
 
 TEST_F(DialogTest, NoTemplateRaisesBeforeAnyWindowExists) {
-  ScriptedDialog dialog(0);
-  EXPECT_TRUE(raises([&] { dialog.runModal(); }, ErrorGui, 2130, "VGuiDialogBase"));
-  EXPECT_TRUE(raises([&] { dialog.createModeless(); }, ErrorGui, 2146, "VGuiDialogBase"));
-  EXPECT_EQ(nullptr, dialog.getWindow());
-  EXPECT_TRUE(dialog.messages.empty());
+    ScriptedDialog dialog(0);
+    EXPECT_TRUE(raises([&] { dialog.runModal(); }, ErrorGui, 2130, "VGuiDialogBase"));
+    EXPECT_TRUE(raises([&] { dialog.createModeless(); }, ErrorGui, 2146, "VGuiDialogBase"));
+    EXPECT_EQ(nullptr, dialog.getWindow());
+    EXPECT_TRUE(dialog.messages.empty());
 }
 
 TEST_F(DialogTest, AnExceptionInInitDialogIsShownAndTheDialogStillOpens) {
-  ScriptedDialog dialog(IDD_PLAIN);
-  dialog.onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
-    if (message == WM_INITDIALOG) throw VSystemException(ErrorGui, 4242, "DialogsTest");
-    if (message == WM_COMMAND && wParam == IDOK) dialog.endDialogOk();
-    return 0;
-  };
-  std::string shown;
-  INT_PTR result = runDriven(dialog, [&] {
-    shown = closeMessageBox("Exception");
-    if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDOK);
-  });
-  EXPECT_EQ("GUI Error\n\nFile: DialogsTest\nLine: 4242", shown);
-  EXPECT_EQ(1, result);
+    ScriptedDialog dialog(IDD_PLAIN);
+    dialog.onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_INITDIALOG) throw VSystemException(ErrorGui, 4242, "DialogsTest");
+        if (message == WM_COMMAND && wParam == IDOK) dialog.endDialogOk();
+        return 0;
+    };
+    std::string shown;
+    INT_PTR result = runDriven(dialog, [&] {
+        shown = closeMessageBox("Exception");
+        if (HWND window = requireWindow("Framework Plain")) clickButton(window, IDOK);
+    });
+    EXPECT_EQ("GUI Error\n\nFile: DialogsTest\nLine: 4242", shown);
+    EXPECT_EQ(1, result);
 }
 
 TEST_F(DialogTest, AMissingItemInsideAHandlerIsShownAndTheDialogStaysOpen) {
-  ScriptedDialog dialog(IDD_PLAIN);
-  dialog.onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
-    if (message == WM_COMMAND && wParam == COMMAND_USE_MISSING_ITEM) dialog.getItem(IDC_MISSING);
-    if (message == WM_COMMAND && wParam == IDOK) dialog.endDialogOk();
-    return 0;
-  };
-  std::string shown;
-  bool stillOpen = false;
-  INT_PTR result = runDriven(dialog, [&] {
-    HWND window = requireWindow("Framework Plain");
-    if (window == nullptr) return;
-    PostMessageA(window, WM_COMMAND, COMMAND_USE_MISSING_ITEM, 0);
-    shown = closeMessageBox("Exception");
-    stillOpen = IsWindowVisible(window) != FALSE;
-    clickButton(window, IDOK);
-  });
-  EXPECT_EQ("GUI Error\n\nFile: VGuiDialogBase\nLine: 54", shown);
-  EXPECT_TRUE(stillOpen);
-  EXPECT_EQ(1, result);
+    ScriptedDialog dialog(IDD_PLAIN);
+    dialog.onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_COMMAND && wParam == COMMAND_USE_MISSING_ITEM) dialog.getItem(IDC_MISSING);
+        if (message == WM_COMMAND && wParam == IDOK) dialog.endDialogOk();
+        return 0;
+    };
+    std::string shown;
+    bool stillOpen = false;
+    INT_PTR result = runDriven(dialog, [&] {
+        HWND window = requireWindow("Framework Plain");
+        if (window == nullptr) return;
+        PostMessageA(window, WM_COMMAND, COMMAND_USE_MISSING_ITEM, 0);
+        shown = closeMessageBox("Exception");
+        stillOpen = IsWindowVisible(window) != FALSE;
+        clickButton(window, IDOK);
+    });
+    EXPECT_EQ("GUI Error\n\nFile: VGuiDialogBase\nLine: 54", shown);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(1, result);
 }
 
 TEST_F(DialogTest, ItemLookupsRaiseOutsideHandlers) {
-  OpenDialog open(IDD_PLAIN);
-  EXPECT_EQ(GetDlgItem(open.window, IDC_PLAIN_EDIT), open.dialog.getItem(IDC_PLAIN_EDIT));
-  EXPECT_EQ(IDC_PLAIN_EDIT, open.dialog.getControlId(open.dialog.getItem(IDC_PLAIN_EDIT)));
-  EXPECT_TRUE(raises([&] { open.dialog.getItem(IDC_MISSING); }, ErrorGui, 54, "VGuiDialogBase"));
-  HWND withoutId = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, open.window, nullptr, nullptr, nullptr);
-  EXPECT_TRUE(raises([&] { open.dialog.getControlId(withoutId); }, ErrorGui, 73, "VGuiDialogBase"));
+    OpenDialog open(IDD_PLAIN);
+    EXPECT_EQ(GetDlgItem(open.window, IDC_PLAIN_EDIT), open.dialog.getItem(IDC_PLAIN_EDIT));
+    EXPECT_EQ(IDC_PLAIN_EDIT, open.dialog.getControlId(open.dialog.getItem(IDC_PLAIN_EDIT)));
+    EXPECT_TRUE(raises([&] { open.dialog.getItem(IDC_MISSING); }, ErrorGui, 54, "VGuiDialogBase"));
+    HWND withoutId = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, open.window, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(raises([&] { open.dialog.getControlId(withoutId); }, ErrorGui, 73, "VGuiDialogBase"));
 }
 
 TEST_F(DialogTest, ADestroyedWindowLeavesTheObjectWithoutIt) {
-  OpenDialog open(IDD_PLAIN);
-  DestroyWindow(open.window);
-  EXPECT_TRUE(open.dialog.received(WM_DESTROY));
-  EXPECT_EQ(nullptr, open.dialog.getWindow());
+    OpenDialog open(IDD_PLAIN);
+    DestroyWindow(open.window);
+    EXPECT_TRUE(open.dialog.received(WM_DESTROY));
+    EXPECT_EQ(nullptr, open.dialog.getWindow());
 }
 
 TEST_F(DialogTest, AnObjectDestroyedFirstIsNoLongerReachedThroughItsWindow) {
-  auto* dialog = new ScriptedDialog(IDD_PLAIN);
-  HWND window = dialog->createModeless();
-  delete dialog;
-  EXPECT_EQ(0, GetWindowLongPtrA(window, DWL_USER));
-  SendMessageA(window, WM_COMMAND, IDOK, 0);  // reaches no object
-  EXPECT_TRUE(DestroyWindow(window));
+    auto* dialog = new ScriptedDialog(IDD_PLAIN);
+    HWND window = dialog->createModeless();
+    delete dialog;
+    EXPECT_EQ(0, GetWindowLongPtrA(window, DWL_USER));
+    SendMessageA(window, WM_COMMAND, IDOK, 0);  // reaches no object
+    EXPECT_TRUE(DestroyWindow(window));
 }
-

@@ -40,36 +40,36 @@ void clickButton(HWND dialog, int controlId);
 
 // Runs `script` on a second thread; the destructor waits for it.
 class BackgroundScript {
- public:
-  explicit BackgroundScript(std::function<void()> script) : thread_(std::move(script)) {}
-  ~BackgroundScript() {
-    if (thread_.joinable()) thread_.join();
-  }
-  BackgroundScript(const BackgroundScript&) = delete;
-  BackgroundScript& operator=(const BackgroundScript&) = delete;
+public:
+    explicit BackgroundScript(std::function<void()> script) : thread_(std::move(script)) {}
+    ~BackgroundScript() {
+        if (thread_.joinable()) thread_.join();
+    }
+    BackgroundScript(const BackgroundScript&) = delete;
+    BackgroundScript& operator=(const BackgroundScript&) = delete;
 
- private:
-  std::thread thread_;
+private:
+    std::thread thread_;
 };
 
 // Closes every message box with `caption` that this process shows, and
 // keeps their texts. Boxes are modal: once the call that showed them has
 // returned, every one of them has been seen.
 class MessageBoxCloser {
- public:
-  explicit MessageBoxCloser(const char* caption);
-  ~MessageBoxCloser();
-  MessageBoxCloser(const MessageBoxCloser&) = delete;
-  MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+public:
+    explicit MessageBoxCloser(const char* caption);
+    ~MessageBoxCloser();
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
 
-  // Stops watching and returns the texts of the boxes closed.
-  std::vector<std::string> stop();
+    // Stops watching and returns the texts of the boxes closed.
+    std::vector<std::string> stop();
 
- private:
-  void watch();
+private:
+    void watch();
 
-  std::string caption_;
-  std::atomic<bool> stopping_{false};
-  std::vector<std::string> texts_;
-  std::thread thread_;
+    std::string caption_;
+    std::atomic<bool> stopping_{false};
+    std::vector<std::string> texts_;
+    std::thread thread_;
 };

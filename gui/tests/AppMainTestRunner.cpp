@@ -12,12 +12,12 @@ char** savedArgv = nullptr;
 }  // namespace
 
 int AppMain() {
-  testing::InitGoogleTest(&savedArgc, savedArgv);
-  return RUN_ALL_TESTS();
+    testing::InitGoogleTest(&savedArgc, savedArgv);
+    return RUN_ALL_TESTS();
 }
 
 int main(int argc, char** argv) {
-  savedArgc = argc;
-  savedArgv = argv;
-  return WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);
+    savedArgc = argc;
+    savedArgv = argv;
+    return WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);
 }

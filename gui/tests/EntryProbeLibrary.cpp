@@ -21,22 +21,22 @@ PROBE_EXPORT void probeStop() { dllStop(); }
 
 // Copies the module directory into `out` (`size` bytes, always terminated).
 PROBE_EXPORT void probeModuleDirectory(char* out, int size) {
-  VString directory;
-  getModuleDirectory(directory);
-  std::strncpy(out, directory.cStr(), static_cast<std::size_t>(size) - 1);
-  out[size - 1] = '\0';
+    VString directory;
+    getModuleDirectory(directory);
+    std::strncpy(out, directory.cStr(), static_cast<std::size_t>(size) - 1);
+    out[size - 1] = '\0';
 }
 
 // Loads "BINARY" resource `id` into `out`; its size, or minus the exception
 // code when loading throws.
 PROBE_EXPORT int probeLoadBinary(int id, char* out, int capacity) {
-  try {
-    VByteBuffer buffer;
-    buffer.loadResource(id);
-    if (buffer.size() > capacity) return -ErrorGeneral;
-    std::memcpy(out, buffer.data(), static_cast<std::size_t>(buffer.size()));
-    return buffer.size();
-  } catch (const VSystemException& failure) {
-    return -failure.code;
-  }
+    try {
+        VByteBuffer buffer;
+        buffer.loadResource(id);
+        if (buffer.size() > capacity) return -ErrorGeneral;
+        std::memcpy(out, buffer.data(), static_cast<std::size_t>(buffer.size()));
+        return buffer.size();
+    } catch (const VSystemException& failure) {
+        return -failure.code;
+    }
 }

@@ -9,8 +9,8 @@
 #include "gui/ModuleState.h"
 
 int AppMain() {
-  const char* commandLine = GetCommandLineA();
-  if (std::strstr(commandLine, "--throw") != nullptr) throw VSystemException(ErrorGui, 4242, "EntryProbe");
-  const char* exitCode = std::strstr(commandLine, "--exit=");
-  return exitCode == nullptr ? -1 : std::atoi(exitCode + 7);
+    const char* commandLine = GetCommandLineA();
+    if (std::strstr(commandLine, "--throw") != nullptr) throw VSystemException(ErrorGui, 4242, "EntryProbe");
+    const char* exitCode = std::strstr(commandLine, "--exit=");
+    return exitCode == nullptr ? -1 : std::atoi(exitCode + 7);
 }

@@ -5,10 +5,10 @@
 #include <string>
 
 inline std::string executableDirectory() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string text(path, n);
-  return text.substr(0, text.rfind('\\'));
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path, n);
+    return text.substr(0, text.rfind('\\'));
 }
 
 inline std::string besideExecutable(const char* name) { return executableDirectory() + "\\" + name; }

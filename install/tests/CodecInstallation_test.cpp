@@ -17,95 +17,95 @@
 namespace {
 
 OSVERSIONINFOA versionOf(DWORD platform, DWORD major, DWORD minor, DWORD build = 0) {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  version.dwPlatformId = platform;
-  version.dwMajorVersion = major;
-  version.dwMinorVersion = minor;
-  version.dwBuildNumber = build;
-  return version;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    version.dwPlatformId = platform;
+    version.dwMajorVersion = major;
+    version.dwMinorVersion = minor;
+    version.dwBuildNumber = build;
+    return version;
 }
 
 std::string nameOf(const OSVERSIONINFOA& version) {
-  const char* name = platformName(version);
-  return name != nullptr ? name : "<none>";
+    const char* name = platformName(version);
+    return name != nullptr ? name : "<none>";
 }
 
 TEST(PlatformName, NamesEachFamilyByVersion) {
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32s, 3, 10)), "Microsoft Win32s ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 0)), "Microsoft Windows 95 ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 10)), "Microsoft Windows 98 ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 90)), "Microsoft Windows 98 ");  // Me
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 5, 0)), "Microsoft Windows 98 ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 4, 0)), "Microsoft Windows NT ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 5, 0)), "Microsoft Windows 2000 ");
-  EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 6, 1)), "Microsoft Windows 2000 ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32s, 3, 10)), "Microsoft Win32s ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 0)), "Microsoft Windows 95 ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 10)), "Microsoft Windows 98 ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 90)), "Microsoft Windows 98 ");  // Me
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_WINDOWS, 5, 0)), "Microsoft Windows 98 ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 4, 0)), "Microsoft Windows NT ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 5, 0)), "Microsoft Windows 2000 ");
+    EXPECT_EQ(nameOf(versionOf(VER_PLATFORM_WIN32_NT, 6, 1)), "Microsoft Windows 2000 ");
 }
 
 TEST(PlatformName, UnknownPlatformGetsNoName) {
-  EXPECT_EQ(platformName(versionOf(3, 10, 0)), nullptr);
-  EXPECT_EQ(platformName(versionOf(0xFFFFFFFF, 10, 0)), nullptr);
+    EXPECT_EQ(platformName(versionOf(3, 10, 0)), nullptr);
+    EXPECT_EQ(platformName(versionOf(0xFFFFFFFF, 10, 0)), nullptr);
 }
 
 TEST(PlatformName, OnlyThe95And98AndNtFamiliesAreSupported) {
-  EXPECT_FALSE(isSupportedPlatform(VER_PLATFORM_WIN32s));
-  EXPECT_TRUE(isSupportedPlatform(VER_PLATFORM_WIN32_WINDOWS));
-  EXPECT_TRUE(isSupportedPlatform(VER_PLATFORM_WIN32_NT));
-  EXPECT_FALSE(isSupportedPlatform(3));
+    EXPECT_FALSE(isSupportedPlatform(VER_PLATFORM_WIN32s));
+    EXPECT_TRUE(isSupportedPlatform(VER_PLATFORM_WIN32_WINDOWS));
+    EXPECT_TRUE(isSupportedPlatform(VER_PLATFORM_WIN32_NT));
+    EXPECT_FALSE(isSupportedPlatform(3));
 }
 
 TEST(VersionText, ShowsTheLowWordOfTheBuildAndEndsWithALineBreak) {
-  VString text;
-  formatVersionText(text, versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0x040A08AE));
-  EXPECT_STREQ(text.cStr(), "4.10 (Build 2222)\n");
-  formatVersionText(text, versionOf(VER_PLATFORM_WIN32_NT, 6, 1, 7601));
-  EXPECT_STREQ(text.cStr(), "6.1 (Build 7601)\n");
+    VString text;
+    formatVersionText(text, versionOf(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0x040A08AE));
+    EXPECT_STREQ(text.cStr(), "4.10 (Build 2222)\n");
+    formatVersionText(text, versionOf(VER_PLATFORM_WIN32_NT, 6, 1, 7601));
+    EXPECT_STREQ(text.cStr(), "6.1 (Build 7601)\n");
 }
 
 TEST(VersionQuery, ReportsTheRunningSystem) {
-  OSVERSIONINFOEXA version;
-  ASSERT_TRUE(queryPlatformVersion(version));
-  EXPECT_TRUE(isSupportedPlatform(version.dwPlatformId));
-  EXPECT_GE(version.dwMajorVersion, 4u);
+    OSVERSIONINFOEXA version;
+    ASSERT_TRUE(queryPlatformVersion(version));
+    EXPECT_TRUE(isSupportedPlatform(version.dwPlatformId));
+    EXPECT_GE(version.dwMajorVersion, 4u);
 }
 
 TEST(TargetPaths, AreTheSystemAndWindowsDirectoriesWithOneBackslash) {
-  char system[MAX_PATH], windows[MAX_PATH];
-  GetSystemDirectoryA(system, MAX_PATH);
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  VString path;
-  codecTargetPath(path);
-  EXPECT_EQ(std::string(path.cStr()), std::string(system) + "\\DRAV32.VCM");
-  systemIniPath(path);
-  EXPECT_EQ(std::string(path.cStr()), std::string(windows) + "\\system.ini");
+    char system[MAX_PATH], windows[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    VString path;
+    codecTargetPath(path);
+    EXPECT_EQ(std::string(path.cStr()), std::string(system) + "\\DRAV32.VCM");
+    systemIniPath(path);
+    EXPECT_EQ(std::string(path.cStr()), std::string(windows) + "\\system.ini");
 }
 
 // --- The driver file -----------------------------------------------------------
 
 class ScratchDirectory : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    directory_ = std::string(temp) + "drav-install-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(directory_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    DeleteFileA(path("DRAV32.VCM").c_str());
-    DeleteFileA(path("system.ini").c_str());
-    RemoveDirectoryA(directory_.c_str());
-  }
-  std::string path(const char* name) const { return directory_ + "\\" + name; }
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        directory_ = std::string(temp) + "drav-install-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(directory_.c_str(), nullptr);
+    }
+    void TearDown() override {
+        DeleteFileA(path("DRAV32.VCM").c_str());
+        DeleteFileA(path("system.ini").c_str());
+        RemoveDirectoryA(directory_.c_str());
+    }
+    std::string path(const char* name) const { return directory_ + "\\" + name; }
 
-  static std::string contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  static void write(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
+    static std::string contents(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    static void write(const std::string& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
 
-  std::string directory_;
+    std::string directory_;
 };
 
 using DriverFile = ScratchDirectory;
@@ -114,66 +114,66 @@ using DriverFile = ScratchDirectory;
 const std::string driverBytes("MZ\r\n\n\x1a\0\xff\x90 PE", 12);
 
 void fill(VByteBuffer& buffer, const std::string& bytes) {
-  buffer.setSize(static_cast<int>(bytes.size()));
-  bytes.copy(reinterpret_cast<char*>(buffer.data()), bytes.size());
+    buffer.setSize(static_cast<int>(bytes.size()));
+    bytes.copy(reinterpret_cast<char*>(buffer.data()), bytes.size());
 }
 
 TEST_F(DriverFile, IsWrittenByteForByte) {
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
-  EXPECT_EQ(contents(path("DRAV32.VCM")), driverBytes);
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
+    EXPECT_EQ(contents(path("DRAV32.VCM")), driverBytes);
 }
 
 TEST_F(DriverFile, ReplacesALongerFileWhole) {
-  write(path("DRAV32.VCM"), std::string(5000, 'x'));
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
-  EXPECT_EQ(contents(path("DRAV32.VCM")), driverBytes);
+    write(path("DRAV32.VCM"), std::string(5000, 'x'));
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
+    EXPECT_EQ(contents(path("DRAV32.VCM")), driverBytes);
 }
 
 TEST_F(DriverFile, IsClosedAfterwards) {
-  VByteBuffer image;
-  fill(image, driverBytes);
-  ASSERT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
-  HANDLE exclusive = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-  EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
-  CloseHandle(exclusive);
+    VByteBuffer image;
+    fill(image, driverBytes);
+    ASSERT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_DONE);
+    HANDLE exclusive = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
+    CloseHandle(exclusive);
 }
 
 TEST_F(DriverFile, CannotBeCreatedInAMissingDirectory) {
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString(path("missing\\DRAV32.VCM").c_str()), image), COPY_CREATE_FAILED);
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString(path("missing\\DRAV32.VCM").c_str()), image), COPY_CREATE_FAILED);
 }
 
 TEST_F(DriverFile, CannotBeCreatedWhileHeldOpenAndStaysUntouched) {
-  write(path("DRAV32.VCM"), "in use");
-  HANDLE holder = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_CREATE_FAILED);
-  CloseHandle(holder);
-  EXPECT_EQ(contents(path("DRAV32.VCM")), "in use");
+    write(path("DRAV32.VCM"), "in use");
+    HANDLE holder = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString(path("DRAV32.VCM").c_str()), image), COPY_CREATE_FAILED);
+    CloseHandle(holder);
+    EXPECT_EQ(contents(path("DRAV32.VCM")), "in use");
 }
 
 // Wine maps Z: to the Unix root; writing to /dev/full fails with a full disk.
 TEST_F(DriverFile, ReportsAFailedWrite) {
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString("Z:\\dev\\full"), image), COPY_WRITE_FAILED);
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString("Z:\\dev\\full"), image), COPY_WRITE_FAILED);
 }
 
 // An unknown directory must not turn into "\DRAV32.VCM" in a drive's root.
 TEST_F(DriverFile, WithoutADirectoryNothingIsCreated) {
-  VByteBuffer image;
-  fill(image, driverBytes);
-  EXPECT_EQ(writeCodecFile(VString(""), image), COPY_CREATE_FAILED);
-  EXPECT_FALSE(registerInSystemIni(VString("")));
+    VByteBuffer image;
+    fill(image, driverBytes);
+    EXPECT_EQ(writeCodecFile(VString(""), image), COPY_CREATE_FAILED);
+    EXPECT_FALSE(registerInSystemIni(VString("")));
 }
 
 // --- system.ini ------------------------------------------------------------------
@@ -181,62 +181,62 @@ TEST_F(DriverFile, WithoutADirectoryNothingIsCreated) {
 using SystemIni = ScratchDirectory;
 
 std::string profileValue(const std::string& file, const char* section, const char* key) {
-  char value[64] = "";
-  GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, file.c_str());
-  return value;
+    char value[64] = "";
+    GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, file.c_str());
+    return value;
 }
 
 TEST_F(SystemIni, GainsTheDriverKeyBesideTheOthers) {
-  write(path("system.ini"), "[drivers32]\r\nvidc.mrle=msrle32.dll\r\n[mci]\r\nAVIVideo=mciavi32.dll\r\n");
-  EXPECT_TRUE(registerInSystemIni(VString(path("system.ini").c_str())));
-  EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "DRAV32.VCM");
-  EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.mrle"), "msrle32.dll");
-  EXPECT_EQ(profileValue(path("system.ini"), "mci", "AVIVideo"), "mciavi32.dll");
+    write(path("system.ini"), "[drivers32]\r\nvidc.mrle=msrle32.dll\r\n[mci]\r\nAVIVideo=mciavi32.dll\r\n");
+    EXPECT_TRUE(registerInSystemIni(VString(path("system.ini").c_str())));
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "DRAV32.VCM");
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.mrle"), "msrle32.dll");
+    EXPECT_EQ(profileValue(path("system.ini"), "mci", "AVIVideo"), "mciavi32.dll");
 }
 
 TEST_F(SystemIni, ReplacesAnEarlierValueOfEitherCase) {
-  write(path("system.ini"), "[drivers32]\r\nVIDC.DRAV=OLD.VCM\r\n");
-  EXPECT_TRUE(registerInSystemIni(VString(path("system.ini").c_str())));
-  EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "DRAV32.VCM");
-  EXPECT_EQ(contents(path("system.ini")).find("OLD.VCM"), std::string::npos);
+    write(path("system.ini"), "[drivers32]\r\nVIDC.DRAV=OLD.VCM\r\n");
+    EXPECT_TRUE(registerInSystemIni(VString(path("system.ini").c_str())));
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "DRAV32.VCM");
+    EXPECT_EQ(contents(path("system.ini")).find("OLD.VCM"), std::string::npos);
 }
 
 // --- The registry ----------------------------------------------------------------
 
 // A scratch key of this process standing in for HKEY_LOCAL_MACHINE.
 class Registry : public ::testing::Test {
- protected:
-  void SetUp() override {
-    name_ = "Software\\DravInstallTests\\" + std::to_string(GetCurrentProcessId());
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, name_.c_str(), &root_), ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegCloseKey(root_);
-    RegDeleteTreeA(HKEY_CURRENT_USER, name_.c_str());
-  }
+protected:
+    void SetUp() override {
+        name_ = "Software\\DravInstallTests\\" + std::to_string(GetCurrentProcessId());
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, name_.c_str(), &root_), ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        RegCloseKey(root_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, name_.c_str());
+    }
 
-  void createKey(const char* path) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(root_, path, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
-  bool keyExists(const char* path) const {
-    HKEY key;
-    if (RegOpenKeyA(root_, path, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
-  // "type:data" with the stored length checked against text + NUL.
-  std::string value(const char* path, const char* name) const {
-    char data[64] = "";
-    DWORD type = 0, size = sizeof data;
-    if (RegGetValueA(root_, path, name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) return "<absent>";
-    if (size != std::string(data).size() + 1) return "<unterminated>";
-    return std::to_string(type) + ":" + data;
-  }
+    void createKey(const char* path) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyA(root_, path, &key), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    bool keyExists(const char* path) const {
+        HKEY key;
+        if (RegOpenKeyA(root_, path, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+    // "type:data" with the stored length checked against text + NUL.
+    std::string value(const char* path, const char* name) const {
+        char data[64] = "";
+        DWORD type = 0, size = sizeof data;
+        if (RegGetValueA(root_, path, name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) return "<absent>";
+        if (size != std::string(data).size() + 1) return "<unterminated>";
+        return std::to_string(type) + ":" + data;
+    }
 
-  HKEY root_ = nullptr;
-  std::string name_;
+    HKEY root_ = nullptr;
+    std::string name_;
 };
 
 constexpr char CURRENT_VERSION[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
@@ -245,45 +245,45 @@ constexpr char DRIVERS_DESC[] = "Software\\Microsoft\\Windows NT\\CurrentVersion
 const std::string REG_SZ_TEXT = std::to_string(REG_SZ) + ":";
 
 TEST_F(Registry, WritesTheDriverAndItsDescription) {
-  createKey(DRIVERS32);
-  createKey(DRIVERS_DESC);
-  EXPECT_TRUE(registerInRegistry(root_));
-  EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
-  EXPECT_EQ(value(DRIVERS_DESC, "DRAV32.VCM"), REG_SZ_TEXT + "Drevantic");
+    createKey(DRIVERS32);
+    createKey(DRIVERS_DESC);
+    EXPECT_TRUE(registerInRegistry(root_));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
+    EXPECT_EQ(value(DRIVERS_DESC, "DRAV32.VCM"), REG_SZ_TEXT + "Drevantic");
 }
 
 TEST_F(Registry, OverwritesAnEarlierInstallation) {
-  createKey(DRIVERS32);
-  createKey(DRIVERS_DESC);
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyA(root_, DRIVERS32, &key), ERROR_SUCCESS);
-  RegSetValueExA(key, "vidc.DRAV", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\OLD\\DRAV32.VCM"), 18);
-  RegCloseKey(key);
-  EXPECT_TRUE(registerInRegistry(root_));
-  EXPECT_TRUE(registerInRegistry(root_));
-  EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
+    createKey(DRIVERS32);
+    createKey(DRIVERS_DESC);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyA(root_, DRIVERS32, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "vidc.DRAV", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\OLD\\DRAV32.VCM"), 18);
+    RegCloseKey(key);
+    EXPECT_TRUE(registerInRegistry(root_));
+    EXPECT_TRUE(registerInRegistry(root_));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
 }
 
 TEST_F(Registry, RegistersWithoutADescriptionKeyAndDoesNotCreateIt) {
-  createKey(DRIVERS32);
-  EXPECT_TRUE(registerInRegistry(root_));
-  EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
-  EXPECT_FALSE(keyExists(DRIVERS_DESC));
+    createKey(DRIVERS32);
+    EXPECT_TRUE(registerInRegistry(root_));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV32.VCM");
+    EXPECT_FALSE(keyExists(DRIVERS_DESC));
 }
 
 // A description alone leaves the codec unloadable: that is not an installation.
 TEST_F(Registry, FailsWithoutTheDriversKeyAndDoesNotCreateIt) {
-  createKey(DRIVERS_DESC);
-  EXPECT_FALSE(registerInRegistry(root_));
-  EXPECT_FALSE(keyExists(DRIVERS32));
+    createKey(DRIVERS_DESC);
+    EXPECT_FALSE(registerInRegistry(root_));
+    EXPECT_FALSE(keyExists(DRIVERS32));
 }
 
 TEST_F(Registry, FailsWhenAnyParentKeyIsMissing) {
-  for (const char* parent : {"Software", "Software\\Microsoft", "Software\\Microsoft\\Windows NT"}) {
-    createKey(parent);
-    EXPECT_FALSE(registerInRegistry(root_)) << "with only " << parent;
-  }
-  EXPECT_FALSE(keyExists(CURRENT_VERSION));
+    for (const char* parent : {"Software", "Software\\Microsoft", "Software\\Microsoft\\Windows NT"}) {
+        createKey(parent);
+        EXPECT_FALSE(registerInRegistry(root_)) << "with only " << parent;
+    }
+    EXPECT_FALSE(keyExists(CURRENT_VERSION));
 }
 
 }  // namespace

@@ -14,107 +14,107 @@
 namespace {
 
 std::string unixFileAsWindows(const char* variable) {
-  const char* path = std::getenv(variable);
-  std::string windows = std::string("Z:") + (path != nullptr ? path : "");
-  for (char& c : windows)
-    if (c == '/') c = '\\';
-  return windows;
+    const char* path = std::getenv(variable);
+    std::string windows = std::string("Z:") + (path != nullptr ? path : "");
+    for (char& c : windows)
+        if (c == '/') c = '\\';
+    return windows;
 }
 
 class InstallResources : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    exePath_ = unixFileAsWindows("DRAV_INSTALL_EXE");
-    module_ = LoadLibraryExA(exePath_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  }
-  static void TearDownTestSuite() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot open " << exePath_; }
+protected:
+    static void SetUpTestSuite() {
+        exePath_ = unixFileAsWindows("DRAV_INSTALL_EXE");
+        module_ = LoadLibraryExA(exePath_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    static void TearDownTestSuite() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot open " << exePath_; }
 
-  static std::string binary(int id) {
-    HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), "BINARY");
-    if (found == nullptr) return "";
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
-    return std::string(bytes, SizeofResource(module_, found));
-  }
+    static std::string binary(int id) {
+        HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), "BINARY");
+        if (found == nullptr) return "";
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+        return std::string(bytes, SizeofResource(module_, found));
+    }
 
-  static inline std::string exePath_;
-  static inline HMODULE module_ = nullptr;
+    static inline std::string exePath_;
+    static inline HMODULE module_ = nullptr;
 };
 
 // The licence page reads up to the closing NUL and shows CR LF lines.
 TEST_F(InstallResources, LicenceIsCrLfTextEndingInItsOwnNul) {
-  std::string text = binary(IDR_LICENSE_TEXT);
-  ASSERT_GT(text.size(), 100u);
-  EXPECT_EQ(text.back(), '\0');
-  EXPECT_EQ(text.find('\0'), text.size() - 1);
-  for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
-    ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
+    std::string text = binary(IDR_LICENSE_TEXT);
+    ASSERT_GT(text.size(), 100u);
+    EXPECT_EQ(text.back(), '\0');
+    EXPECT_EQ(text.find('\0'), text.size() - 1);
+    for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
 }
 
 TEST_F(InstallResources, PicturesHaveTheirSizesIn16Colours) {
-  HBITMAP side = static_cast<HBITMAP>(
-      LoadImageA(module_, MAKEINTRESOURCEA(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  ASSERT_NE(side, nullptr);
-  BITMAP info{};
-  GetObjectA(side, sizeof info, &info);
-  EXPECT_EQ(info.bmWidth, 118);
-  EXPECT_EQ(info.bmHeight, 258);
-  EXPECT_EQ(info.bmBitsPixel, 4);
-  DeleteObject(side);
+    HBITMAP side = static_cast<HBITMAP>(
+        LoadImageA(module_, MAKEINTRESOURCEA(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(side, nullptr);
+    BITMAP info{};
+    GetObjectA(side, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 118);
+    EXPECT_EQ(info.bmHeight, 258);
+    EXPECT_EQ(info.bmBitsPixel, 4);
+    DeleteObject(side);
 
-  struct Icon {
-    int id;
-    int size;
-  };
-  for (Icon icon : {Icon{IDI_PROGRAM, 32}, Icon{IDI_STEP_PENDING, 16}, Icon{IDI_STEP_DONE, 16}}) {
-    HRSRC group = FindResourceA(module_, MAKEINTRESOURCEA(icon.id), RT_GROUP_ICON);
-    ASSERT_NE(group, nullptr) << "icon " << icon.id;
-    // One image: a 16-colour one of the icon's size.
-    auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module_, group)));
-    EXPECT_EQ(directory[4] | directory[5] << 8, 1) << "icon " << icon.id;
-    EXPECT_EQ(directory[6], icon.size) << "icon " << icon.id;
-    EXPECT_EQ(directory[7], icon.size) << "icon " << icon.id;
-    EXPECT_EQ(directory[8], 16) << "icon " << icon.id;
-  }
+    struct Icon {
+        int id;
+        int size;
+    };
+    for (Icon icon : {Icon{IDI_PROGRAM, 32}, Icon{IDI_STEP_PENDING, 16}, Icon{IDI_STEP_DONE, 16}}) {
+        HRSRC group = FindResourceA(module_, MAKEINTRESOURCEA(icon.id), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr) << "icon " << icon.id;
+        // One image: a 16-colour one of the icon's size.
+        auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module_, group)));
+        EXPECT_EQ(directory[4] | directory[5] << 8, 1) << "icon " << icon.id;
+        EXPECT_EQ(directory[6], icon.size) << "icon " << icon.id;
+        EXPECT_EQ(directory[7], icon.size) << "icon " << icon.id;
+        EXPECT_EQ(directory[8], 16) << "icon " << icon.id;
+    }
 }
 
 TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
-  DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(exePath_.c_str(), &handle);
-  ASSERT_GT(size, 0u);
-  std::string block(size, '\0');
-  ASSERT_TRUE(GetFileVersionInfoA(exePath_.c_str(), 0, size, block.data()));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000003u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000003u);
-  WORD* translation = nullptr;
-  ASSERT_TRUE(
-      VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
-  EXPECT_EQ(translation[0], 0x040E);
-  EXPECT_EQ(translation[1], 1200);
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(exePath_.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(exePath_.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000003u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000003u);
+    WORD* translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    EXPECT_EQ(translation[0], 0x040E);
+    EXPECT_EQ(translation[1], 1200);
 
-  auto text = [&](const char* key) {
-    char* value = nullptr;
-    std::string path = std::string("\\StringFileInfo\\040e04b0\\") + key;
-    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
-      return std::string("<absent>");
-    return std::string(value);
-  };
-  EXPECT_EQ(text("FileDescription"), "Drevantic Installation Program");
-  EXPECT_EQ(text("FileVersion"), "1, 0, 0, 3");
-  EXPECT_EQ(text("ProductVersion"), "1, 0, 0, 3");
-  EXPECT_EQ(text("InternalName"), "DRAV.EXE");
-  EXPECT_EQ(text("OriginalFilename"), "Install.exe");
-  EXPECT_EQ(text("ProductName"), "Korvell Install");
-  EXPECT_NE(text("LegalCopyright").find("2001"), std::string::npos);
-  for (const char* empty : {"Comments", "LegalTrademarks", "PrivateBuild", "SpecialBuild"})
-    EXPECT_EQ(text(empty), "") << empty;
+    auto text = [&](const char* key) {
+        char* value = nullptr;
+        std::string path = std::string("\\StringFileInfo\\040e04b0\\") + key;
+        if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+            return std::string("<absent>");
+        return std::string(value);
+    };
+    EXPECT_EQ(text("FileDescription"), "Drevantic Installation Program");
+    EXPECT_EQ(text("FileVersion"), "1, 0, 0, 3");
+    EXPECT_EQ(text("ProductVersion"), "1, 0, 0, 3");
+    EXPECT_EQ(text("InternalName"), "DRAV.EXE");
+    EXPECT_EQ(text("OriginalFilename"), "Install.exe");
+    EXPECT_EQ(text("ProductName"), "Korvell Install");
+    EXPECT_NE(text("LegalCopyright").find("2001"), std::string::npos);
+    for (const char* empty : {"Comments", "LegalTrademarks", "PrivateBuild", "SpecialBuild"})
+        EXPECT_EQ(text(empty), "") << empty;
 }
 
 }  // namespace

@@ -50,374 +50,376 @@ constexpr DWORD PAUSE_LIMIT_MS = 60000;
 constexpr UINT SEND_LIMIT_MS = 5000;
 
 struct Options {
-  std::string lockPath;
-  bool backAndForth = false;
-  bool cancel = false;
-  std::string pauseDir;
-  std::string installer;
+    std::string lockPath;
+    bool backAndForth = false;
+    bool cancel = false;
+    std::string pauseDir;
+    std::string installer;
 };
 
 // Polls `ready` until it holds or `limitMs` passes.
 template <typename Condition>
 bool waitUntil(Condition ready, DWORD limitMs = STEP_LIMIT_MS) {
-  DWORD start = GetTickCount();
-  while (!ready()) {
-    if (GetTickCount() - start > limitMs) return false;
-    Sleep(POLL_MS);
-  }
-  return true;
+    DWORD start = GetTickCount();
+    while (!ready()) {
+        if (GetTickCount() - start > limitMs) return false;
+        Sleep(POLL_MS);
+    }
+    return true;
 }
 
 LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, SEND_LIMIT_MS, &answer)) return 0;
-  return static_cast<LRESULT>(answer);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, SEND_LIMIT_MS, &answer)) return 0;
+    return static_cast<LRESULT>(answer);
 }
 
 // WM_GETTEXT rather than GetWindowTextA: an edit control of another process
 // keeps its text to itself otherwise.
 std::string textOf(HWND window) {
-  if (window == nullptr) return "<no control>";
-  int length = static_cast<int>(sendTo(window, WM_GETTEXTLENGTH, 0, 0));
-  std::vector<char> text(length + 1);
-  sendTo(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  return std::string(text.data());
+    if (window == nullptr) return "<no control>";
+    int length = static_cast<int>(sendTo(window, WM_GETTEXTLENGTH, 0, 0));
+    std::vector<char> text(length + 1);
+    sendTo(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return std::string(text.data());
 }
 
 // Line breaks written out, so that each observation stays on one line.
 std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else
-      out += c;
-  }
-  return out;
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
 }
 
 bool usable(HWND button) { return button != nullptr && IsWindowVisible(button) && IsWindowEnabled(button); }
 
 std::string classOf(HWND window) {
-  char name[32] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
+    char name[32] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
 }
 
 struct WindowSearch {
-  DWORD processId;
-  bool owned;
-  HWND found;
+    DWORD processId;
+    bool owned;
+    HWND found;
 };
 
 BOOL CALLBACK matchDialogWindow(HWND window, LPARAM context) {
-  WindowSearch& search = *reinterpret_cast<WindowSearch*>(context);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  bool hasOwner = GetWindow(window, GW_OWNER) != nullptr;
-  if (processId != search.processId || !IsWindowVisible(window) || classOf(window) != "#32770" ||
-      hasOwner != search.owned)
-    return TRUE;
-  search.found = window;
-  return FALSE;
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    bool hasOwner = GetWindow(window, GW_OWNER) != nullptr;
+    if (processId != search.processId || !IsWindowVisible(window) || classOf(window) != "#32770" ||
+        hasOwner != search.owned)
+        return TRUE;
+    search.found = window;
+    return FALSE;
 }
 
 // A message box's text: its static controls that hold text.
 BOOL CALLBACK collectStaticText(HWND child, LPARAM context) {
-  std::string text = textOf(child);
-  if (classOf(child) == "Static" && !text.empty()) *reinterpret_cast<std::string*>(context) += text;
-  return TRUE;
+    std::string text = textOf(child);
+    if (classOf(child) == "Static" && !text.empty()) *reinterpret_cast<std::string*>(context) += text;
+    return TRUE;
 }
 
 // The pixels of a screen rectangle as the X server shows them, or of an icon
 // drawn the way a static control draws it: stretched over the control, on
 // the control's background.
 class Pixels {
- public:
-  Pixels(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    context_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    previous_ = SelectObject(context_, bitmap_);
-  }
-  ~Pixels() {
-    SelectObject(context_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(context_);
-  }
-  Pixels(const Pixels&) = delete;
-  Pixels& operator=(const Pixels&) = delete;
+public:
+    Pixels(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        context_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        previous_ = SelectObject(context_, bitmap_);
+    }
+    ~Pixels() {
+        SelectObject(context_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(context_);
+    }
+    Pixels(const Pixels&) = delete;
+    Pixels& operator=(const Pixels&) = delete;
 
-  void captureScreen(int left, int top) {
-    HDC screen = GetDC(nullptr);
-    BitBlt(context_, 0, 0, width_, height_, screen, left, top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-  }
-  void drawIcon(HICON icon, DWORD background) {
-    std::fill(bits_, bits_ + width_ * height_, background);
-    DrawIconEx(context_, 0, 0, icon, width_, height_, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-  }
-  DWORD at(int x, int y) const { return bits_[y * width_ + x] & 0xFFFFFF; }
-  bool operator==(const Pixels& other) const {
-    GdiFlush();
-    for (int i = 0; i < width_ * height_; ++i)
-      if ((bits_[i] & 0xFFFFFF) != (other.bits_[i] & 0xFFFFFF)) return false;
-    return true;
-  }
+    void captureScreen(int left, int top) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(context_, 0, 0, width_, height_, screen, left, top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    }
+    void drawIcon(HICON icon, DWORD background) {
+        std::fill(bits_, bits_ + width_ * height_, background);
+        DrawIconEx(context_, 0, 0, icon, width_, height_, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+    }
+    DWORD at(int x, int y) const { return bits_[y * width_ + x] & 0xFFFFFF; }
+    bool operator==(const Pixels& other) const {
+        GdiFlush();
+        for (int i = 0; i < width_ * height_; ++i)
+            if ((bits_[i] & 0xFFFFFF) != (other.bits_[i] & 0xFFFFFF)) return false;
+        return true;
+    }
 
- private:
-  int width_, height_;
-  HDC context_;
-  HBITMAP bitmap_;
-  HGDIOBJ previous_;
-  DWORD* bits_ = nullptr;
+private:
+    int width_, height_;
+    HDC context_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+    DWORD* bits_ = nullptr;
 };
 
 // Which status mark a static icon control shows on screen, and at what
 // size: "106 16x16", "107 16x16", or "unknown". The marks come from
 // install.exe's own resources, drawn at the control's size.
 std::string statusMarkShown(HWND control, HMODULE installer) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return "unknown";
-  Pixels shown(width, height);
-  shown.captureScreen(rect.left, rect.top);
-  for (int id : {ICON_PENDING, ICON_DONE}) {
-    HICON icon =
-        static_cast<HICON>(LoadImageA(installer, MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
-    if (icon == nullptr) continue;
-    Pixels expected(width, height);
-    expected.drawIcon(icon, shown.at(0, 0));  // both marks leave the corner transparent
-    DestroyIcon(icon);
-    if (shown == expected) return std::to_string(id) + " " + std::to_string(width) + "x" + std::to_string(height);
-  }
-  return "unknown " + std::to_string(width) + "x" + std::to_string(height);
+    RECT rect;
+    GetWindowRect(control, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return "unknown";
+    Pixels shown(width, height);
+    shown.captureScreen(rect.left, rect.top);
+    for (int id : {ICON_PENDING, ICON_DONE}) {
+        HICON icon =
+            static_cast<HICON>(LoadImageA(installer, MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
+        if (icon == nullptr) continue;
+        Pixels expected(width, height);
+        expected.drawIcon(icon, shown.at(0, 0));  // both marks leave the corner transparent
+        DestroyIcon(icon);
+        if (shown == expected) return std::to_string(id) + " " + std::to_string(width) + "x" + std::to_string(height);
+    }
+    return "unknown " + std::to_string(width) + "x" + std::to_string(height);
 }
 
 class WizardRun {
- public:
-  explicit WizardRun(const Options& options) : options_(options) {}
-  ~WizardRun() {
-    if (process_.hProcess != nullptr) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-      CloseHandle(process_.hProcess);
-      CloseHandle(process_.hThread);
+public:
+    explicit WizardRun(const Options& options) : options_(options) {}
+    ~WizardRun() {
+        if (process_.hProcess != nullptr) {
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
     }
-  }
 
-  bool run() { return start() && welcomePage() && licensePage() && setupPage() && leave(); }
+    bool run() { return start() && welcomePage() && licensePage() && setupPage() && leave(); }
 
- private:
-  bool fail(const char* what) {
-    std::printf("error: %s\n", what);
-    return false;
-  }
-
-  bool start() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + options_.installer + "\"";
-    if (!CreateProcessA(options_.installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_))
-      return fail("install.exe did not start");
-    if (!waitUntil([&] { return (sheet_ = findWindow(false)) != nullptr; })) return fail("no wizard window");
-    return true;
-  }
-
-  // A visible dialog window of install.exe: the wizard has no owner, a
-  // message box is owned by the wizard.
-  HWND findWindow(bool owned) const {
-    WindowSearch search{process_.dwProcessId, owned, nullptr};
-    EnumWindows(matchDialogWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  HWND currentPage() const { return reinterpret_cast<HWND>(sendTo(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-  HWND pageItem(int id) const { return GetDlgItem(currentPage(), id); }
-
-  bool waitForPage(const char* title) {
-    if (!waitUntil([&] { return textOf(sheet_) == title && currentPage() != nullptr; })) {
-      std::printf("error: page \"%s\" did not appear (caption \"%s\")\n", title, textOf(sheet_).c_str());
-      return false;
+private:
+    bool fail(const char* what) {
+        std::printf("error: %s\n", what);
+        return false;
     }
-    std::printf("page: %s\n", title);
-    return true;
-  }
 
-  // Button changes are posted by the pages, so give them time to arrive
-  // before reporting; the report shows what was there in the end.
-  void reportButtons(bool back, bool next, bool finish) {
-    auto state = [&] {
-      return std::vector<bool>{usable(GetDlgItem(sheet_, ID_BACK)), usable(GetDlgItem(sheet_, ID_NEXT)),
-                               usable(GetDlgItem(sheet_, ID_FINISH))};
-    };
-    waitUntil([&] { return state() == std::vector<bool>{back, next, finish}; }, 5000);
-    std::vector<bool> seen = state();
-    std::printf("buttons: back=%d next=%d finish=%d\n", int(seen[0]), int(seen[1]), int(seen[2]));
-  }
+    bool start() {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        std::string commandLine = "\"" + options_.installer + "\"";
+        if (!CreateProcessA(options_.installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process_))
+            return fail("install.exe did not start");
+        if (!waitUntil([&] { return (sheet_ = findWindow(false)) != nullptr; })) return fail("no wizard window");
+        return true;
+    }
 
-  void press(int button) { PostMessageA(sheet_, PSM_PRESSBUTTON, button, 0); }
+    // A visible dialog window of install.exe: the wizard has no owner, a
+    // message box is owned by the wizard.
+    HWND findWindow(bool owned) const {
+        WindowSearch search{process_.dwProcessId, owned, nullptr};
+        EnumWindows(matchDialogWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
 
-  // Lets a screenshot script photograph the settled page.
-  bool pause(int page) {
-    if (options_.pauseDir.empty()) return true;
-    RECT rect;
-    GetWindowRect(sheet_, &rect);
-    std::string base = options_.pauseDir + "\\page-" + std::to_string(page);
-    FILE* ready = std::fopen((base + ".ready").c_str(), "w");
-    if (ready == nullptr) return fail("cannot write to the pause directory");
-    std::fprintf(ready, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    std::fclose(ready);
-    std::string go = base + ".go";
-    if (!waitUntil([&] { return GetFileAttributesA(go.c_str()) != INVALID_FILE_ATTRIBUTES; }, PAUSE_LIMIT_MS))
-      return fail("no go from the screenshot script");
-    return true;
-  }
+    HWND currentPage() const { return reinterpret_cast<HWND>(sendTo(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+    HWND pageItem(int id) const { return GetDlgItem(currentPage(), id); }
 
-  bool welcomePage() {
-    if (!waitForPage("Welcome")) return false;
-    reportButtons(false, true, false);
-    if (!pause(1)) return false;
-    press(PSBTN_NEXT);
-    return true;
-  }
+    bool waitForPage(const char* title) {
+        if (!waitUntil([&] { return textOf(sheet_) == title && currentPage() != nullptr; })) {
+            std::printf("error: page \"%s\" did not appear (caption \"%s\")\n", title, textOf(sheet_).c_str());
+            return false;
+        }
+        std::printf("page: %s\n", title);
+        return true;
+    }
 
-  bool licensePage() {
-    if (!waitForPage("Software License Agreement")) return false;
-    HWND edit = pageItem(ID_LICENSE_TEXT);
-    std::printf("licence-length: %zu\n", textOf(edit).size());
-    reportButtons(true, true, false);
-    if (options_.backAndForth && !backAndForth(edit)) return false;
-    if (!pause(2)) return false;
-    press(PSBTN_NEXT);
-    return true;
-  }
+    // Button changes are posted by the pages, so give them time to arrive
+    // before reporting; the report shows what was there in the end.
+    void reportButtons(bool back, bool next, bool finish) {
+        auto state = [&] {
+            return std::vector<bool>{usable(GetDlgItem(sheet_, ID_BACK)), usable(GetDlgItem(sheet_, ID_NEXT)),
+                                     usable(GetDlgItem(sheet_, ID_FINISH))};
+        };
+        waitUntil([&] { return state() == std::vector<bool>{back, next, finish}; }, 5000);
+        std::vector<bool> seen = state();
+        std::printf("buttons: back=%d next=%d finish=%d\n", int(seen[0]), int(seen[1]), int(seen[2]));
+    }
 
-  // The page window lives on while the user is elsewhere: text and scroll
-  // position survive a visit to the previous page.
-  bool backAndForth(HWND edit) {
-    sendTo(edit, EM_LINESCROLL, 0, 5);
-    LRESULT before = sendTo(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
-    press(PSBTN_BACK);
-    if (!waitForPage("Welcome")) return false;
-    press(PSBTN_NEXT);
-    if (!waitForPage("Software License Agreement")) return false;
-    HWND again = pageItem(ID_LICENSE_TEXT);
-    std::printf("licence-same-window: %d\n", int(again == edit));
-    std::printf("licence-scroll: before=%ld after=%ld\n", long(before),
-                long(sendTo(again, EM_GETFIRSTVISIBLELINE, 0, 0)));
-    std::printf("licence-length-after-return: %zu\n", textOf(again).size());
-    return true;
-  }
+    void press(int button) { PostMessageA(sheet_, PSM_PRESSBUTTON, button, 0); }
 
-  // The installation runs by itself; error boxes are reported and closed
-  // until the result text appears.
-  bool setupPage() {
-    if (!waitForPage("Setup")) return false;
-    bool finished = waitUntil([&] {
-      if (HWND box = findWindow(true)) closeErrorBox(box);
-      return !textOf(pageItem(ID_RESULT)).empty();
-    });
-    if (!finished) return fail("the installation did not finish");
-    std::printf("os-name: %s\n", escaped(textOf(pageItem(ID_OS_NAME))).c_str());
-    std::printf("os-version: %s\n", escaped(textOf(pageItem(ID_OS_VERSION))).c_str());
-    std::printf("result: %s\n", textOf(pageItem(ID_RESULT)).c_str());
-    reportButtons(false, false, true);
-    std::printf("finish-hint: %s\n", IsWindowVisible(pageItem(ID_FINISH_HINT)) ? "visible" : "hidden");
-    reportStatusMarks();
-    return pause(3);
-  }
+    // Lets a screenshot script photograph the settled page.
+    bool pause(int page) {
+        if (options_.pauseDir.empty()) return true;
+        RECT rect;
+        GetWindowRect(sheet_, &rect);
+        std::string base = options_.pauseDir + "\\page-" + std::to_string(page);
+        FILE* ready = std::fopen((base + ".ready").c_str(), "w");
+        if (ready == nullptr) return fail("cannot write to the pause directory");
+        std::fprintf(ready, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+        std::fclose(ready);
+        std::string go = base + ".go";
+        if (!waitUntil([&] { return GetFileAttributesA(go.c_str()) != INVALID_FILE_ATTRIBUTES; }, PAUSE_LIMIT_MS))
+            return fail("no go from the screenshot script");
+        return true;
+    }
 
-  // The page repaints once the last step has run: report the marks when two
-  // looks a moment apart agree.
-  void reportStatusMarks() {
-    HMODULE installer = LoadLibraryExA(options_.installer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    std::string copy, registration;
-    waitUntil(
-        [&] {
-          std::string lastCopy = copy, lastRegistration = registration;
-          copy = statusMarkShown(pageItem(ID_COPY_STATUS), installer);
-          registration = statusMarkShown(pageItem(ID_REGISTER_STATUS), installer);
-          Sleep(200);
-          return copy == lastCopy && registration == lastRegistration && copy != "unknown" && registration != "unknown";
-        },
-        5000);
-    if (installer != nullptr) FreeLibrary(installer);
-    std::printf("copy-mark: %s\n", copy.c_str());
-    std::printf("register-mark: %s\n", registration.c_str());
-  }
+    bool welcomePage() {
+        if (!waitForPage("Welcome")) return false;
+        reportButtons(false, true, false);
+        if (!pause(1)) return false;
+        press(PSBTN_NEXT);
+        return true;
+    }
 
-  void closeErrorBox(HWND box) {
-    std::string text;
-    EnumChildWindows(box, collectStaticText, reinterpret_cast<LPARAM>(&text));
-    std::printf("box: %s|%s\n", textOf(box).c_str(), escaped(text).c_str());
-    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
-  }
+    bool licensePage() {
+        if (!waitForPage("Software License Agreement")) return false;
+        HWND edit = pageItem(ID_LICENSE_TEXT);
+        std::printf("licence-length: %zu\n", textOf(edit).size());
+        reportButtons(true, true, false);
+        if (options_.backAndForth && !backAndForth(edit)) return false;
+        if (!pause(2)) return false;
+        press(PSBTN_NEXT);
+        return true;
+    }
 
-  bool leave() {
-    press(options_.cancel ? PSBTN_CANCEL : PSBTN_FINISH);
-    if (WaitForSingleObject(process_.hProcess, STEP_LIMIT_MS) != WAIT_OBJECT_0) return fail("install.exe did not end");
-    DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    std::printf("exit: %lu\n", code);
-    return true;
-  }
+    // The page window lives on while the user is elsewhere: text and scroll
+    // position survive a visit to the previous page.
+    bool backAndForth(HWND edit) {
+        sendTo(edit, EM_LINESCROLL, 0, 5);
+        LRESULT before = sendTo(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+        press(PSBTN_BACK);
+        if (!waitForPage("Welcome")) return false;
+        press(PSBTN_NEXT);
+        if (!waitForPage("Software License Agreement")) return false;
+        HWND again = pageItem(ID_LICENSE_TEXT);
+        std::printf("licence-same-window: %d\n", int(again == edit));
+        std::printf("licence-scroll: before=%ld after=%ld\n", long(before),
+                    long(sendTo(again, EM_GETFIRSTVISIBLELINE, 0, 0)));
+        std::printf("licence-length-after-return: %zu\n", textOf(again).size());
+        return true;
+    }
 
-  const Options& options_;
-  PROCESS_INFORMATION process_{};
-  HWND sheet_ = nullptr;
+    // The installation runs by itself; error boxes are reported and closed
+    // until the result text appears.
+    bool setupPage() {
+        if (!waitForPage("Setup")) return false;
+        bool finished = waitUntil([&] {
+            if (HWND box = findWindow(true)) closeErrorBox(box);
+            return !textOf(pageItem(ID_RESULT)).empty();
+        });
+        if (!finished) return fail("the installation did not finish");
+        std::printf("os-name: %s\n", escaped(textOf(pageItem(ID_OS_NAME))).c_str());
+        std::printf("os-version: %s\n", escaped(textOf(pageItem(ID_OS_VERSION))).c_str());
+        std::printf("result: %s\n", textOf(pageItem(ID_RESULT)).c_str());
+        reportButtons(false, false, true);
+        std::printf("finish-hint: %s\n", IsWindowVisible(pageItem(ID_FINISH_HINT)) ? "visible" : "hidden");
+        reportStatusMarks();
+        return pause(3);
+    }
+
+    // The page repaints once the last step has run: report the marks when two
+    // looks a moment apart agree.
+    void reportStatusMarks() {
+        HMODULE installer = LoadLibraryExA(options_.installer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        std::string copy, registration;
+        waitUntil(
+            [&] {
+                std::string lastCopy = copy, lastRegistration = registration;
+                copy = statusMarkShown(pageItem(ID_COPY_STATUS), installer);
+                registration = statusMarkShown(pageItem(ID_REGISTER_STATUS), installer);
+                Sleep(200);
+                return copy == lastCopy && registration == lastRegistration && copy != "unknown" &&
+                       registration != "unknown";
+            },
+            5000);
+        if (installer != nullptr) FreeLibrary(installer);
+        std::printf("copy-mark: %s\n", copy.c_str());
+        std::printf("register-mark: %s\n", registration.c_str());
+    }
+
+    void closeErrorBox(HWND box) {
+        std::string text;
+        EnumChildWindows(box, collectStaticText, reinterpret_cast<LPARAM>(&text));
+        std::printf("box: %s|%s\n", textOf(box).c_str(), escaped(text).c_str());
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+    }
+
+    bool leave() {
+        press(options_.cancel ? PSBTN_CANCEL : PSBTN_FINISH);
+        if (WaitForSingleObject(process_.hProcess, STEP_LIMIT_MS) != WAIT_OBJECT_0)
+            return fail("install.exe did not end");
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        std::printf("exit: %lu\n", code);
+        return true;
+    }
+
+    const Options& options_;
+    PROCESS_INFORMATION process_{};
+    HWND sheet_ = nullptr;
 };
 
 bool parse(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--lock" && i + 1 < argc)
-      options.lockPath = argv[++i];
-    else if (arg == "--pause-dir" && i + 1 < argc)
-      options.pauseDir = argv[++i];
-    else if (arg == "--back-and-forth")
-      options.backAndForth = true;
-    else if (arg == "--cancel")
-      options.cancel = true;
-    else if (options.installer.empty() && arg[0] != '-')
-      options.installer = arg;
-    else
-      return false;
-  }
-  return !options.installer.empty();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--lock" && i + 1 < argc)
+            options.lockPath = argv[++i];
+        else if (arg == "--pause-dir" && i + 1 < argc)
+            options.pauseDir = argv[++i];
+        else if (arg == "--back-and-forth")
+            options.backAndForth = true;
+        else if (arg == "--cancel")
+            options.cancel = true;
+        else if (options.installer.empty() && arg[0] != '-')
+            options.installer = arg;
+        else
+            return false;
+    }
+    return !options.installer.empty();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!parse(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] INSTALL_EXE\n");
-    return 2;
-  }
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  HANDLE lock = INVALID_HANDLE_VALUE;
-  if (!options.lockPath.empty()) {
-    lock = CreateFileA(options.lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (lock == INVALID_HANDLE_VALUE) {
-      std::printf("error: cannot lock %s\n", options.lockPath.c_str());
-      return 1;
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fprintf(
+            stderr, "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] INSTALL_EXE\n");
+        return 2;
     }
-    std::printf("locked: %s\n", options.lockPath.c_str());
-  }
-  bool completed = WizardRun(options).run();
-  if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
-  return completed ? 0 : 1;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    if (!options.lockPath.empty()) {
+        lock = CreateFileA(options.lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (lock == INVALID_HANDLE_VALUE) {
+            std::printf("error: cannot lock %s\n", options.lockPath.c_str());
+            return 1;
+        }
+        std::printf("locked: %s\n", options.lockPath.c_str());
+    }
+    bool completed = WizardRun(options).run();
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+    return completed ? 0 : 1;
 }

@@ -67,8 +67,8 @@ DravAviReader::DravAviReader(const std::string& path) : path_(path), packet_(all
     if (status < 0) throw ToolError(fileMessage(path, "cannot open: " + ffmpegErrorText(status)));
     demuxer_.reset(opened);
     if (!isAviDemuxer(demuxer_->iformat))
-        throw ToolError(fileMessage(path, std::string("not a DRAV stream: a ") + demuxer_->iformat->name +
-                                              " file, not an AVI"));
+        throw ToolError(
+            fileMessage(path, std::string("not a DRAV stream: a ") + demuxer_->iformat->name + " file, not an AVI"));
     uint32_t otherTag = 0;
     streamIndex_ = findDravStream(*demuxer_, otherTag);
     if (streamIndex_ < 0)

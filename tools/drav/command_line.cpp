@@ -84,8 +84,8 @@ int64_t parseCount(const std::string& option, const std::string& text, int64_t m
     char* end = nullptr;
     long long value = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno != 0 || value < minimum || value > maximum)
-        usageError(option + " needs a whole number from " + std::to_string(minimum) + " to " +
-                   std::to_string(maximum) + ", not \"" + text + "\"");
+        usageError(option + " needs a whole number from " + std::to_string(minimum) + " to " + std::to_string(maximum) +
+                   ", not \"" + text + "\"");
     return value;
 }
 
@@ -281,8 +281,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         line.command = Command::Version;
         return line;
     }
-    if (command != "encode" && command != "decode" && command != "info")
-        usageError("no command \"" + command + "\"");
+    if (command != "encode" && command != "decode" && command != "info") usageError("no command \"" + command + "\"");
     if (asksForHelp(arguments)) {
         line.helpTopic = command;
         return line;

@@ -83,24 +83,22 @@ int runDecode(const DecodeOptions& options) {
         }
         std::string problem;
         switch (decoder.decode(frame, problem)) {
-        case FrameSequenceDecoder::Outcome::Corrupt:
-            damaged = true;
-            ++totals.corrupt;
-            if (options.strict) {
-                report(frame.number, problem + "; stopped");
-                writer.finish();
-                return EXIT_DAMAGED;
-            }
-            report(frame.number, problem + "; holding the last good picture until the next key frame");
-            break;
-        case FrameSequenceDecoder::Outcome::NotKeyFrame:
-            damaged = true;
-            report(frame.number, "the stream does not start with a key frame: black until the first one");
-            break;
-        case FrameSequenceDecoder::Outcome::Recovered:
-            report(frame.number, "key frame: decoding recovered");
-            break;
-        default: break;
+            case FrameSequenceDecoder::Outcome::Corrupt:
+                damaged = true;
+                ++totals.corrupt;
+                if (options.strict) {
+                    report(frame.number, problem + "; stopped");
+                    writer.finish();
+                    return EXIT_DAMAGED;
+                }
+                report(frame.number, problem + "; holding the last good picture until the next key frame");
+                break;
+            case FrameSequenceDecoder::Outcome::NotKeyFrame:
+                damaged = true;
+                report(frame.number, "the stream does not start with a key frame: black until the first one");
+                break;
+            case FrameSequenceDecoder::Outcome::Recovered: report(frame.number, "key frame: decoding recovered"); break;
+            default: break;
         }
         if (decoder.holding()) ++totals.held;
         writer.write(codec->outputRows(), totals.frames);

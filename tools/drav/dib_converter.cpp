@@ -51,8 +51,8 @@ Frame makeFrame(AVPixelFormat format, uint32_t width, uint32_t height) {
 }  // namespace
 
 void PixelConverter::convert(AVPixelFormat sourceFormat, const uint8_t* const source[], const int sourceStride[],
-                             AVPixelFormat targetFormat, uint8_t* const target[], const int targetStride[],
-                             int width, int height) {
+                             AVPixelFormat targetFormat, uint8_t* const target[], const int targetStride[], int width,
+                             int height) {
     if (!scaler_ || sourceFormat != sourceFormat_ || targetFormat != targetFormat_ || width != width_ ||
         height != height_) {
         scaler_ = makeScaler(sourceFormat, targetFormat, width, height);
@@ -106,15 +106,15 @@ void DibConverter::copyRowsBottomUp(const AVFrame& frame) {
 void DibConverter::convertBottomUp(const AVFrame& frame, AVPixelFormat sourceFormat, PixelConverter& converter) {
     uint8_t* target[4] = {picture_.pixels.data() + size_t(height_ - 1) * size_t(stride_)};
     int targetStride[4] = {-stride_};
-    converter.convert(sourceFormat, frame.data, frame.linesize, inputPixelFormatForDepth(depth_), target,
-                      targetStride, int(width_), int(height_));
+    converter.convert(sourceFormat, frame.data, frame.linesize, inputPixelFormatForDepth(depth_), target, targetStride,
+                      int(width_), int(height_));
 }
 
 const AVFrame& DibConverter::trueColour(const AVFrame& frame) {
     if (frame.format == AV_PIX_FMT_BGR0) return frame;
     if (!trueColour_) trueColour_ = makeFrame(AV_PIX_FMT_BGR0, width_, height_);
-    toTrueColour_.convert(AVPixelFormat(frame.format), frame.data, frame.linesize, AV_PIX_FMT_BGR0,
-                          trueColour_->data, trueColour_->linesize, int(width_), int(height_));
+    toTrueColour_.convert(AVPixelFormat(frame.format), frame.data, frame.linesize, AV_PIX_FMT_BGR0, trueColour_->data,
+                          trueColour_->linesize, int(width_), int(height_));
     return *trueColour_;
 }
 

@@ -17,8 +17,7 @@ class PixelConverter {
 public:
     // Converts a whole picture; strides may be negative (bottom-up rows).
     void convert(AVPixelFormat sourceFormat, const uint8_t* const source[], const int sourceStride[],
-                 AVPixelFormat targetFormat, uint8_t* const target[], const int targetStride[], int width,
-                 int height);
+                 AVPixelFormat targetFormat, uint8_t* const target[], const int targetStride[], int width, int height);
 
 private:
     Scaler scaler_;

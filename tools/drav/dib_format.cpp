@@ -71,9 +71,9 @@ BITMAPINFOHEADER outputHeaderFor(DibFormat format, uint32_t width, uint32_t heig
 
 AVPixelFormat inputPixelFormatForDepth(unsigned depth) {
     switch (depth) {
-    case 8: return AV_PIX_FMT_PAL8;
-    case 16: return AV_PIX_FMT_RGB555LE;
-    default: return AV_PIX_FMT_BGR0;
+        case 8: return AV_PIX_FMT_PAL8;
+        case 16: return AV_PIX_FMT_RGB555LE;
+        default: return AV_PIX_FMT_BGR0;
     }
 }
 

@@ -32,9 +32,12 @@ void printSummary(const EncodeTotals& totals, const DibPicture& picture, const D
     double rawBytes = double(input.biSizeImage) * double(totals.frames);
     double ratio = writer.frameBytesWritten() > 0 ? rawBytes / double(writer.frameBytesWritten()) : 0.0;
     std::fprintf(stderr,
-                 "encoded %" PRId64 " frames of %dx%d, %u bits per pixel, into a DRAV stream of %u bits per pixel "
-                 "(key frames: %" PRId64 ")\n"
-                 "  frames %" PRId64 " bytes, file %" PRId64 " bytes; the %u-bit DIB frames %.0f bytes: ratio %.1f\n"
+                 "encoded %" PRId64
+                 " frames of %dx%d, %u bits per pixel, into a DRAV stream of %u bits per pixel "
+                 "(key frames: %" PRId64
+                 ")\n"
+                 "  frames %" PRId64 " bytes, file %" PRId64
+                 " bytes; the %u-bit DIB frames %.0f bytes: ratio %.1f\n"
                  "  %.2f s, %.1f frames per second\n",
                  totals.frames, int(input.biWidth), int(input.biHeight), unsigned(input.biBitCount),
                  unsigned(compressed.biBitCount), totals.keyFrames, writer.frameBytesWritten(), writer.fileBytes(),

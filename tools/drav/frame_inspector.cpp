@@ -7,19 +7,19 @@ namespace {
 
 const char* chunkName(uint8_t type) {
     switch (ChunkType(type)) {
-    case ChunkType::End: return "End";
-    case ChunkType::Palette: return "Palette";
-    case ChunkType::RawRect: return "RawRect";
-    case ChunkType::CodedRect: return "CodedRect";
+        case ChunkType::End: return "End";
+        case ChunkType::Palette: return "Palette";
+        case ChunkType::RawRect: return "RawRect";
+        case ChunkType::CodedRect: return "CodedRect";
     }
     return "unknown";
 }
 
 uint32_t minimumLength(ChunkType type) {
     switch (type) {
-    case ChunkType::End: return END_CHUNK_SIZE;
-    case ChunkType::Palette: return PALETTE_CHUNK_BASE_SIZE;
-    default: return RECT_CHUNK_HEADER_SIZE;
+        case ChunkType::End: return END_CHUNK_SIZE;
+        case ChunkType::Palette: return PALETTE_CHUNK_BASE_SIZE;
+        default: return RECT_CHUNK_HEADER_SIZE;
     }
 }
 
@@ -76,8 +76,8 @@ std::string rectProblem(const uint8_t* chunk, ChunkSummary& summary, uint32_t pi
     if (!knownFormat) return std::string(name) + " with pixel format " + std::to_string(summary.pixelFormat);
     if (summary.width == 0 || summary.height == 0 || uint32_t(summary.x) + summary.width > pictureWidth ||
         uint32_t(summary.y) + summary.height > pictureHeight)
-        return std::string(name) + " " + std::to_string(summary.width) + "x" + std::to_string(summary.height) +
-               " at " + std::to_string(summary.x) + "," + std::to_string(summary.y) + " is not inside the picture";
+        return std::string(name) + " " + std::to_string(summary.width) + "x" + std::to_string(summary.height) + " at " +
+               std::to_string(summary.x) + "," + std::to_string(summary.y) + " is not inside the picture";
     if (summary.type == ChunkType::RawRect) {
         uint64_t pixelBytes = uint64_t(summary.width) * summary.height * (summary.pixelFormat == 8 ? 1 : 2);
         if (summary.length < RECT_CHUNK_HEADER_SIZE + pixelBytes)

@@ -13,9 +13,9 @@ namespace drav::tool {
 struct ChunkSummary {
     ChunkType type = ChunkType::End;
     uint32_t offset = 0, length = 0;
-    uint8_t firstIndex = 0, lastIndex = 0;               // Palette
-    uint16_t x = 0, y = 0, width = 0, height = 0;        // RawRect, CodedRect
-    uint8_t pixelFormat = 0;                             // RawRect, CodedRect
+    uint8_t firstIndex = 0, lastIndex = 0;         // Palette
+    uint16_t x = 0, y = 0, width = 0, height = 0;  // RawRect, CodedRect
+    uint8_t pixelFormat = 0;                       // RawRect, CodedRect
 };
 
 struct FrameInspection {

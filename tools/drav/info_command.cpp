@@ -23,10 +23,10 @@ struct StreamTotals {
 
 const char* depthName(unsigned bitCount) {
     switch (bitCount) {
-    case 8: return "palette";
-    case 16: return "RGB555";
-    case 24: return "24-bit";
-    default: return "unsupported";
+        case 8: return "palette";
+        case 16: return "RGB555";
+        case 24: return "24-bit";
+        default: return "unsupported";
     }
 }
 
@@ -77,7 +77,8 @@ void printTotals(const DravStreamInfo& stream, const StreamTotals& totals) {
     if (totals.badFrames.empty())
         std::printf("crc check:   every chunk of every frame passes\n");
     else
-        std::printf("crc check:   %zu frames fail: %s\n", totals.badFrames.size(), numberList(totals.badFrames).c_str());
+        std::printf("crc check:   %zu frames fail: %s\n", totals.badFrames.size(),
+                    numberList(totals.badFrames).c_str());
     if (totals.truncated) std::printf("file:        truncated\n");
 }
 
@@ -94,8 +95,8 @@ int runInfo(const InfoOptions& options) {
     StoredFrame frame;
     DravAviReader::Result result;
     while ((result = reader.next(frame)) == DravAviReader::Result::FrameRead) {
-        FrameInspection inspection = inspectFrame(frame.data, frame.size, uint32_t(format.biWidth),
-                                                  uint32_t(format.biHeight));
+        FrameInspection inspection =
+            inspectFrame(frame.data, frame.size, uint32_t(format.biWidth), uint32_t(format.biHeight));
         ++totals.frames;
         totals.bytes += frame.size;
         if (frame.size > totals.largest) totals.largest = frame.size;

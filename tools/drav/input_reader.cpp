@@ -60,8 +60,8 @@ VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(alloca
         status = avcodec_open2(decoder_.get(), codec, nullptr);
     }
     if (status < 0)
-        throw ToolError(fileMessage(name_, std::string("cannot start the ") + codec->name +
-                                               " decoder: " + ffmpegErrorText(status)));
+        throw ToolError(fileMessage(
+            name_, std::string("cannot start the ") + codec->name + " decoder: " + ffmpegErrorText(status)));
 }
 
 const AVFrame* VideoInput::nextFrame() {
@@ -89,8 +89,7 @@ void VideoInput::sendNextPacket() {
             avcodec_send_packet(decoder_.get(), nullptr);
             return;
         }
-        if (status < 0)
-            throw ToolError(frameMessage(name_, framesDecoded_, "cannot read: " + ffmpegErrorText(status)));
+        if (status < 0) throw ToolError(frameMessage(name_, framesDecoded_, "cannot read: " + ffmpegErrorText(status)));
         bool ours = packet_->stream_index == streamIndex_;
         if (ours) status = avcodec_send_packet(decoder_.get(), packet_.get());
         av_packet_unref(packet_.get());

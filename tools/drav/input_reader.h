@@ -11,7 +11,7 @@
 namespace drav::tool {
 
 struct InputSpec {
-    std::string path;  // "-": standard input
+    std::string path;    // "-": standard input
     std::string format;  // demuxer name; empty: probed
     std::vector<std::pair<std::string, std::string>> options;
     int threads = 0;  // decoder threads; 0: FFmpeg's choice

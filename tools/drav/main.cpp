@@ -17,11 +17,13 @@ namespace {
 int run(const drav::tool::CommandLine& line) {
     using drav::tool::Command;
     switch (line.command) {
-    case Command::Help: std::fputs(drav::tool::helpText(line.helpTopic).c_str(), stdout); return drav::tool::EXIT_OK;
-    case Command::Version: std::printf("drav %s\n", DRAV_VERSION); return drav::tool::EXIT_OK;
-    case Command::Encode: return drav::tool::runEncode(line.encode);
-    case Command::Decode: return drav::tool::runDecode(line.decode);
-    case Command::Info: return drav::tool::runInfo(line.info);
+        case Command::Help:
+            std::fputs(drav::tool::helpText(line.helpTopic).c_str(), stdout);
+            return drav::tool::EXIT_OK;
+        case Command::Version: std::printf("drav %s\n", DRAV_VERSION); return drav::tool::EXIT_OK;
+        case Command::Encode: return drav::tool::runEncode(line.encode);
+        case Command::Decode: return drav::tool::runDecode(line.decode);
+        case Command::Info: return drav::tool::runInfo(line.info);
     }
     return drav::tool::EXIT_FAILURE_RUN;
 }

@@ -44,8 +44,8 @@ VideoOutput::VideoOutput(const OutputSpec& spec) : path_(spec.path), packet_(all
     std::string url = ffmpegUrl(spec.path, true);
     std::string container = spec.container.empty() && spec.path == "-" ? "rawvideo" : spec.container;
     AVFormatContext* context = nullptr;
-    int status = avformat_alloc_output_context2(&context, nullptr, container.empty() ? nullptr : container.c_str(),
-                                                url.c_str());
+    int status =
+        avformat_alloc_output_context2(&context, nullptr, container.empty() ? nullptr : container.c_str(), url.c_str());
     if (status < 0 || !context) {
         if (!container.empty()) throw ToolError("FFmpeg has no output format \"" + container + "\"", EXIT_USAGE);
         throw ToolError(fileMessage(spec.path, "cannot tell the output format from the name; give --container"),

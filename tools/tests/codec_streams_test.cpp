@@ -66,7 +66,7 @@ TEST(DecompressionStream, RendersExactlyWhatFullRendersOfEveryFrameShow) {
         uint32_t width, height;
         bool mmx;
     };
-    const Output outputs[] = {{DibFormat::Bgr24, 45, 31, false}, {DibFormat::Bgr0, 45, 31, true},
+    const Output outputs[] = {{DibFormat::Bgr24, 45, 31, false},  {DibFormat::Bgr0, 45, 31, true},
                               {DibFormat::Rgb555, 45, 31, false}, {DibFormat::Rgb565, 45, 31, false},
                               {DibFormat::Bgr24, 22, 15, true},   {DibFormat::Rgb565, 70, 40, false}};
     for (unsigned bitCount : {8u, 16u, 32u}) {
@@ -77,7 +77,8 @@ TEST(DecompressionStream, RendersExactlyWhatFullRendersOfEveryFrameShow) {
             FullRenderDecoder reference(compressed, output.format, output.width, output.height, output.mmx);
             for (size_t i = 0; i < frames.size(); ++i) {
                 ASSERT_TRUE(stream.decompress(frames[i].data(), uint32_t(frames[i].size())));
-                ASSERT_EQ(test::packedPixels(stream), test::packedPixels(reference.decode(frames[i]), stream.outputFormat()))
+                ASSERT_EQ(test::packedPixels(stream),
+                          test::packedPixels(reference.decode(frames[i]), stream.outputFormat()))
                     << bitCount << "-bit stream, " << dibFormatName(output.format) << " " << output.width << "x"
                     << output.height << ", frame " << i;
             }

@@ -89,18 +89,40 @@ TEST(FrameInspector, NamesTheChunkAndTheFault) {
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {"flipped bit", [](FrameBuilder& f) { f.bytes[778 + 20] ^= 0x10; }, "chunk 2 at byte 778: CodedRect fails its CRC"},
-        {"cut short", [](FrameBuilder& f) { f.offset = 778 + 10; }, "chunk 2 at byte 778: CodedRect of 22 bytes reaches beyond"},
+        {"flipped bit", [](FrameBuilder& f) { f.bytes[778 + 20] ^= 0x10; },
+         "chunk 2 at byte 778: CodedRect fails its CRC"},
+        {"cut short", [](FrameBuilder& f) { f.offset = 778 + 10; },
+         "chunk 2 at byte 778: CodedRect of 22 bytes reaches beyond"},
         {"header cut", [](FrameBuilder& f) { f.offset = 778 + 5; }, "chunk 2 at byte 778: only 5 bytes left"},
-        {"unknown type", [](FrameBuilder& f) { f.bytes[778 + 2] = 9; sealChunk(f.bytes.data() + 778, 22); },
+        {"unknown type",
+         [](FrameBuilder& f) {
+             f.bytes[778 + 2] = 9;
+             sealChunk(f.bytes.data() + 778, 22);
+         },
          "unknown chunk type 9"},
-        {"reserved byte", [](FrameBuilder& f) { f.bytes[778 + 3] = 1; sealChunk(f.bytes.data() + 778, 22); },
+        {"reserved byte",
+         [](FrameBuilder& f) {
+             f.bytes[778 + 3] = 1;
+             sealChunk(f.bytes.data() + 778, 22);
+         },
          "reserved byte 1"},
-        {"too short", [](FrameBuilder& f) { writeU32(f.bytes.data() + 778 + 4, 12); sealChunk(f.bytes.data() + 778, 12); },
+        {"too short",
+         [](FrameBuilder& f) {
+             writeU32(f.bytes.data() + 778 + 4, 12);
+             sealChunk(f.bytes.data() + 778, 12);
+         },
          "CodedRect of only 12 bytes"},
-        {"outside", [](FrameBuilder& f) { writeU16(f.bytes.data() + 778 + RECT_X_OFFSET, 60); sealChunk(f.bytes.data() + 778, 22); },
+        {"outside",
+         [](FrameBuilder& f) {
+             writeU16(f.bytes.data() + 778 + RECT_X_OFFSET, 60);
+             sealChunk(f.bytes.data() + 778, 22);
+         },
          "not inside the picture"},
-        {"pixel format", [](FrameBuilder& f) { f.bytes[778 + RECT_PIXEL_FORMAT_OFFSET] = 24; sealChunk(f.bytes.data() + 778, 22); },
+        {"pixel format",
+         [](FrameBuilder& f) {
+             f.bytes[778 + RECT_PIXEL_FORMAT_OFFSET] = 24;
+             sealChunk(f.bytes.data() + 778, 22);
+         },
          "pixel format 24"},
     };
     for (const Case& c : cases) {

@@ -47,7 +47,8 @@ DibPicture makeRandomDib(uint32_t width, uint32_t height, unsigned bitCount, uin
     std::mt19937 random(seed);
     picture.pixels.resize(header.biSizeImage);
     for (uint8_t& byte : picture.pixels) byte = uint8_t(random());
-    for (RGBQUAD& entry : picture.info.colors) entry = RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+    for (RGBQUAD& entry : picture.info.colors)
+        entry = RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
     return picture;
 }
 

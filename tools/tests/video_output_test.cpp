@@ -45,8 +45,7 @@ TEST(VideoOutput, RawFramesAreTopDownRowsWithoutPadding) {
         std::vector<uint8_t> packed = test::packedPixels(dib.pixels, header);
         int dibStride = int(header.biSizeImage / c.height), rowBytes = int(packed.size() / c.height);
         const PictureRows layouts[] = {bottomUpRows(dib.pixels.data(), header),
-                                       PictureRows{dib.pixels.data(), dibStride},
-                                       PictureRows{packed.data(), rowBytes}};
+                                       PictureRows{dib.pixels.data(), dibStride}, PictureRows{packed.data(), rowBytes}};
         test::ScratchFile file("raw");
         std::vector<uint8_t> expected;
         VideoOutput output(OutputSpec{file.path, "rawvideo", "", c.format, c.width, c.height, {10, 1}});
@@ -56,8 +55,8 @@ TEST(VideoOutput, RawFramesAreTopDownRowsWithoutPadding) {
             expected.insert(expected.end(), picture.begin(), picture.end());
         }
         output.finish();
-        EXPECT_EQ(test::readFileBytes(file.path), expected) << dibFormatName(c.format) << " " << c.width << "x"
-                                                            << c.height;
+        EXPECT_EQ(test::readFileBytes(file.path), expected)
+            << dibFormatName(c.format) << " " << c.width << "x" << c.height;
     }
 }
 
