@@ -46,19 +46,19 @@ void detachObject(HWND window, int slot, const VWindowObject* object) {
 INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFONT) return 0;
     if (message == WM_INITDIALOG && lParam != 0)
-        attachObject(window, DWL_USER, reinterpret_cast<VWindowObject*>(lParam));
-    return routeToObject(window, message, wParam, lParam, DWL_USER);
+        attachObject(window, DWLP_USER, reinterpret_cast<VWindowObject*>(lParam));
+    return routeToObject(window, message, wParam, lParam, DWLP_USER);
 }
 
 INT_PTR CALLBACK pageDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFONT) return 0;
     if (message == WM_INITDIALOG && lParam != 0) {
         auto* page = reinterpret_cast<VWindowObject*>(reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam);
-        if (page != nullptr) attachObject(window, GWL_USERDATA, page);
+        if (page != nullptr) attachObject(window, GWLP_USERDATA, page);
     }
-    return routeToObject(window, message, wParam, lParam, GWL_USERDATA);
+    return routeToObject(window, message, wParam, lParam, GWLP_USERDATA);
 }
 
 INT_PTR CALLBACK sheetDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return routeToObject(window, message, wParam, lParam, GWL_USERDATA);
+    return routeToObject(window, message, wParam, lParam, GWLP_USERDATA);
 }

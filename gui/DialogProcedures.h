@@ -1,7 +1,7 @@
 #pragma once
 // The dialog procedures through which the system reaches window objects:
-// template dialogs keep their object in DWL_USER, property pages and the
-// property sheet in GWL_USERDATA. A VSystemException from a handler is shown
+// template dialogs keep their object in DWLP_USER, property pages and the
+// property sheet in GWLP_USERDATA. A VSystemException from a handler is shown
 // and the message answered 0, so a failing handler never takes a dialog down.
 #include <windows.h>
 

@@ -9,10 +9,10 @@ int VGuiDialogBase::subclassItem(int controlId) {
     // Subclassing twice would record our own procedure as the one to call.
     int existing = subclassTable_.find(control);
     if (existing != SubclassTable::NOT_FOUND) return existing;
-    auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWL_WNDPROC));
+    auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
     int index = subclassTable_.add(control, controlId, previous);
-    SetWindowLongPtrA(control, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(control, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&controlProcedure));
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&controlProcedure));
     return index;
 }
 
@@ -25,14 +25,14 @@ int VGuiDialogBase::unsubclassItem(int controlId) {
 void VGuiDialogBase::restoreSubclass(int index) {
     SubclassEntry entry = subclassTable_.at(index);
     if (IsWindow(entry.control)) {
-        SetWindowLongPtrA(entry.control, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(entry.previousProcedure));
-        SetWindowLongPtrA(entry.control, GWL_USERDATA, 0);
+        SetWindowLongPtrA(entry.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.previousProcedure));
+        SetWindowLongPtrA(entry.control, GWLP_USERDATA, 0);
     }
     subclassTable_.release(index);
 }
 
 LRESULT CALLBACK VGuiDialogBase::controlProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* dialog = reinterpret_cast<VGuiDialogBase*>(GetWindowLongPtrA(control, GWL_USERDATA));
+    auto* dialog = reinterpret_cast<VGuiDialogBase*>(GetWindowLongPtrA(control, GWLP_USERDATA));
     if (dialog == nullptr) return 0;
     return dialog->routeControlMessage(control, message, wParam, lParam);
 }

@@ -98,13 +98,13 @@ bool VGuiDialogBase::handleTabNotify(int controlId, int tabControlId, const NMHD
 }
 
 // PSN_KILLACTIVE to the page being left; a page keeps the focus by answering
-// non-zero in its DWL_MSGRESULT.
+// non-zero in its DWLP_MSGRESULT.
 bool VGuiDialogBase::askPageToLeave(HWND tabs, int index, int controlId) {
     HWND page = pageTable_.at(index).window;
     if (page == nullptr) return false;
-    SetWindowLongPtrA(page, DWL_MSGRESULT, 0);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
     notifyPage(page, tabs, controlId, PSN_KILLACTIVE);
-    return GetWindowLongPtrA(page, DWL_MSGRESULT) != 0;
+    return GetWindowLongPtrA(page, DWLP_MSGRESULT) != 0;
 }
 
 void VGuiDialogBase::showTabPage(HWND tabs, int index, int controlId) {

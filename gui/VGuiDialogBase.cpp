@@ -15,8 +15,8 @@ VGuiDialogBase::~VGuiDialogBase() {
     }
     subclassTable_.clear();
     pageTable_.clear();
-    detachObject(getWindow(), DWL_USER, this);
-    detachObject(getWindow(), GWL_USERDATA, this);
+    detachObject(getWindow(), DWLP_USER, this);
+    detachObject(getWindow(), GWLP_USERDATA, this);
 }
 
 LRESULT VGuiDialogBase::handleControlMessage(int, bool& handled, HWND, UINT, WPARAM, LPARAM) {
@@ -37,5 +37,5 @@ int VGuiDialogBase::getControlId(HWND control) const {
 }
 
 LONG_PTR VGuiDialogBase::setMessageResult(LONG_PTR value) {
-    return SetWindowLongPtrA(getWindow(), DWL_MSGRESULT, value);
+    return SetWindowLongPtrA(getWindow(), DWLP_MSGRESULT, value);
 }

@@ -70,7 +70,7 @@ public:
     // --- Controls by id -----------------------------------------------------
     HWND getItem(int controlId) const;
     int getControlId(HWND control) const;
-    // The answer of a notification that travels in DWL_MSGRESULT; returns the
+    // The answer of a notification that travels in DWLP_MSGRESULT; returns the
     // previous value.
     LONG_PTR setMessageResult(LONG_PTR value);
 

@@ -23,7 +23,7 @@ void describePage(VPropertyPage& page, PageRecord& record) {
 
 VPropertySheet::~VPropertySheet() {
     pages_.deleteAll();
-    detachObject(getWindow(), GWL_USERDATA, this);
+    detachObject(getWindow(), GWLP_USERDATA, this);
 }
 
 void VPropertySheet::addPage(VPropertyPage* page) { pages_.push(page); }
@@ -62,9 +62,9 @@ bool VPropertySheet::run() {
 int CALLBACK VPropertySheet::sheetCallback(HWND window, UINT message, LPARAM) {
     if (message != PSCB_INITIALIZED || sheetBeingCreated == nullptr) return 0;
     VPropertySheet* sheet = sheetBeingCreated;
-    attachObject(window, GWL_USERDATA, sheet);
-    sheet->savedDialogProcedure_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, DWL_DLGPROC));
-    SetWindowLongPtrA(window, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(&sheetDialogProcedure));
+    attachObject(window, GWLP_USERDATA, sheet);
+    sheet->savedDialogProcedure_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, DWLP_DLGPROC));
+    SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&sheetDialogProcedure));
     sheetBeingCreated = nullptr;
     return 0;
 }

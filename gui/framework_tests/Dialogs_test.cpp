@@ -30,7 +30,7 @@ TEST_F(DialogTest, TheObjectSeesItsOwnInitDialogWithTheWindowAttached) {
     EXPECT_EQ(window, dialog.getWindow());
     ASSERT_FALSE(dialog.messages.empty());
     EXPECT_EQ(static_cast<UINT>(WM_INITDIALOG), dialog.messages.front()) << "messages before it are not delivered";
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(static_cast<VWindowObject*>(&dialog)), GetWindowLongPtrA(window, DWL_USER));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(static_cast<VWindowObject*>(&dialog)), GetWindowLongPtrA(window, DWLP_USER));
     DestroyWindow(window);
 }
 
@@ -135,7 +135,7 @@ TEST_F(DialogTest, AnObjectDestroyedFirstIsNoLongerReachedThroughItsWindow) {
     auto* dialog = new ScriptedDialog(IDD_PLAIN);
     HWND window = dialog->createModeless();
     delete dialog;
-    EXPECT_EQ(0, GetWindowLongPtrA(window, DWL_USER));
+    EXPECT_EQ(0, GetWindowLongPtrA(window, DWLP_USER));
     SendMessageA(window, WM_COMMAND, IDOK, 0);  // reaches no object
     EXPECT_TRUE(DestroyWindow(window));
 }

@@ -11,7 +11,7 @@ constexpr UINT PING = WM_USER + 7;
 
 HWND fakeWindow(UINT_PTR n) { return reinterpret_cast<HWND>(n); }
 
-LONG_PTR procedureOf(HWND control) { return GetWindowLongPtrA(control, GWL_WNDPROC); }
+LONG_PTR procedureOf(HWND control) { return GetWindowLongPtrA(control, GWLP_WNDPROC); }
 }  // namespace
 
 TEST(SubclassTable, FreedRecordsAreReusedBeforeTheTableGrows) {
@@ -94,7 +94,7 @@ TEST_F(SubclassTest, UnsubclassingRestoresTheProcedure) {
     EXPECT_NE(original, procedureOf(edit));
     open.dialog.unsubclassItem(IDC_EDIT_A);
     EXPECT_EQ(original, procedureOf(edit));
-    EXPECT_EQ(0, GetWindowLongPtrA(edit, GWL_USERDATA));
+    EXPECT_EQ(0, GetWindowLongPtrA(edit, GWLP_USERDATA));
     EXPECT_EQ(-1, open.dialog.unsubclassItem(IDC_EDIT_A));
 }
 
