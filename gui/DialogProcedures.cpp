@@ -12,13 +12,15 @@ VWindowObject* objectIn(HWND window, int slot) {
 
 // Hands the message to the object in `slot`; before the object is attached
 // the system's default processing applies. WM_NCDESTROY is the window's last
-// message, after which neither side may point at the other.
+// message, after which neither side may point at the other. Its handler may
+// delete the object (a modeless window's usual end), whose destructor then
+// empties the slot: only an object still in the slot is touched again.
 INT_PTR routeToObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int slot) {
     VWindowObject* object = objectIn(window, slot);
     if (object == nullptr) return 0;
     LRESULT result = deliverMessage(*object, window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        detachObject(window, slot, object);
+    if (message == WM_NCDESTROY && objectIn(window, slot) == object) {
+        SetWindowLongPtrA(window, slot, 0);
         if (object->getWindow() == window) object->setWindow(nullptr);
     }
     return result;

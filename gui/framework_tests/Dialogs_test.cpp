@@ -5,8 +5,46 @@
 #include "TestDialogs.h"
 #include "WindowDriver.h"
 
+#include <new>
+
 namespace {
 constexpr UINT COMMAND_USE_MISSING_ITEM = 900;
+
+// A modeless dialog's object that deletes itself with its window. It lives
+// alone on pages that become inaccessible when it is deleted, and a watcher
+// counts the faults there (the system ignores faults inside a window
+// procedure, and these tests run without a memory checker).
+class SelfDeletingDialog : public VGuiDialog {
+public:
+    SelfDeletingDialog() { setTemplate(IDD_PLAIN); }
+    static void* operator new(std::size_t size) {
+        block = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        if (block == nullptr) throw std::bad_alloc();
+        blockSize = size;
+        return block;
+    }
+    // The pages stay reserved, so nothing else comes to live there.
+    static void operator delete(void* deleted, std::size_t size) {
+        DWORD previous = 0;
+        VirtualProtect(deleted, size, PAGE_NOACCESS, &previous);
+        ++deletions;
+    }
+    static LONG CALLBACK countTouches(EXCEPTION_POINTERS* exception) {
+        const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+        ULONG_PTR offset = record.ExceptionInformation[1] - reinterpret_cast<ULONG_PTR>(block);
+        if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && offset < blockSize) ++touches;
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    LRESULT handleMessage(HWND, UINT message, WPARAM, LPARAM) override {
+        if (message == WM_NCDESTROY) delete this;
+        return 0;
+    }
+
+    static inline void* block = nullptr;
+    static inline std::size_t blockSize = 0;
+    static inline int deletions = 0;
+    static inline int touches = 0;
+};
 
 // Runs the dialog modally while `script` drives it from a second thread.
 INT_PTR runDriven(ScriptedDialog& dialog, std::function<void()> script) {
@@ -129,6 +167,16 @@ TEST_F(DialogTest, ADestroyedWindowLeavesTheObjectWithoutIt) {
     DestroyWindow(open.window);
     EXPECT_TRUE(open.dialog.received(WM_DESTROY));
     EXPECT_EQ(nullptr, open.dialog.getWindow());
+}
+
+TEST_F(DialogTest, AnObjectThatDeletesItselfAtTheLastMessageIsNotTouchedAfterwards) {
+    HWND window = (new SelfDeletingDialog)->createModeless();
+    ASSERT_NE(nullptr, window);
+    PVOID watcher = AddVectoredExceptionHandler(1, SelfDeletingDialog::countTouches);
+    EXPECT_TRUE(DestroyWindow(window));
+    RemoveVectoredExceptionHandler(watcher);
+    EXPECT_EQ(1, SelfDeletingDialog::deletions);
+    EXPECT_EQ(0, SelfDeletingDialog::touches);
 }
 
 TEST_F(DialogTest, AnObjectDestroyedFirstIsNoLongerReachedThroughItsWindow) {
