@@ -1,23 +1,19 @@
 // Icons from the module's resources into buttons, statics and the caption.
+// Each control gets an icon of its own at the exact size; the one it held
+// before goes back to the dialog's store.
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
 #include "gui/SentinelLists.h"
 #include "gui/VGuiDialogBase.h"
 
 namespace {
 constexpr int SMALL_ICON = 16;
 constexpr int LARGE_ICON = 32;
-
-// Controls do not free the images they are given, so icons are loaded
-// shared: the system keeps one copy per size, however often it is set.
-HICON loadSharedIcon(int iconId, int size) {
-    return static_cast<HICON>(
-        LoadImageA(getModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
-}
 }  // namespace
 
 void VGuiDialogBase::setButtonIcon(int controlId, int iconId, int size) {
-    SendMessageA(getItem(controlId), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(loadSharedIcon(iconId, size)));
+    HWND button = getItem(controlId);
+    HICON icon = icons_.load(iconId, size);
+    icons_.handBack(SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
 }
 
 void VGuiDialogBase::setButtonIconSmall(int controlId, int iconId) { setButtonIcon(controlId, iconId, SMALL_ICON); }
@@ -33,13 +29,14 @@ void VGuiDialogBase::setButtonIconsLarge(const IconListEntry* icons) {
 }
 
 void VGuiDialogBase::setStaticIcon(int controlId, int iconId) {
-    SendMessageA(getItem(controlId), STM_SETICON, reinterpret_cast<WPARAM>(loadSharedIcon(iconId, SMALL_ICON)), 0);
+    HWND item = getItem(controlId);
+    HICON icon = icons_.load(iconId, SMALL_ICON);
+    icons_.handBack(SendMessageA(item, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0));
 }
 
 void VGuiDialogBase::drawItemIcon(int controlId, int iconId) {
     HWND item = getItem(controlId);
-    auto icon = static_cast<HICON>(
-        LoadImageA(getModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, SMALL_ICON, SMALL_ICON, LR_DEFAULTCOLOR));
+    HICON icon = loadModuleIcon(iconId, SMALL_ICON);
     if (icon == nullptr) throw VSystemException(ErrorGui, VGUIDIALOGBASE_LINE_NO_ICON, VGUIDIALOGBASE_FILE);
     RECT client{};
     GetClientRect(item, &client);
@@ -51,6 +48,6 @@ void VGuiDialogBase::drawItemIcon(int controlId, int iconId) {
 }
 
 void VGuiDialogBase::setDialogIcon(int iconId) {
-    HICON icon = iconId != 0 ? LoadIconA(getModuleInstance(), MAKEINTRESOURCEA(iconId)) : nullptr;
-    SendMessageA(getWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    HICON icon = iconId != 0 ? icons_.load(iconId, LARGE_ICON) : nullptr;
+    icons_.handBack(SendMessageA(getWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)));
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "foundation/VArray.h"
+#include "gui/OwnedIcons.h"
 #include "gui/PageList.h"
 #include "gui/SubclassTable.h"
 #include "gui/VWindowObject.h"
@@ -106,6 +107,8 @@ public:
     bool isRadioGroupCommand(const RadioListEntry* buttons, WPARAM commandWParam) const;
 
     // --- Icons from the module's resources ------------------------------------
+    // Small is 16 x 16, large 32 x 32, whatever sizes the icon holds. The
+    // dialog object owns the icons it gives its controls.
     void setButtonIconSmall(int controlId, int iconId);
     void setButtonIconLarge(int controlId, int iconId);
     void setButtonIconsSmall(const IconListEntry* icons);
@@ -243,4 +246,5 @@ private:
     VArray<TabPageEntry> pageTable_;
     std::int32_t currentPage_ = 0;
     SubclassTable subclassTable_;
+    OwnedIcons icons_;
 };

@@ -112,34 +112,48 @@ TEST_F(ControlTest, RadioGroups) {
     EXPECT_FALSE(dialog().isRadioGroupCommand(RADIOS, MAKEWPARAM(IDC_CHECK, BN_CLICKED)));
 }
 
-TEST_F(ControlTest, IconsGoIntoButtonsStaticsAndTheCaption) {
-    dialog().setStaticIcon(IDC_ICON_STATIC, IDI_TEST);
-    EXPECT_NE(0, send(IDC_ICON_STATIC, STM_GETICON));
-    const IconListEntry icons[] = {{IDC_ICON_BUTTON, IDI_TEST}, {IDC_ICON_BUTTON_2, IDI_TEST}, {END_OF_LIST, 0}};
+// IDI_LARGE_ONLY holds a single 32 x 32 image, which the template's static
+// already shows: every size is made from that image.
+TEST_F(ControlTest, IconsComeAtTheSizeAskedForWhateverWasLoadedBefore) {
+    EXPECT_EQ("32x32", iconSize(send(IDC_ICON_STATIC, STM_GETICON))) << "the template's";
+    dialog().setStaticIcon(IDC_ICON_STATIC, IDI_LARGE_ONLY);
+    EXPECT_EQ("16x16", iconSize(send(IDC_ICON_STATIC, STM_GETICON)));
+
+    const IconListEntry icons[] = {
+        {IDC_ICON_BUTTON, IDI_LARGE_ONLY}, {IDC_ICON_BUTTON_2, IDI_LARGE_ONLY}, {END_OF_LIST, 0}};
+    dialog().setButtonIconsSmall(icons);
+    dialog().setButtonIconLarge(IDC_ICON_BUTTON_2, IDI_LARGE_ONLY);
+    EXPECT_EQ("16x16", iconSize(send(IDC_ICON_BUTTON, BM_GETIMAGE, IMAGE_ICON)));
+    EXPECT_EQ("32x32", iconSize(send(IDC_ICON_BUTTON_2, BM_GETIMAGE, IMAGE_ICON)));
     dialog().setButtonIconsLarge(icons);
-    auto large = reinterpret_cast<HICON>(send(IDC_ICON_BUTTON_2, BM_GETIMAGE, IMAGE_ICON));
-    ASSERT_NE(nullptr, large);
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(large, &info));
-    BITMAP mask{};
-    GetObjectA(info.hbmMask, sizeof mask, &mask);
-    EXPECT_EQ(32, mask.bmWidth);
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
-    dialog().setButtonIconSmall(IDC_ICON_BUTTON, IDI_TEST);
-    dialog().setButtonIconSmall(IDC_ICON_BUTTON, IDI_TEST);
-    EXPECT_EQ(send(IDC_ICON_BUTTON, BM_GETIMAGE, IMAGE_ICON),
-              reinterpret_cast<LRESULT>(
-                  LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TEST), IMAGE_ICON, 16, 16, LR_SHARED)))
-        << "the same shared icon every time: nothing leaks";
+    dialog().setButtonIconSmall(IDC_ICON_BUTTON_2, IDI_LARGE_ONLY);
+    EXPECT_EQ("32x32", iconSize(send(IDC_ICON_BUTTON, BM_GETIMAGE, IMAGE_ICON)));
+    EXPECT_EQ("16x16", iconSize(send(IDC_ICON_BUTTON_2, BM_GETIMAGE, IMAGE_ICON)));
 
-    dialog().setDialogIcon(IDI_TEST);
-    EXPECT_NE(0, SendMessageA(open_->window, WM_GETICON, ICON_BIG, 0));
+    dialog().setDialogIcon(IDI_LARGE_ONLY);
+    EXPECT_EQ("32x32", iconSize(SendMessageA(window(), WM_GETICON, ICON_BIG, 0)));
     dialog().setDialogIcon(0);
-    EXPECT_EQ(0, SendMessageA(open_->window, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(0, SendMessageA(window(), WM_GETICON, ICON_BIG, 0));
+}
 
-    ShowWindow(open_->window, SW_SHOW);
-    UpdateWindow(open_->window);
+TEST_F(ControlTest, ReplacedIconsAreDestroyedAndTheLastOnesGoWithTheObject) {
+    dialog().setStaticIcon(IDC_ICON_STATIC, IDI_TEST);
+    LRESULT first = send(IDC_ICON_STATIC, STM_GETICON);
+    dialog().setStaticIcon(IDC_ICON_STATIC, IDI_TEST);
+    EXPECT_EQ("none", iconSize(first));
+    EXPECT_EQ("16x16", iconSize(send(IDC_ICON_STATIC, STM_GETICON)));
+
+    dialog().setButtonIconLarge(IDC_ICON_BUTTON, IDI_TEST);
+    dialog().setDialogIcon(IDI_TEST);
+    const LRESULT kept[] = {send(IDC_ICON_STATIC, STM_GETICON), send(IDC_ICON_BUTTON, BM_GETIMAGE, IMAGE_ICON),
+                            SendMessageA(window(), WM_GETICON, ICON_BIG, 0)};
+    open_.reset();
+    for (LRESULT icon : kept) EXPECT_EQ("none", iconSize(icon));
+}
+
+TEST_F(ControlTest, DrawingAnIconTheModuleLacksRaises) {
+    ShowWindow(window(), SW_SHOW);
+    UpdateWindow(window());
     dialog().drawItemIcon(IDC_PAINT, IDI_TEST);
     EXPECT_TRUE(raises([&] { dialog().drawItemIcon(IDC_PAINT, IDI_MISSING); }, ErrorGui, 783, "VGuiDialogBase"));
 }

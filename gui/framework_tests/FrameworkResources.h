@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDI_TEST 100
+#define IDI_LARGE_ONLY 101  // a single 32 x 32 image
 #define IDI_MISSING 199
 
 // A plain dialog: an edit, OK and Cancel.

@@ -95,6 +95,25 @@ std::string windowText(HWND window) {
 
 std::string itemText(HWND dialog, int controlId) { return windowText(GetDlgItem(dialog, controlId)); }
 
+std::string iconSize(LRESULT icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return "none";
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    // A monochrome icon keeps its picture in the mask's lower half.
+    int height = info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    return std::to_string(mask.bmWidth) + "x" + std::to_string(height);
+}
+
+LONG fontWeight(HWND control) {
+    LOGFONTA font{};
+    if (GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font) == 0)
+        return 0;
+    return font.lfWeight;
+}
+
 std::string messageBoxText(HWND box) { return itemText(box, MESSAGE_BOX_TEXT_ID); }
 
 std::string closeMessageBox(const char* caption) {

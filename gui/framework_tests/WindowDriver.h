@@ -30,6 +30,11 @@ void abandonWindows();
 
 std::string windowText(HWND window);
 std::string itemText(HWND dialog, int controlId);
+// "WxH" of an icon as the system holds it; "none" for a handle that is no
+// icon, or no longer one.
+std::string iconSize(LRESULT icon);
+// The weight of the font a control draws with (WM_GETFONT); 0 for none.
+LONG fontWeight(HWND control);
 // A message box's text (its static control, id 0xFFFF).
 std::string messageBoxText(HWND box);
 // Waits for the message box titled `caption`, closes it with OK and returns

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the framework tests' icon: 16x16 and 32x32, 32 bits per pixel, a
-filled square in one colour (the tests only need an icon that loads).
+"""Writes an icon for the framework tests: one image per size given (16 and
+32 by default), 32 bits per pixel, a filled square in one colour.
 
-usage: make_test_icon.py OUT_FILE
+usage: make_test_icon.py OUT_FILE [SIZE...]
 """
 import struct
 import sys
@@ -15,11 +15,11 @@ def image(size, bgra):
     return header + pixels + bytes(mask_row * size)
 
 
-def main(out):
-    images = [image(16, (0, 96, 224, 255)), image(32, (0, 96, 224, 255))]
+def main(out, sizes):
+    images = [image(size, (0, 96, 224, 255)) for size in sizes]
     offset = 6 + 16 * len(images)
     directory = struct.pack("<HHH", 0, 1, len(images))
-    for size, data in zip((16, 32), images):
+    for size, data in zip(sizes, images):
         directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(out, "wb") as f:
@@ -27,4 +27,4 @@ def main(out):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], [int(size) for size in sys.argv[2:]] or [16, 32])
