@@ -5,22 +5,21 @@
 #include <windows.h>
 
 #include "gui/VGuiDialog.h"
+#include "gui/VSemiBoldFont.h"
 
 namespace drav {
 
 class AboutDialog : public VGuiDialog {
 public:
     AboutDialog();
-    ~AboutDialog() override;
 
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // The product line in semi-bold on a transparent background.
     LRESULT paintTitle(HWND title, HDC dc);
-    void releaseTitleFont();
 
-    HFONT titleFont_ = nullptr;  // created on first paint, released with the window
+    VSemiBoldFont titleFont_;  // made on first paint, released with the window
 };
 
 }  // namespace drav

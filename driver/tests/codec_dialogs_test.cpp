@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 
 #include "AboutDialog.h"
 #include "SetupDialog.h"
@@ -184,64 +185,51 @@ TEST_F(CodecDialogTest, AboutClosesWithOkAndTheCloseBoxButNotWithEsc) {
               }));
 }
 
-// The title's WM_CTLCOLORSTATIC answered into a DC of the test's own.
-struct TitleColours {
-    explicit TitleColours(HWND about) : dc(CreateCompatibleDC(nullptr)), originalFont(GetCurrentObject(dc, OBJ_FONT)) {
-        brush = SendMessageA(about, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                             reinterpret_cast<LPARAM>(GetDlgItem(about, IDC_ABOUT_TITLE)));
-        font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
-        GetObjectA(font, sizeof logFont, &logFont);
-        background = GetBkMode(dc);
-        SelectObject(dc, originalFont);  // a selected font could not be deleted
-    }
-    ~TitleColours() { DeleteDC(dc); }
+// Shows the dialog and paints it with every control now.
+void paint(HWND dialog) {
+    ShowWindow(dialog, SW_SHOWNA);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
-    HDC dc;
-    HGDIOBJ originalFont;
-    LRESULT brush;
-    HFONT font;
-    LOGFONTA logFont{};
-    int background;
-};
+// The brush a static gets for its colours, with the background mode it leaves
+// in a device context of the test's own.
+std::pair<LRESULT, int> staticColours(HWND dialog, int controlId) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    LRESULT brush = SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, controlId)));
+    int mode = GetBkMode(dc);
+    SelectObject(dc, font);  // a font still selected could not be deleted
+    DeleteDC(dc);
+    return {brush, mode};
+}
 
 TEST_F(CodecDialogTest, TheTitleIsSemiBoldOnTransparentAndItsFontGoesWithTheWindow) {
     AboutDialog about;
     HWND window = about.createModeless();
     ASSERT_NE(nullptr, window);
-    HWND titleControl = GetDlgItem(window, IDC_ABOUT_TITLE);
-    LOGFONTA dialogFont{};
+    HWND title = GetDlgItem(window, IDC_ABOUT_TITLE);
+    paint(window);
+    EXPECT_EQ(600, fontWeight(title));
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(title, WM_GETFONT, 0, 0));
+    LOGFONTA dialogFont{}, titleFont{};
     GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof dialogFont, &dialogFont);
-    HFONT font = nullptr;
-    {
-        TitleColours title(window);
-        EXPECT_EQ(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), title.brush);
-        EXPECT_EQ(TRANSPARENT, title.background);
-        EXPECT_EQ(600, title.logFont.lfWeight);
-        EXPECT_STREQ(dialogFont.lfFaceName, title.logFont.lfFaceName) << "the dialog's font, heavier";
-        EXPECT_EQ(dialogFont.lfHeight, title.logFont.lfHeight);
-        EXPECT_EQ(reinterpret_cast<LRESULT>(title.font), SendMessageA(titleControl, WM_GETFONT, 0, 0))
-            << "the control draws with it whatever it selects itself";
-        TitleColours again(window);
-        EXPECT_EQ(title.font, again.font) << "created once";
-        font = title.font;
-    }
-    // Other statics get the system's usual answer.
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ dcFont = GetCurrentObject(dc, OBJ_FONT);
-    EXPECT_NE(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)),
-              SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_ABOUT_DECOMPRESSION_ONLY))));
-    EXPECT_EQ(OPAQUE, GetBkMode(dc));
-    EXPECT_EQ(dcFont, GetCurrentObject(dc, OBJ_FONT));
-    DeleteDC(dc);
+    GetObjectA(font, sizeof titleFont, &titleFont);
+    EXPECT_STREQ(dialogFont.lfFaceName, titleFont.lfFaceName) << "the dialog's font, heavier";
+    EXPECT_EQ(dialogFont.lfHeight, titleFont.lfHeight);
+    const LRESULT noBrush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(std::make_pair(noBrush, TRANSPARENT), staticColours(window, IDC_ABOUT_TITLE));
+    std::pair<LRESULT, int> other = staticColours(window, IDC_ABOUT_DECOMPRESSION_ONLY);
+    EXPECT_NE(noBrush, other.first) << "other statics get the system's usual answer";
+    EXPECT_EQ(OPAQUE, other.second);
+    paint(window);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(font), SendMessageA(title, WM_GETFONT, 0, 0)) << "made once";
 
     DestroyWindow(window);
-    EXPECT_EQ(0u, GetObjectType(font)) << "released at WM_DESTROY";
-
+    EXPECT_EQ(0u, GetObjectType(font)) << "released with the window";
     window = about.createModeless();
-    TitleColours reopened(window);
-    EXPECT_EQ(600, reopened.logFont.lfWeight);
-    EXPECT_NE(0u, GetObjectType(reopened.font)) << "created again for the new window";
+    paint(window);
+    EXPECT_EQ(600, fontWeight(GetDlgItem(window, IDC_ABOUT_TITLE))) << "made again for the new window";
     DestroyWindow(window);
 }
 
