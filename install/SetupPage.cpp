@@ -3,7 +3,6 @@
 #include "foundation/VByteBuffer.h"
 #include "foundation/VString.h"
 #include "gui/MessageBoxes.h"
-#include "gui/ModuleState.h"
 #include "gui/VPropertySheet.h"
 #include "install/CodecInstallation.h"
 #include "install/res/InstallResources.h"
@@ -18,12 +17,6 @@ SetupPage::SetupPage() : InstallPage(IDD_SETUP, IDS_TITLE_SETUP) {
     installUserMessage = RegisterWindowMessageA("InstallUserMessage");
 }
 
-SetupPage::~SetupPage() {
-    deleteStatusFont();
-    for (HICON mark : statusMarks_)
-        if (mark != nullptr) DestroyIcon(mark);
-}
-
 LRESULT SetupPage::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == installUserMessage && message != 0) {
         runStep(wParam);
@@ -33,9 +26,9 @@ LRESULT SetupPage::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPara
         case WM_INITDIALOG: startInstallation(); break;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == getItem(IDC_RESULT))
-                drawResultSemibold(reinterpret_cast<HDC>(wParam));
+                statusFont_.apply(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
             break;
-        case WM_DESTROY: deleteStatusFont(); break;
+        case WM_DESTROY: statusFont_.release(); break;
         case WM_NOTIFY:
             if (isNotification(message, lParam, PSN_WIZFINISH) && getSheet() != nullptr) getSheet()->setResult(true);
             break;
@@ -46,8 +39,8 @@ LRESULT SetupPage::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPara
 // Shows the running system and starts the chain; without a version there is
 // nothing to show and nothing starts.
 void SetupPage::startInstallation() {
-    showStatusMark(IDC_COPY_STATUS, IDI_STEP_PENDING);
-    showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_PENDING);
+    setStaticIcon(IDC_COPY_STATUS, IDI_STEP_PENDING);
+    setStaticIcon(IDC_REGISTER_STATUS, IDI_STEP_PENDING);
     OSVERSIONINFOEXA extended;
     if (!queryPlatformVersion(extended)) return;
     const OSVERSIONINFOA& version = reinterpret_cast<const OSVERSIONINFOA&>(extended);
@@ -91,7 +84,7 @@ void SetupPage::copyCodec() {
     image.loadResource(IDR_CODEC_DRIVER);
     CopyOutcome outcome = writeCodecFile(path, image);
     if (outcome == COPY_DONE) {
-        showStatusMark(IDC_COPY_STATUS, IDI_STEP_DONE);
+        setStaticIcon(IDC_COPY_STATUS, IDI_STEP_DONE);
         postStep(StepRegisterCodec);
         return;
     }
@@ -112,7 +105,7 @@ void SetupPage::registerCodec() {
     } else {
         succeeded_ = registerInRegistry(HKEY_LOCAL_MACHINE);
     }
-    if (succeeded_) showStatusMark(IDC_REGISTER_STATUS, IDI_STEP_DONE);
+    if (succeeded_) setStaticIcon(IDC_REGISTER_STATUS, IDI_STEP_DONE);
     postStep(StepShowResult);
 }
 
@@ -122,33 +115,4 @@ void SetupPage::showResult() {
     setItemText(IDC_RESULT, text);
     setWizardButtons(PSWIZB_FINISH);
     showItem(IDC_FINISH_HINT, true);
-}
-
-// The marks are loaded here at 16 x 16, once each, and kept until the page
-// goes. A shared load would hand back the copy of icon 106 that the dialog
-// template loaded at 32 x 32.
-void SetupPage::showStatusMark(int controlId, int iconId) {
-    HICON& mark = statusMarks_[iconId == IDI_STEP_DONE ? 1 : 0];
-    if (mark == nullptr)
-        mark = static_cast<HICON>(
-            LoadImageA(getModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    SendMessageA(getItem(controlId), STM_SETICON, reinterpret_cast<WPARAM>(mark), 0);
-}
-
-// The result text is drawn in a semibold copy of the control's own font;
-// returning 0 keeps the default colours and brush.
-void SetupPage::drawResultSemibold(HDC context) {
-    if (statusFont_ == nullptr) {
-        LOGFONTA font;
-        if (GetObjectA(GetCurrentObject(context, OBJ_FONT), sizeof font, &font) != sizeof font) return;
-        font.lfWeight = FW_SEMIBOLD;
-        statusFont_ = CreateFontIndirectA(&font);
-    }
-    if (statusFont_ != nullptr) SelectObject(context, statusFont_);
-}
-
-void SetupPage::deleteStatusFont() {
-    if (statusFont_ == nullptr) return;
-    DeleteObject(statusFont_);
-    statusFont_ = nullptr;
 }

@@ -2,6 +2,7 @@
 // Page 3: installs the codec as soon as it is first shown. The work runs as a
 // chain of steps, each posted to the page as InstallUserMessage, so the page
 // repaints between steps and WM_INITDIALOG returns before any work starts.
+#include "gui/VSemiBoldFont.h"
 #include "install/InstallPage.h"
 
 // wParam of InstallUserMessage.
@@ -15,7 +16,6 @@ enum InstallStep {
 class SetupPage : public InstallPage {
 public:
     SetupPage();
-    ~SetupPage() override;
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     DWORD getPlatformId() const { return platformId_; }
@@ -29,12 +29,8 @@ private:
     void copyCodec();
     void registerCodec();
     void showResult();
-    void showStatusMark(int controlId, int iconId);
-    void drawResultSemibold(HDC context);
-    void deleteStatusFont();
 
     DWORD platformId_ = 0;
     bool succeeded_ = false;
-    HFONT statusFont_ = nullptr;
-    HICON statusMarks_[2] = {nullptr, nullptr};  // pending, done; owned
+    VSemiBoldFont statusFont_;  // the result line's
 };

@@ -1,5 +1,6 @@
 // Building the wizard: its pages in order with their records, its header,
-// and the report of a page that cannot be allocated.
+// and the report of a page that cannot be allocated; and the setup page as it
+// shows its marks and its result.
 #include "install/InstallWizard.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,10 @@
 #include <vector>
 
 #include "foundation/Allocation.h"
+#include "WindowDriver.h"
 #include "foundation/tests/ExpectThrow.h"
+#include "gui/DialogProcedures.h"
+#include "gui/ModuleStartup.h"
 #include "install/LicensePage.h"
 #include "install/SetupPage.h"
 #include "install/WelcomePage.h"
@@ -81,6 +85,33 @@ TEST(InstallWizard, PageFailuresAreReportedAtTheirOwnLines) {
     }
     RefuseAllocation refuse(3);
     EXPECT_NO_THROW(InstallWizard());
+}
+
+// The setup page on a window of the test's own, as a tab page is made; the
+// installation steps it posts are never dispatched, only the last one is
+// sent, so nothing is installed.
+TEST(SetupPageWindow, ShowsSmallMarksAndTheResultInSemiBold) {
+    if (!haveDisplay()) GTEST_SKIP() << "windows need an X display";
+    setModuleInstance(GetModuleHandleA(nullptr));  // install.exe's resources are linked in
+    HWND host =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 400, nullptr, nullptr, nullptr, nullptr);
+    auto* page = new SetupPage;
+    PageRecord record{};
+    record.dwSize = sizeof record;
+    record.lParam = reinterpret_cast<LPARAM>(static_cast<VWindowObject*>(page));
+    HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), host, pageDialogProcedure,
+                                     reinterpret_cast<LPARAM>(&record));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ("16x16", iconSize(SendDlgItemMessageA(window, IDC_COPY_STATUS, STM_GETICON, 0, 0)));
+    EXPECT_EQ("16x16", iconSize(SendDlgItemMessageA(window, IDC_REGISTER_STATUS, STM_GETICON, 0, 0)));
+
+    SendMessageA(window, RegisterWindowMessageA("InstallUserMessage"), StepShowResult, 0);
+    ShowWindow(window, SW_SHOWNA);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ("Instalation succesful.", itemText(window, IDC_RESULT));
+    EXPECT_EQ(FW_SEMIBOLD, fontWeight(GetDlgItem(window, IDC_RESULT)));
+    DestroyWindow(host);
+    delete page;
 }
 
 }  // namespace
