@@ -235,6 +235,29 @@ TEST_F(CodecDialogTest, TheTitleIsSemiBoldOnTransparentAndItsFontGoesWithTheWind
 
 // --- Through the system ---------------------------------------------------------
 
+// The dialog's controls as a person sees them, in their order: the text, or
+// the size of the picture, marked when hidden or disabled.
+std::vector<std::string> shownControls(HWND dialog) {
+    std::vector<std::string> shown;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        std::string seen = windowText(control);
+        char className[16] = "";
+        GetClassNameA(control, className, sizeof className);
+        LONG_PTR kind = lstrcmpiA(className, "Static") == 0 ? GetWindowLongPtrA(control, GWL_STYLE) & SS_TYPEMASK : -1;
+        if (kind == SS_ICON) seen = "icon " + iconSize(SendMessageA(control, STM_GETICON, 0, 0));
+        if (kind == SS_BITMAP) {
+            BITMAP picture{};
+            GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof picture,
+                       &picture);
+            seen = "bitmap " + std::to_string(picture.bmWidth) + "x" + std::to_string(picture.bmHeight);
+        }
+        if (!IsWindowVisible(control)) seen += " [hidden]";
+        if (!IsWindowEnabled(control)) seen += " [disabled]";
+        shown.push_back(seen);
+    }
+    return shown;
+}
+
 class SystemDialogTest : public CodecDialogTest {};
 
 TEST_F(SystemDialogTest, ICConfigureOpensSetupAndOkStoresTheChange) {
@@ -242,12 +265,25 @@ TEST_F(SystemDialogTest, ICConfigureOpensSetupAndOkStoresTheChange) {
     ASSERT_NE(nullptr, codec.get());
     EXPECT_TRUE(ICQueryConfigure(codec.get()));
     Boxes shown{true, true, true};
+    std::vector<std::string> controls;
     LRESULT answer = 0;
     {
-        BackgroundScript driver([&] { driveSetup(shown, {IDC_DISABLE_COLOR_CONVERSION}, pressOk); });
+        BackgroundScript driver([&] {
+            driveSetup(shown, {IDC_DISABLE_COLOR_CONVERSION}, [&](HWND setup) {
+                controls = shownControls(setup);
+                pressOk(setup);
+            });
+        });
         answer = ICConfigure(codec.get(), nullptr);
     }
     EXPECT_EQ(1, answer);
+    EXPECT_EQ(
+        (std::vector<std::string>{"icon 32x32",
+                                  "These settings can be adversely affect ZIR Codec performance and should be "
+                                  "adjusted by advanced users only.",
+                                  "Compatibility Settings", "Disable &MMX instructions", "Disable &frame resizing",
+                                  "Disable c&olor depth conversion", "OK", "&Cancel", "&About"}),
+        controls);
     EXPECT_EQ((Boxes{false, false, false}), shown);
     EXPECT_EQ((std::vector<std::string>{"<missing>", "<missing>", "1"}), storedSwitches());
 }
@@ -256,20 +292,23 @@ TEST_F(SystemDialogTest, ICAboutShowsTheProductAndVersion) {
     OpenCodec codec(ICMODE_QUERY);
     ASSERT_NE(nullptr, codec.get());
     EXPECT_TRUE(ICQueryAbout(codec.get()));
-    std::string title;
-    std::string caption;
+    std::vector<std::string> controls;
+    bool titleSemiBold = false;
     {
         BackgroundScript driver([&] {
             HWND about = requireWindow(ABOUT_TITLE);
             if (about == nullptr) return;
-            title = itemText(about, IDC_ABOUT_TITLE);
-            caption = windowText(about);
+            controls = shownControls(about);
+            titleSemiBold = waitUntil([&] { return fontWeight(GetDlgItem(about, IDC_ABOUT_TITLE)) == 600; }, 5000);
             clickButton(about, IDOK);
         });
         EXPECT_EQ(ICERR_OK, ICAbout(codec.get(), nullptr));
     }
-    EXPECT_EQ("Drevantic", title);
-    EXPECT_EQ(ABOUT_TITLE, caption);
+    EXPECT_EQ((std::vector<std::string>{"OK", "bitmap 64x64", "Drevantic", "Version 0.9",
+                                        "Lossless compression of screen recordings.\nFree to use and to pass on.",
+                                        "(decompression only) [hidden]"}),
+              controls);
+    EXPECT_TRUE(titleSemiBold) << "once painted";
 }
 
 TEST_F(SystemDialogTest, DrvConfigureThroughTheDriverInterfaceAndCancelStoresNothing) {
