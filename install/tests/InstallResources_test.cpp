@@ -1,5 +1,5 @@
 // The resources of the built install.exe, read from the file as a data
-// module: the licence text, the pictures and the version record.
+// module: the licence text and the version record.
 // DRAV_INSTALL_EXE names the built file. (The embedded driver is compared
 // with the built one by the wizard cases, once installed.)
 #include <windows.h>
@@ -51,33 +51,6 @@ TEST_F(InstallResources, LicenceIsCrLfTextEndingInItsOwnNul) {
     EXPECT_EQ(text.find('\0'), text.size() - 1);
     for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
         ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
-}
-
-TEST_F(InstallResources, PicturesHaveTheirSizesIn16Colours) {
-    HBITMAP side = static_cast<HBITMAP>(
-        LoadImageA(module_, MAKEINTRESOURCEA(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    ASSERT_NE(side, nullptr);
-    BITMAP info{};
-    GetObjectA(side, sizeof info, &info);
-    EXPECT_EQ(info.bmWidth, 118);
-    EXPECT_EQ(info.bmHeight, 258);
-    EXPECT_EQ(info.bmBitsPixel, 4);
-    DeleteObject(side);
-
-    struct Icon {
-        int id;
-        int size;
-    };
-    for (Icon icon : {Icon{IDI_PROGRAM, 32}, Icon{IDI_STEP_PENDING, 16}, Icon{IDI_STEP_DONE, 16}}) {
-        HRSRC group = FindResourceA(module_, MAKEINTRESOURCEA(icon.id), RT_GROUP_ICON);
-        ASSERT_NE(group, nullptr) << "icon " << icon.id;
-        // One image: a 16-colour one of the icon's size.
-        auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module_, group)));
-        EXPECT_EQ(directory[4] | directory[5] << 8, 1) << "icon " << icon.id;
-        EXPECT_EQ(directory[6], icon.size) << "icon " << icon.id;
-        EXPECT_EQ(directory[7], icon.size) << "icon " << icon.id;
-        EXPECT_EQ(directory[8], 16) << "icon " << icon.id;
-    }
 }
 
 TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
