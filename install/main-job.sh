@@ -12,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-source install/isolated-wine.sh
+source scripts/wine-session.sh
 corpus=${DRAV_CORPUS_DIR:-$root/../shared/corpus}
 build=${DRAV_WIN_BUILD:-$root/build/win}
 work=${DRAV_MAIN_JOB_WORK:-$root/build/main-job-win}

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-source install/isolated-wine.sh
+source scripts/wine-session.sh
 build=${1:-$root/build/win}
 work=$build/install/screenshots
 images=$root/docs/images

@@ -1,41 +1,104 @@
 #!/usr/bin/env bash
-# wine-session.sh start|stop PREFIX
-# start: create the 32-bit prefix if needed, start a persistent wineserver with
-#        its services, make windows unmanaged (no window manager under Xvfb) and
-#        start Xvfb on $DRAV_DISPLAY (default :77) for the dialog tests.
-# stop:  end the prefix's server and processes, and Xvfb.
-# The server inherits no pipes: a piped server makes every caller wait for it.
-set -euo pipefail
-cmd=${1:?start|stop}
-export WINEPREFIX=${2:?prefix}
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-display=${DRAV_DISPLAY:-:77}
-xpid_file=$WINEPREFIX.xvfb.pid
+# wine-session.sh: 32-bit Wine prefixes with a server and an X server (Xvfb),
+# the one way the tests, the installer's cases and the main job run Windows
+# programs. Sourced for its functions; or run as
+#   wine-session.sh start PREFIX   the test run's session: the prefix (made if
+#                                  needed), a persistent server with its services and
+#                                  desktop, and Xvfb on $DRAV_DISPLAY (default :77)
+#   wine-session.sh stop PREFIX    ends the prefix's server and processes, and Xvfb.
+# Servers and desktops inherit no pipes: a piped server makes every caller wait for it.
 
-case $cmd in
-start)
+# use_prefix DIR: every later wine call goes to the prefix DIR.
+use_prefix() {
+  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# The prefix, made (with no display) if it does not exist yet.
+make_prefix() {
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    DISPLAY= wineboot -i </dev/null >/dev/null 2>&1
+  DISPLAY= wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1
+}
+
+# A prefix that no program has run in yet; kept while it is complete.
+make_fresh_prefix() {
+  [ -f "$WINEPREFIX/.complete" ] && return 0
+  rm -rf "$WINEPREFIX"
+  make_prefix
+  touch "$WINEPREFIX/.complete"
+}
+
+# start_display [:N]: Xvfb on display N, or on a free one that it picks; sets
+# DISPLAY and xvfb_pid once the server takes connections (Xvfb reports its
+# number then). Fails when it does not within ten seconds.
+start_display() {
+  local number_file _
+  number_file=$(mktemp)
+  Xvfb ${1:-} -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" </dev/null >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$number_file" ]; then
+    rm -f "$number_file"
+    stop_display
+    echo "wine-session.sh: Xvfb did not start${1:+ on display $1}" >&2
+    return 1
   fi
-  wineserver -w </dev/null >/dev/null 2>&1 || true
+  export DISPLAY=:$(tr -d '\n' <"$number_file")
+  rm -f "$number_file"
+}
+
+stop_display() {
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
+}
+
+# A persistent server with its services started, and unmanaged windows:
+# there is no window manager.
+start_server() {
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-  if [ ! -f "$xpid_file" ] || ! kill -0 "$(cat "$xpid_file")" 2>/dev/null; then
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    echo $! >"$xpid_file"
-    for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+stop_server() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+}
+
+# A Unix path as the prefix sees it (Wine maps / to drive Z:).
+windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+# The test run's session, kept between commands: Xvfb's process id beside the prefix.
+session_start() {
+  local pid_file=$WINEPREFIX.xvfb.pid display=${DRAV_DISPLAY:-:77}
+  make_prefix
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  start_server
+  if [ ! -f "$pid_file" ] || ! kill -0 "$(cat "$pid_file")" 2>/dev/null; then
+    start_display "$display" || return 1
+    echo "$xvfb_pid" >"$pid_file"
   fi
   # The desktop process, started here without pipes: otherwise every program
   # that uses user32 starts its own, which inherits the caller's pipes and
   # holds them a second after the program ends (ctest waits for it).
   DISPLAY=$display setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
-  ;;
-stop)
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
-  if [ -f "$xpid_file" ]; then kill "$(cat "$xpid_file")" 2>/dev/null || true; rm -f "$xpid_file"; fi
-  ;;
-*) echo "usage: $0 start|stop PREFIX" >&2; exit 2 ;;
-esac
+}
+
+session_stop() {
+  local pid_file=$WINEPREFIX.xvfb.pid
+  stop_server
+  if [ -f "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; rm -f "$pid_file"; fi
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  case ${1:-} in
+    start | stop) use_prefix "${2:?prefix}"; "session_$1" ;;
+    *) echo "usage: $0 start|stop PREFIX" >&2; exit 2 ;;
+  esac
+fi

@@ -9,7 +9,7 @@
 # DRAV_CODEC_ROUNDTRIP. Each case has an X server (Xvfb) of its own, so that
 # no other window can cover the status marks it reads off the screen.
 set -euo pipefail
-source "$(dirname "$0")/../isolated-wine.sh"
+source "$(dirname "$0")/../../scripts/wine-session.sh"
 name=${1:?case}
 template=$DRAV_TEMPLATE_PREFIX
 prefix=$DRAV_CASE_DIR/$name
