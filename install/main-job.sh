@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
-# The main job on Windows, under Wine, from a fresh machine:
+# main-job.sh [RECORDING...]: the main job on Windows, under Wine, from a fresh machine:
 #   1. builds everything for Windows (DRAV32.VCM, install.exe with the driver
 #      inside, the helper programs);
 #   2. makes a fresh 32-bit prefix and installs the codec there with
 #      install.exe, walking its wizard (Next, Next, the installation, Finish);
-#   3. records every corpus clip at 32, 16 and 8 bits through the installed
-#      codec with avifil32 (handler DRAV) into an AVI file, plays the file
-#      back through the codec, and prints the compression ratio, the speed
-#      and whether every frame came back.
+#   3. records every recording at 32, 16 and 8 bits (8 when a palette can be
+#      derived: recordings/derive.sh) through the installed codec with avifil32
+#      (handler DRAV) into an AVI file, plays the file back through the codec,
+#      and prints the compression ratio, the speed and whether every frame came back.
+# The recordings: the files named (anything FFmpeg reads, of any size and frame
+# rate), else those in $DRAV_CORPUS_DIR, else the repository's recordings/.
 # Run as root on Debian 12 (the bootstrap installs packages).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+recordings=()
+for file in "$@"; do recordings+=("$(realpath "$file")"); done
 cd "$root"
 source scripts/wine-session.sh
-corpus=${DRAV_CORPUS_DIR:-$root/../shared/corpus}
+derive=$root/recordings/derive.sh
+derived=$root/build/recordings
+if [ ${#recordings[@]} = 0 ]; then
+  mapfile -t recordings < <(bash "$derive" list "${DRAV_CORPUS_DIR:-$root/recordings}")
+  [ ${#recordings[@]} -gt 0 ] || { echo "no recordings in ${DRAV_CORPUS_DIR:-$root/recordings}" >&2; exit 1; }
+fi
 build=${DRAV_WIN_BUILD:-$root/build/win}
 work=${DRAV_MAIN_JOB_WORK:-$root/build/main-job-win}
 prefix=$work/prefix
@@ -28,7 +37,7 @@ exe=$build/install/install.exe
 
 step "install.exe in a fresh prefix"
 rm -rf "$work"
-mkdir -p "$work/corpus"
+mkdir -p "$work"
 use_prefix "$prefix"
 make_fresh_prefix
 trap 'stop_server; stop_display' EXIT
@@ -40,12 +49,15 @@ cmp "$prefix/drive_c/windows/system32/DRAV32.VCM" "$build/driver/DRAV32.VCM"
 echo "system32\\DRAV32.VCM is the built driver, byte for byte"
 wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc
 
-step "corpus clips through the installed codec, with avifil32"
+step "the recordings through the installed codec, with avifil32"
 status=0
-for clip in $(bash "$corpus/derive.sh" list); do
+for recording in "${recordings[@]}"; do
   for depth in 32 16 8; do
-    info=$(bash "$corpus/derive.sh" raw "$clip" "$depth" --bottom-up --out "$work/corpus" | sed -n 's/^raw=//p')
-    info=${info%.raw}.info
+    # The raw frames are large: made for this run, removed after it.
+    info=$(bash "$derive" raw "$recording" "$depth" "$derived") || {
+      [ "$depth" = 8 ] && { echo "$(basename "$recording"), 8-bit: skipped, no palette could be derived"; continue; }
+      status=1; continue
+    }
     avi=$work/$(basename "${info%.info}").avi
     wine "$build/install/avi_clip_roundtrip.exe" "$(windows_path "$info")" "$(windows_path "$avi")" </dev/null |
       tr -d '\r' || status=1

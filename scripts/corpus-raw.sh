@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
-# corpus-raw.sh CORPUS_DIR OUT_DIR: derives raw bottom-up frames of every
-# corpus clip at 32, 16 and 8 bits into OUT_DIR (once; later runs reuse them).
+# corpus-raw.sh RECORDINGS_DIR OUT_DIR: raw frames of every recording in the
+# folder at 32, 16 and 8 bits, as a DIB stores them (recordings/derive.sh),
+# made once in OUT_DIR, and OUT_DIR/clips.txt: one line a recording, its name
+# and the depths it has ("term720 32 16 8"), for the tests and benchmarks.
 set -euo pipefail
-corpus=${1:?corpus dir}; out=${2:?out dir}
+root=$(cd "$(dirname "$0")/.." && pwd)
+recordings=${1:?recordings dir}; out=${2:?out dir}
+derive=$root/recordings/derive.sh
 mkdir -p "$out"
-for clip in $(bash "$corpus/derive.sh" list); do
+mapfile -t sources < <(bash "$derive" list "$recordings")
+[ ${#sources[@]} -gt 0 ] || { echo "no recordings in $recordings" >&2; exit 1; }
+list=$out/clips.txt.part
+: >"$list"
+for source in "${sources[@]}"; do
+  depths=
   for depth in 32 16 8; do
-    case $depth in 32) fmt=bgr0 ;; 16) fmt=rgb555le ;; 8) fmt=pal8 ;; esac
-    [ -f "$out/$clip.$fmt.info" ] && continue
-    bash "$corpus/derive.sh" raw "$clip" "$depth" --bottom-up --out "$out" >/dev/null
+    if bash "$derive" raw "$source" "$depth" "$out" >/dev/null; then
+      depths+=" $depth"
+    elif [ "$depth" != 8 ]; then
+      exit 1
+    fi
   done
+  name=$(basename "$source"); echo "${name%.*}$depths" >>"$list"
 done
-ls "$out"/*.info | wc -l | xargs echo "corpus clips ready:"
+mv "$list" "$out/clips.txt"
+sed 's/^/recording ready: /' "$out/clips.txt"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # cross-checks.sh NATIVE_BUILD WIN_BUILD: the Linux tool and the Windows driver
 # read each other's files.
-#   drav -> driver: drav encodes corpus clips; read_avi.exe, under Wine, plays
-#     them back through the driver installed in WIN_BUILD/wineprefix and
-#     compares every frame with the corpus frames the driver tests use.
+#   drav -> driver: drav encodes the recordings' inputs; read_avi.exe, under
+#     Wine, plays them back through the driver installed in WIN_BUILD/wineprefix
+#     and compares every frame with the raw frames the driver tests use.
 #   driver -> drav: drav decodes the AVIs the driver tests wrote through
-#     avifil32, checked against the corpus with FFmpeg's frame hashes.
+#     avifil32, checked against the recordings with FFmpeg's frame hashes.
+# The clips are those of the driver tests (WIN_BUILD/corpus-raw/clips.txt): the
+# first for 32 bits, the last for 16 and 8, whatever their size and rate.
 # Run after the Windows tests, with the prefix's wineserver running. Prints one
 # line per check and "N passed, M failed"; exits non-zero on any failure.
 set -uo pipefail
@@ -15,9 +17,8 @@ win=$(cd "${2:?windows build dir}" && pwd)
 drav=$native/tools/drav
 read_avi=$win/driver/tests/read_avi.exe
 written=$win/driver/tests                # the driver tests' AVIs
-corpus_raw=$win/corpus-raw               # their raw bottom-up corpus frames
-corpus=$(sed -n 's/^DRAV_CORPUS_DIR:PATH=//p' "$win/CMakeCache.txt")
-source "$root/tools/tests/test_lib.sh"
+corpus_raw=$win/corpus-raw               # the recordings' inputs and raw bottom-up frames
+source "$root/tools/tests/test-lib.sh"
 
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
 wine_run() { wine "$@" </dev/null; }
@@ -47,6 +48,22 @@ install_driver() {
       /v vidc.DRAV /t REG_SZ /d DRAV32.VCM /f >/dev/null 2>&1
 }
 
+# clip first|last DEPTH: the clip's name, as the driver tests chose it.
+clip() {
+  awk -v depth="$2" '{ for (i = 2; i <= NF; ++i) if ($i == depth) print $1 }' "$corpus_raw/clips.txt" |
+    if [ "$1" = first ]; then head -1; else tail -1; fi
+}
+
+# info CLIP DEPTH KEY: a field of the clip's raw frames at the depth.
+info() {
+  local fmt
+  case $2 in 32) fmt=bgr0 ;; 16) fmt=rgb555le ;; *) fmt=pal8 ;; esac
+  sed -n "s/^$3=//p" "$corpus_raw/$1.$fmt.info"
+}
+
+# frames CLIP DEPTH WANTED: WANTED, or all the clip's frames when it has fewer.
+frames() { local n; n=$(info "$1" "$2" frames); echo $((n < $3 ? n : $3)); }
+
 # drav_to_driver SOURCE DEPTH RAW FRAMES: drav encodes the first FRAMES frames
 # of SOURCE at DEPTH bits (a key frame every 10, so the driver meets key frames
 # inside the stream too); the driver's pictures must match RAW.
@@ -57,33 +74,37 @@ drav_to_driver() {
   wine_run "$read_avi" "$avi" "$raw" "$depth" "$frames"
 }
 
-# driver_to_drav AVI FORMAT PIX_FMT FRAMES FFMPEG-INPUT-ARGS...: drav reads the
+# driver_to_drav AVI FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: drav reads the
 # driver's file with every checksum passing, and decodes it to frames whose
 # hashes equal the corpus frames FFmpeg reads with the given arguments.
 driver_to_drav() {
-  local avi=$1 format=$2 pixfmt=$3 frames=$4; shift 4
+  local avi=$1 format=$2 pixfmt=$3 frames=$4 size=$5; shift 5
   [ -f "$avi" ] || fail "$avi is missing: run the driver tests first"
   "$drav" info --brief "$avi" >"$work/info.txt" || fail "drav info reports damage: $(cat "$work/info.txt")"
   expect_text "$work/info.txt" "frames:      $frames"
   frame_hashes "$@" -frames:v "$frames" -- "$pixfmt" >"$work/expected.txt"
   "$drav" decode "$avi" - --format "$format" -q |
-    frame_hashes -f rawvideo -pix_fmt "$pixfmt" -s 1280x720 -i - -- "$pixfmt" >"$work/got.txt"
+    frame_hashes -f rawvideo -pix_fmt "$pixfmt" -s "$size" -i - -- "$pixfmt" >"$work/got.txt"
   same_hashes "$(basename "$avi")" "$work/expected.txt" "$work/got.txt"
 }
 
 check "driver installed in $WINEPREFIX" install_driver
-check "drav -> driver: term720, 16 bits, 24 frames, exact" \
-  drav_to_driver "$corpus/derived/term720.rgb555le.avi" 16 "$corpus_raw/term720.rgb555le.raw" 24
-check "drav -> driver: scroll720, 32 bits, 24 frames, 5 bits per channel" \
-  drav_to_driver "$corpus/clips/scroll720.mkv" 32 "$corpus_raw/scroll720.bgr0.raw" 24
-check "drav -> driver: term720, 8 bits, 12 frames, palette colours" \
-  drav_to_driver "$corpus/derived/term720.pal8.avi" 8 "$corpus_raw/term720.pal8.raw" 12
-check "driver -> drav: term720-rgb555.avi, 24 frames, exact" \
-  driver_to_drav "$written/term720-rgb555.avi" rgb555 rgb555le 24 -i "$corpus/derived/term720.rgb555le.avi"
-check "driver -> drav: scroll720-bgr0.avi, 12 frames, 5 bits per channel" \
-  driver_to_drav "$written/scroll720-bgr0.avi" rgb555 rgb555le 12 -i "$corpus/clips/scroll720.mkv" -sws_flags neighbor
-check "driver -> drav: term720-pal8.avi, 12 frames, palette colours" \
-  driver_to_drav "$written/term720-pal8.avi" bgr24 bgr24 12 -i "$corpus/derived/term720.pal8.avi"
+last16=$(clip last 16) first32=$(clip first 32) last8=$(clip last 8)
+check "drav -> driver: $last16, 16 bits, exact" \
+  drav_to_driver "$(info "$last16" 16 source)" 16 "$(info "$last16" 16 raw)" "$(frames "$last16" 16 24)"
+check "drav -> driver: $first32, 32 bits, 5 bits per channel" \
+  drav_to_driver "$(info "$first32" 32 source)" 32 "$(info "$first32" 32 raw)" "$(frames "$first32" 32 24)"
+check "drav -> driver: $last8, 8 bits, palette colours" \
+  drav_to_driver "$(info "$last8" 8 source)" 8 "$(info "$last8" 8 raw)" "$(frames "$last8" 8 12)"
+check "driver -> drav: recording-rgb555.avi ($last16), exact" \
+  driver_to_drav "$written/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \
+  "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
+check "driver -> drav: recording-bgr0.avi ($first32), 5 bits per channel" \
+  driver_to_drav "$written/recording-bgr0.avi" rgb555 rgb555le "$(frames "$first32" 32 12)" \
+  "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
+check "driver -> drav: recording-pal8.avi ($last8), palette colours" \
+  driver_to_drav "$written/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
+  "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# compare-peers.sh [REPEATS]: drav against FFmpeg's lossless screen and intra
-# codecs on the public corpus, every program on one thread, in one run.
+# compare-peers.sh [REPEATS] [RECORDING...]: drav against FFmpeg's lossless
+# screen and intra codecs on screen recordings, every program on one thread, in
+# one run. The recordings: those named, else those in $DRAV_CORPUS_DIR, else the
+# repository's recordings/ (32 and 16-bit inputs from recordings/derive.sh).
 #
-# Every encoder reads the same uncompressed input (the corpus pictures as raw
+# Every encoder reads the same uncompressed input (the recordings as raw
 # frames in NUT, prepared once), so the figures are the codecs' own cost; every
 # decoder writes full raw frames in the input's pixel format to /dev/null.
 # Times are whole processes, the best of REPEATS runs (default 3; runs longer
 # than 10 s are not repeated). Prints a Markdown table on standard output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-corpus=${DRAV_CORPUS_DIR:-$root/../shared/corpus}
 repeats=${1:-3}
+shift || true
+recordings=("$@")
+derive=$root/recordings/derive.sh
+if [ ${#recordings[@]} = 0 ]; then
+  mapfile -t recordings < <(bash "$derive" list "${DRAV_CORPUS_DIR:-$root/recordings}")
+fi
 build=$root/build-tool-rel
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -64,12 +71,14 @@ ours() {
 
 echo "| clip | bits | codec | size ratio | encode fps | decode fps |"
 echo "|---|---|---|---|---|---|"
-for master in "$corpus"/clips/*.mkv; do
-  clip=$(basename "$master" .mkv)
-  "${ff[@]}" -i "$master" -c:v rawvideo -pix_fmt bgr0 -y "$work/$clip.bgr0.nut"
-  "${ff[@]}" -i "$corpus/derived/$clip.rgb555le.avi" -c:v rawvideo -pix_fmt rgb555le -y "$work/$clip.rgb555le.nut"
+for recording in "${recordings[@]}"; do
+  clip=$(basename "${recording%.*}")
+  declare -A input=()
+  while read -r depth file; do input[$depth]=$file; done < <(bash "$derive" inputs "$recording" "$root/build/recordings")
+  "${ff[@]}" -i "${input[32]}" -c:v rawvideo -pix_fmt bgr0 -y "$work/$clip.bgr0.nut"
+  "${ff[@]}" -i "${input[16]}" -c:v rawvideo -pix_fmt rgb555le -y "$work/$clip.rgb555le.nut"
   frames=$("${ff[@]}" -i "$work/$clip.bgr0.nut" -c copy -f framecrc - | grep -vc '^#')
-  IFS=, read -r width height < <(ffprobe -v error -show_entries stream=width,height -of csv=p=0 "$master")
+  IFS=, read -r width height < <(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "${input[32]}")
   raw32=$((width * height * 4 * frames)); raw16=$((width * height * 2 * frames))
 
   ours "$clip" 32 bgr0 "$frames" "$raw32" bgr0

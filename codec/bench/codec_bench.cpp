@@ -25,12 +25,24 @@ const CorpusClip* corpusClip(const std::string& name, unsigned bitCount) {
     auto& clip = clips[key];
     if (!clip) {
         clip = std::make_unique<CorpusClip>();
-        if (!test::loadCorpusClip(name, bitCount, 120, *clip)) clip->frameCount = 0;
+        if (!test::loadCorpusClip(name, bitCount, UINT32_MAX, *clip)) clip->frameCount = 0;
     }
     return clip->frameCount ? clip.get() : nullptr;
 }
 
-const char* clipName(int64_t index) { return index == 0 ? "term720" : "scroll720"; }
+// The corpus's clips (DRAV_CORPUS_RAW/clips.txt), each benchmark's argument an index.
+const std::vector<std::string>& clipNames() {
+    static const std::vector<std::string> names = test::corpusClipNames(32);
+    return names;
+}
+
+std::string clipName(int64_t index) { return size_t(index) < clipNames().size() ? clipNames()[index] : ""; }
+
+// The first clip, for the benchmarks that need one picture of real screen content.
+std::string firstClip() { return clipName(0); }
+
+// A frame from the middle of the clip.
+uint32_t middleFrame(const CorpusClip& clip) { return clip.frameCount / 2; }
 
 // A whole clip compressed once, frame by frame, for the decoding benchmarks.
 struct EncodedClip {
@@ -64,7 +76,7 @@ void BM_CompressKeyFrame(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
     if (!clip) return state.SkipWithError("corpus not available");
     test::Dib frame(int32_t(clip->width), int32_t(clip->height), clip->bitCount);
-    std::memcpy(frame.pixels.data(), clip->frame(60), clip->frameBytes);
+    std::memcpy(frame.pixels.data(), clip->frame(middleFrame(*clip)), clip->frameBytes);
     test::TestEncoder encoder(frame.header());
     encoder.begin();
     for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
@@ -122,23 +134,23 @@ void BM_ApplyClip(benchmark::State& state) {
     reportPixels(state, uint64_t(clip->width) * clip->height * clip->frameCount, clip->frameCount);
 }
 
-// A 1920x1080 picture tiled from a 1280x720 frame.
+// A picture of the given size tiled from a frame of the clip.
 std::vector<uint8_t> tiledPicture(const CorpusClip& clip, uint32_t frame, uint32_t width, uint32_t height) {
-    const uint32_t bytes = clip.bitCount / 8;
+    const uint32_t bytes = clip.bitCount / 8, clipStride = clip.frameBytes / clip.height;
     std::vector<uint8_t> picture(size_t(width) * height * bytes);
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; x += clip.width) {
             const uint32_t run = std::min(clip.width, width - x);
             std::memcpy(&picture[(size_t(y) * width + x) * bytes],
-                        clip.frame(frame) + size_t(y % clip.height) * clip.width * bytes, size_t(run) * bytes);
+                        clip.frame(frame) + size_t(y % clip.height) * clipStride, size_t(run) * bytes);
         }
     return picture;
 }
 
 void BM_FindChangedRectIdentical1080p(benchmark::State& state) {
-    const CorpusClip* clip = corpusClip("scroll720", 32);
+    const CorpusClip* clip = corpusClip(firstClip(), 32);
     if (!clip) return state.SkipWithError("corpus not available");
-    const auto a = tiledPicture(*clip, 30, 1920, 1080), b = a;
+    const auto a = tiledPicture(*clip, middleFrame(*clip), 1920, 1080), b = a;
     const BITMAPINFOHEADER header = test::makeBitmapHeader(1920, 1080, 32);
     ChangeRect rect{};
     for (auto _ : state) {
@@ -149,17 +161,17 @@ void BM_FindChangedRectIdentical1080p(benchmark::State& state) {
 }
 
 void BM_Memcmp1080p(benchmark::State& state) {
-    const CorpusClip* clip = corpusClip("scroll720", 32);
+    const CorpusClip* clip = corpusClip(firstClip(), 32);
     if (!clip) return state.SkipWithError("corpus not available");
-    const auto a = tiledPicture(*clip, 30, 1920, 1080), b = a;
+    const auto a = tiledPicture(*clip, middleFrame(*clip), 1920, 1080), b = a;
     for (auto _ : state) benchmark::DoNotOptimize(std::memcmp(a.data(), b.data(), a.size()));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(a.size()));
 }
 
 void BM_Memcpy1080p(benchmark::State& state) {
-    const CorpusClip* clip = corpusClip("scroll720", 32);
+    const CorpusClip* clip = corpusClip(firstClip(), 32);
     if (!clip) return state.SkipWithError("corpus not available");
-    const auto a = tiledPicture(*clip, 30, 1920, 1080);
+    const auto a = tiledPicture(*clip, middleFrame(*clip), 1920, 1080);
     std::vector<uint8_t> b(a.size());
     for (auto _ : state) {
         std::memcpy(b.data(), a.data(), a.size());
@@ -169,10 +181,10 @@ void BM_Memcpy1080p(benchmark::State& state) {
 }
 
 void BM_CompressKeyFrame1080p(benchmark::State& state) {
-    const CorpusClip* clip = corpusClip("scroll720", unsigned(state.range(0)));
+    const CorpusClip* clip = corpusClip(firstClip(), unsigned(state.range(0)));
     if (!clip) return state.SkipWithError("corpus not available");
     test::Dib frame(1920, 1080, clip->bitCount);
-    frame.pixels = tiledPicture(*clip, 60, 1920, 1080);
+    frame.pixels = tiledPicture(*clip, middleFrame(*clip), 1920, 1080);
     test::TestEncoder encoder(frame.header());
     encoder.begin();
     for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
@@ -181,7 +193,7 @@ void BM_CompressKeyFrame1080p(benchmark::State& state) {
 
 void clipArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"clip", "bits"});
-    for (int clip : {0, 1})
+    for (int clip = 0; clip < int(clipNames().size()); ++clip)
         for (int bits : {32, 16, 8}) b->Args({clip, bits});
     b->Unit(benchmark::kMillisecond);
 }

@@ -1,5 +1,5 @@
-// Output rendering on a real 1280x720 screen frame and on a 1920x1080 picture
-// tiled from it: every scale mode and output format through renderOutput,
+// Output rendering on 1280x720 and 1920x1080 pictures tiled from a real screen
+// frame: every scale mode and output format through renderOutput,
 // each form on its own, and memcpy of the same output bytes as the physical
 // reference. Needs DRAV_CORPUS_RAW (a directory made by scripts/corpus-raw.sh).
 #include <benchmark/benchmark.h>
@@ -24,10 +24,11 @@ struct BenchPicture {
     std::vector<uint8_t> bytes;
 };
 
-// The first frame of the scroll720 clip (32-bit, bottom-up), tiled to the size.
+// The first frame of the corpus's first clip (32-bit, bottom-up), tiled to the size.
 const BenchPicture* screenPicture(uint32_t width, uint32_t height) {
     static test::CorpusClip clip;
-    static bool loaded = test::loadCorpusClip("scroll720", 32, 1, clip) && clip.frameCount == 1;
+    static const std::vector<std::string> names = test::corpusClipNames(32);
+    static bool loaded = !names.empty() && test::loadCorpusClip(names[0], 32, 1, clip) && clip.frameCount == 1;
     static std::vector<std::unique_ptr<BenchPicture>> pictures;
     if (!loaded) return nullptr;
     for (const auto& picture : pictures)

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -41,6 +42,21 @@ std::string corpusRawDirectory() {
     return dir ? dir : "";
 }
 
+std::vector<std::string> corpusClipNames(unsigned bitCount) {
+    std::vector<std::string> names;
+    std::string dir = corpusRawDirectory();
+    if (dir.empty()) return names;
+    std::ifstream list(dir + "/clips.txt");
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        fields >> name;
+        for (unsigned depth; fields >> depth;)
+            if (depth == bitCount) names.push_back(name);
+    }
+    return names;
+}
+
 bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFrames, CorpusClip& out) {
     const char* format = pixelFormatName(bitCount);
     std::string dir = corpusRawDirectory();
@@ -54,7 +70,8 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
     out.width = uint32_t(std::stoul(info["width"]));
     out.height = uint32_t(std::stoul(info["height"]));
     out.frameBytes = uint32_t(std::stoul(info["frame_bytes"]));
-    out.frameCount = std::min<uint32_t>(maxFrames, uint32_t(std::stoul(info["frames"])));
+    const uint64_t framesInMemory = std::max<uint64_t>(1, CORPUS_BYTES_LOADED / out.frameBytes);
+    out.frameCount = uint32_t(std::min<uint64_t>({maxFrames, std::stoul(info["frames"]), framesInMemory}));
     out.pixels.resize(size_t(out.frameBytes) * out.frameCount);
     if (!readBytes(base + ".raw", out.pixels.size(), out.pixels.data())) return false;
     if (bitCount == 8) {

@@ -27,8 +27,14 @@ struct CorpusClip {
 // the corpus is not available to this run.
 std::string corpusRawDirectory();
 
-// Loads up to maxFrames frames of a clip ("term720", "scroll720") at a depth
-// (32, 16 or 8). False when the files are missing or malformed.
+// The clips of the derived corpus that have frames at the depth (32, 16 or 8),
+// in the order of its clips.txt (see scripts/corpus-raw.sh).
+std::vector<std::string> corpusClipNames(unsigned bitCount);
+
+// Loads up to maxFrames frames of a clip at a depth (32, 16 or 8), and never
+// more than CORPUS_BYTES_LOADED bytes of them (however long the recording).
+// False when the files are missing or malformed.
+constexpr uint64_t CORPUS_BYTES_LOADED = uint64_t(1) << 29;
 bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFrames, CorpusClip& out);
 
 // Skips the calling test when the corpus is not available.

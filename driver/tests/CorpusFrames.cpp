@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "VcmTestSupport.h"
 
@@ -28,7 +29,26 @@ std::map<std::string, std::string> readInfo(const std::string& path) {
     return info;
 }
 
+std::string rawDirectory() {
+    const char* directory = std::getenv("DRAV_CORPUS_RAW");
+    return directory ? directory : "";
+}
+
 }  // namespace
+
+std::vector<std::string> corpusClipNames(int bitsPerPixel) {
+    std::vector<std::string> names;
+    if (rawDirectory().empty()) return names;
+    std::ifstream list(windowsPath(rawDirectory() + "/clips.txt"));
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        fields >> name;
+        for (int depth; fields >> depth;)
+            if (depth == bitsPerPixel) names.push_back(name);
+    }
+    return names;
+}
 
 std::vector<uint8_t> CorpusClip::streamFormat() const {
     size_t colorBytes = format.biClrUsed * sizeof(RGBQUAD);
@@ -40,17 +60,19 @@ std::vector<uint8_t> CorpusClip::streamFormat() const {
 
 CorpusClip loadCorpusClip(const std::string& clip, int bitsPerPixel, size_t count, std::string& error) {
     CorpusClip result;
-    const char* directory = std::getenv("DRAV_CORPUS_RAW");
-    if (!directory) {
+    if (rawDirectory().empty()) {
         error = "DRAV_CORPUS_RAW is not set";
         return result;
     }
-    std::string base = windowsPath(std::string(directory) + "/" + clip + "." + pixelFormatName(bitsPerPixel));
+    std::string base = windowsPath(rawDirectory() + "/" + clip + "." + pixelFormatName(bitsPerPixel));
     std::map<std::string, std::string> info = readInfo(base + ".info");
     if (info["row_order"] != "bottom-up") {
         error = "no bottom-up frames at " + base + ".info";
         return result;
     }
+    result.rate = DWORD(std::stoul(info["rate"]));
+    size_t slash = info["rate"].find('/');
+    if (slash != std::string::npos) result.scale = DWORD(std::stoul(info["rate"].substr(slash + 1)));
     result.format = makeFormat(std::stol(info["width"]), std::stol(info["height"]), WORD(bitsPerPixel)).header;
     if (bitsPerPixel == 8) {
         std::ifstream palette(base + ".pal", std::ios::binary);

@@ -22,6 +22,17 @@ protected:
     static void SetUpTestSuite() { AVIFileInit(); }
     static void TearDownTestSuite() { AVIFileExit(); }
 
+    // The first clip of the recordings at a depth, or the last: two kinds of
+    // screen content where there are two recordings.
+    static std::string firstClip(int bitsPerPixel) {
+        std::vector<std::string> names = corpusClipNames(bitsPerPixel);
+        return names.empty() ? "" : names.front();
+    }
+    static std::string lastClip(int bitsPerPixel) {
+        std::vector<std::string> names = corpusClipNames(bitsPerPixel);
+        return names.empty() ? "" : names.back();
+    }
+
     static CorpusClip load(const std::string& clip, int bitsPerPixel, size_t count) {
         std::string error;
         CorpusClip frames = loadCorpusClip(clip, bitsPerPixel, count, error);
@@ -33,8 +44,8 @@ protected:
         AVISTREAMINFOA info{};
         info.fccType = streamtypeVIDEO;
         info.fccHandler = handler;
-        info.dwScale = 1;
-        info.dwRate = 12;
+        info.dwScale = clip.scale;
+        info.dwRate = clip.rate;
         info.dwSuggestedBufferSize = clip.format.biSizeImage;
         SetRect(&info.rcFrame, 0, 0, clip.format.biWidth, clip.format.biHeight);
         return info;
@@ -130,8 +141,8 @@ protected:
 };
 
 TEST_F(AviFiles, HighColourRecordingPlaysBackBitForBit) {
-    const char* path = "term720-rgb555.avi";
-    CorpusClip clip = load("term720", 16, 24);
+    const char* path = "recording-rgb555.avi";
+    CorpusClip clip = load(lastClip(16), 16, 24);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeCompressed(path, clip, FOURCC_DRAV_HANDLER, [](size_t) {}));
     expectKeyFrames(path, clip.frames.size());
@@ -145,9 +156,9 @@ TEST_F(AviFiles, HighColourRecordingPlaysBackBitForBit) {
 }
 
 TEST_F(AviFiles, TrueColourRecordingSavedWithAviSaveKeepsFiveBitsPerChannel) {
-    const char* source = "scroll720-bgr0-uncompressed.avi";
-    const char* path = "scroll720-bgr0.avi";
-    CorpusClip clip = load("scroll720", 32, 12);
+    const char* source = "recording-bgr0-uncompressed.avi";
+    const char* path = "recording-bgr0.avi";
+    CorpusClip clip = load(firstClip(32), 32, 12);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeUncompressed(source, clip));
     PAVISTREAM stream = nullptr;
@@ -172,20 +183,21 @@ TEST_F(AviFiles, TrueColourRecordingSavedWithAviSaveKeepsFiveBitsPerChannel) {
 }
 
 TEST_F(AviFiles, PalettedRecordingPlaysBackInItsColours) {
-    const char* path = "term720-pal8.avi";
-    CorpusClip clip = load("term720", 8, 12);
+    const char* path = "recording-pal8.avi";
+    CorpusClip clip = load(lastClip(8), 8, 12);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeCompressed(path, clip, FOURCC_DRAV_HANDLER, [](size_t) {}));
     BITMAPINFOHEADER wanted = makeFormat(clip.format.biWidth, clip.format.biHeight, 32).header;
     playBack(path, &wanted, clip.frames.size(), [&](size_t i, const BITMAPINFOHEADER& picture, const uint8_t* bits) {
         ASSERT_EQ(picture.biBitCount, 32);
-        const std::vector<uint8_t>& indices = clip.frames[i];
-        for (size_t p = 0; p < indices.size(); ++p) {
-            const RGBQUAD& colour = clip.colors[indices[p]];
-            const uint8_t* got = bits + p * 4;
-            ASSERT_TRUE(got[0] == colour.rgbBlue && got[1] == colour.rgbGreen && got[2] == colour.rgbRed)
-                << "frame " << i << " pixel " << p;
-        }
+        const size_t width = size_t(clip.format.biWidth), indexRow = (width + 3) / 4 * 4;
+        for (size_t y = 0; y < size_t(clip.format.biHeight); ++y)
+            for (size_t x = 0; x < width; ++x) {
+                const RGBQUAD& colour = clip.colors[clip.frames[i][y * indexRow + x]];
+                const uint8_t* got = bits + (y * width + x) * 4;
+                ASSERT_TRUE(got[0] == colour.rgbBlue && got[1] == colour.rgbGreen && got[2] == colour.rgbRed)
+                    << "frame " << i << " row " << y << " pixel " << x;
+            }
     });
 }
 
@@ -226,8 +238,8 @@ TEST_F(AviFiles, EveryFrameWrittenComesOutAtOnce) {
     ASSERT_TRUE(ICInstall(ICTYPE_VIDEO, FOURCC_WATCHED, LPARAM(watchingDriverProc), nullptr, ICINSTALL_FUNCTION));
     FrameWatch frames;
     watch = &frames;
-    const char* path = "term720-watched.avi";
-    CorpusClip clip = load("term720", 16, 12);
+    const char* path = "recording-watched.avi";
+    CorpusClip clip = load(lastClip(16), 16, 12);
     ASSERT_FALSE(clip.frames.empty());
     writeCompressed(path, clip, FOURCC_WATCHED, [&](size_t i) {
         ASSERT_EQ(frames.frameResults.size(), i + 1) << "frame " << i << " was not compressed when written";

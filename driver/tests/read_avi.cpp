@@ -44,7 +44,10 @@ std::vector<uint8_t> expectedPicture(Expected& expected, const BITMAPINFOHEADER&
     if (!expected.raw.read(reinterpret_cast<char*>(raw.data()), std::streamsize(raw.size()))) return {};
     if (expected.bits != 8) return raw;
     std::vector<uint8_t> colours(pictureBytes(output));
-    for (size_t p = 0; p < raw.size(); ++p) std::memcpy(&colours[p * 4], &expected.colors[raw[p]], 4);
+    const size_t width = size_t(output.biWidth), indexRow = (width + 3) / 4 * 4;
+    for (size_t y = 0; y < size_t(output.biHeight); ++y)
+        for (size_t x = 0; x < width; ++x)
+            std::memcpy(&colours[(y * width + x) * 4], &expected.colors[raw[y * indexRow + x]], 4);
     return colours;
 }
 

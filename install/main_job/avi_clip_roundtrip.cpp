@@ -15,6 +15,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,9 @@ std::string windowsPath(const std::string& unixPath) {
     return path;
 }
 
+// Bytes of a bitmap row: DIB rows are padded to four bytes.
+long rowBytes(int width, int bitsPerPixel) { return (long(width) * bitsPerPixel + 31) / 32 * 4; }
+
 // An uncompressed bottom-up bitmap of the given depth.
 BITMAPINFOHEADER rgbHeader(int width, int height, int bitsPerPixel) {
     BITMAPINFOHEADER header{};
@@ -44,7 +48,7 @@ BITMAPINFOHEADER rgbHeader(int width, int height, int bitsPerPixel) {
     header.biPlanes = 1;
     header.biBitCount = WORD(bitsPerPixel);
     header.biCompression = BI_RGB;
-    header.biSizeImage = DWORD(width * height * bitsPerPixel / 8);
+    header.biSizeImage = DWORD(rowBytes(width, bitsPerPixel) * height);
     return header;
 }
 
@@ -62,11 +66,14 @@ public:
         bitsPerPixel = std::atoi(fields["bits_per_pixel"].c_str());
         width = std::atoi(fields["width"].c_str());
         height = std::atoi(fields["height"].c_str());
-        fps = std::atoi(fields["fps"].c_str());
+        // "rate=30000/1001": frames per second as the stream header keeps them.
+        rate = std::strtoul(fields["rate"].c_str(), nullptr, 10);
+        size_t slash = fields["rate"].find('/');
+        scale = slash == std::string::npos ? 1 : std::strtoul(fields["rate"].c_str() + slash + 1, nullptr, 10);
         frames = std::atoi(fields["frames"].c_str());
         frameBytes = std::atol(fields["frame_bytes"].c_str());
-        if (fields["row_order"] != "bottom-up" || width <= 0 || height <= 0 || frames <= 0 || fps <= 0 ||
-            frameBytes != long(width) * height * bitsPerPixel / 8)
+        if (fields["row_order"] != "bottom-up" || width <= 0 || height <= 0 || frames <= 0 || rate == 0 || scale == 0 ||
+            frameBytes != rowBytes(width, bitsPerPixel) * height)
             return false;
         raw_.open(windowsPath(fields["raw"]), std::ios::binary);
         return raw_.good() && (bitsPerPixel != 8 || readColourTable(infoPath));
@@ -91,7 +98,8 @@ public:
     }
 
     std::string name;
-    int bitsPerPixel = 0, width = 0, height = 0, fps = 0, frames = 0;
+    int bitsPerPixel = 0, width = 0, height = 0, frames = 0;
+    DWORD rate = 0, scale = 1;
     long frameBytes = 0;
     RGBQUAD colours[256]{};
 
@@ -132,8 +140,8 @@ bool record(Clip& clip, const std::string& aviPath, double& elapsed) {
     AVISTREAMINFOA info{};
     info.fccType = streamtypeVIDEO;
     info.fccHandler = HANDLER;
-    info.dwScale = 1;
-    info.dwRate = DWORD(clip.fps);
+    info.dwScale = clip.scale;
+    info.dwRate = clip.rate;
     info.dwSuggestedBufferSize = DWORD(clip.frameBytes);
     SetRect(&info.rcFrame, 0, 0, clip.width, clip.height);
     PAVISTREAM stream = nullptr, compressed = nullptr;
@@ -142,7 +150,7 @@ bool record(Clip& clip, const std::string& aviPath, double& elapsed) {
     options.fccHandler = HANDLER;
     // A key frame every ten seconds, as screen recorders do; without one
     // avifil32 makes every frame a key frame.
-    options.dwKeyFrameEvery = DWORD(10 * clip.fps);
+    options.dwKeyFrameEvery = std::max<DWORD>(1, 10 * clip.rate / clip.scale);
     options.dwFlags = AVICOMPRESSF_VALID | AVICOMPRESSF_KEYFRAMES;
     std::vector<BYTE> format = clip.format();
     bool ok = AVIFileCreateStreamA(file, &stream, &info) == AVIERR_OK &&
@@ -164,27 +172,34 @@ bool record(Clip& clip, const std::string& aviPath, double& elapsed) {
     return ok;
 }
 
-// What playback must give for one source pixel, in the output's format.
-bool samePixels(const Clip& clip, const BYTE* source, const BYTE* played) {
-    long pixels = long(clip.width) * clip.height;
+// Whether one played-back row is what playback must give for the source row,
+// in the output's format.
+bool sameRow(const Clip& clip, const BYTE* source, const BYTE* played) {
     switch (clip.bitsPerPixel) {
-        case 16: return std::memcmp(source, played, pixels * 2) == 0;
+        case 16: return std::memcmp(source, played, size_t(clip.width) * 2) == 0;
         case 8:  // played at 32 bits: the colour of each index
-            for (long i = 0; i < pixels; ++i) {
-                const RGBQUAD& c = clip.colours[source[i]];
-                if (played[4 * i] != c.rgbBlue || played[4 * i + 1] != c.rgbGreen || played[4 * i + 2] != c.rgbRed)
+            for (int x = 0; x < clip.width; ++x) {
+                const RGBQUAD& c = clip.colours[source[x]];
+                if (played[4 * x] != c.rgbBlue || played[4 * x + 1] != c.rgbGreen || played[4 * x + 2] != c.rgbRed)
                     return false;
             }
             return true;
         default:  // 32 bits, played at 16: five bits a channel
-            for (long i = 0; i < pixels; ++i) {
-                const BYTE* p = source + 4 * i;
+            for (int x = 0; x < clip.width; ++x) {
+                const BYTE* p = source + 4 * x;
                 WORD expected = WORD((p[2] >> 3) << 10 | (p[1] >> 3) << 5 | p[0] >> 3);
-                WORD got = WORD(played[2 * i] | played[2 * i + 1] << 8);
+                WORD got = WORD(played[2 * x] | played[2 * x + 1] << 8);
                 if (got != expected) return false;
             }
             return true;
     }
+}
+
+bool samePixels(const Clip& clip, const BITMAPINFOHEADER& output, const BYTE* source, const BYTE* played) {
+    const long sourceRow = rowBytes(clip.width, clip.bitsPerPixel), playedRow = rowBytes(clip.width, output.biBitCount);
+    for (int y = 0; y < clip.height; ++y)
+        if (!sameRow(clip, source + y * sourceRow, played + y * playedRow)) return false;
+    return true;
 }
 
 // The output format asked of playback: 16 bits, or 32 for 8-bit clips (the
@@ -248,7 +263,7 @@ bool playBack(Clip& clip, const std::string& aviPath, long& compressedBytes, int
             ok = failed("ICDecompress");
         elapsed += seconds(start, now());
         if (ok && !clip.read(i, source)) ok = failed("reading the raw frames");
-        if (ok && samePixels(clip, source.data(), played.data())) ++identical;
+        if (ok && samePixels(clip, output, source.data(), played.data())) ++identical;
     }
     if (stream != nullptr) AVIStreamRelease(stream);
     AVIFileRelease(file);

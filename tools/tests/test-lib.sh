@@ -1,5 +1,5 @@
 # Shared by the tool's shell tests: failure reports, exit-code checks, frame hashes.
-ff=(ffmpeg -hide_banner -loglevel error -nostdin)
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/frame-hashes.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -13,14 +13,6 @@ expect_code() {
 
 # expect_text FILE TEXT: fails unless FILE contains TEXT.
 expect_text() { grep -qF -- "$2" "$1" || fail "$1 lacks \"$2\": $(cat "$1")"; }
-
-# frame_hashes FFMPEG-INPUT-ARGS... -- PIX_FMT: one md5 per frame, as FFmpeg's framemd5 reports it.
-frame_hashes() {
-  local args=() pixfmt
-  while [ "$1" != "--" ]; do args+=("$1"); shift; done
-  pixfmt=$2
-  "${ff[@]}" "${args[@]}" -pix_fmt "$pixfmt" -f framemd5 - | grep -v '^#' | awk -F, '{ print $6 }'
-}
 
 # same_hashes WHAT FILE-A FILE-B: fails unless the two hash lists are equal and not empty.
 same_hashes() {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# drav_cli.sh DRAV WORKDIR: the command line, exit codes, and the AVI that
+# drav-cli.sh DRAV WORKDIR: the command line, exit codes, and the AVI that
 # drav writes as ffprobe sees it (header, frame count, index and key frames),
 # from synthetic input of every kind drav reads.
 set -euo pipefail
 drav=$1 work=$2
-source "$(dirname "$0")/test_lib.sh"
+source "$(dirname "$0")/test-lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 
 # Help for every command; exit codes a script can rely on.

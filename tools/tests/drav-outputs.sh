@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# drav_outputs.sh DRAV WORKDIR: decoding to the outputs FFmpeg offers (PNG
+# drav-outputs.sh DRAV WORKDIR: decoding to the outputs FFmpeg offers (PNG
 # sequence, uncompressed AVI, FFV1 in Matroska, raw frames on a pipe) in every
 # renderer format, and at other sizes.
 set -euo pipefail
 drav=$1 work=$2
-source "$(dirname "$0")/test_lib.sh"
+source "$(dirname "$0")/test-lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 
 "${ff[@]}" -f lavfi -i testsrc=size=66x48:rate=10:duration=1 -c:v rawvideo -pix_fmt bgr0 src.nut

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# drav_damaged.sh DRAV WORKDIR: corrupt and truncated DRAV files, files that
+# drav-damaged.sh DRAV WORKDIR: corrupt and truncated DRAV files, files that
 # are not DRAV streams, and formats the codec cannot take: clear messages
 # naming file and frame, the exit codes of --help, no crash.
 set -euo pipefail
 drav=$1 work=$2
-source "$(dirname "$0")/test_lib.sh"
+source "$(dirname "$0")/test-lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 
 # format_offset FILE: where the stream's BITMAPINFOHEADER starts.

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# drav_raw_frames.sh DRAV WORKDIR: raw frames, which drav writes without
+# drav-raw-frames.sh DRAV WORKDIR: raw frames, which drav writes without
 # FFmpeg's rawvideo encoder, are byte for byte the packets that encoder makes
 # (drav's NUT output, read back unchanged): 16, 24 and 32-bit pixels, rows that
 # need padding in a DIB, the stream's own size and another, to a file and to a
 # pipe, and through a corrupt frame whose held picture repeats.
 set -euo pipefail
 drav=$1 work=$2
-source "$(dirname "$0")/test_lib.sh"
+source "$(dirname "$0")/test-lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 
 # 67x37: DIB rows of 16 and 24-bit pixels carry padding; 41x23 too.
