@@ -1,7 +1,7 @@
 // avi_clip_roundtrip.exe CLIP.info OUT.avi
 //
 // What a recording program does with the installed codec: writes the raw
-// frames of a corpus clip (made by the corpus's derive.sh, rows bottom-up)
+// frames of a recording (made by recordings/derive.sh: DIB rows, bottom-up)
 // into an AVI file through avifil32 with the compressor 'DRAV', then plays
 // the file back the way a player does (frames read with avifil32, handed to
 // the decompressor that the system finds for the stream's format) and
