@@ -57,10 +57,10 @@ stop_display() {
   xvfb_pid=
 }
 
-# A persistent server with its services started, and unmanaged windows:
+# A persistent server (the one running, if any) with its services started, and unmanaged windows:
 # there is no window manager.
 start_server() {
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when the server runs already
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 }
@@ -77,7 +77,6 @@ windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 session_start() {
   local pid_file=$WINEPREFIX.xvfb.pid display=${DRAV_DISPLAY:-:77}
   make_prefix
-  wineserver -w </dev/null >/dev/null 2>&1 || true
   start_server
   if [ ! -f "$pid_file" ] || ! kill -0 "$(cat "$pid_file")" 2>/dev/null; then
     start_display "$display" || return 1
