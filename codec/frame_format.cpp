@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "codec_stream.h"
+
 namespace drav {
 namespace {
 
@@ -57,6 +59,7 @@ BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCou
 
 void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed) {
     compressed = makeBitmapHeader(input.biWidth, input.biHeight, input.biBitCount == 8 ? 8 : 16, FOURCC_DRAV);
+    compressed.biSizeImage = worstCaseFrameSize(compressed);
 }
 
 }  // namespace drav

@@ -84,7 +84,8 @@ inline uint64_t dibRowBytes(int64_t width, unsigned bitCount) {
 BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression = BI_RGB);
 
 // The BITMAPINFOHEADER of a compressed stream for an uncompressed input:
-// depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage 0.
+// depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage the worst-case
+// frame size, which hosts allocate for each compressed frame.
 void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed);
 
 }  // namespace drav

@@ -1,5 +1,7 @@
 #include "FormatNegotiation.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "CodecSettings.h"
@@ -44,6 +46,22 @@ bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER
 bool isDecompressibleInput(const BITMAPINFOHEADER* input) {
     return input && hasPlausibleHeader(*input) && input->biCompression == FOURCC_DRAV &&
            isOneOf(input->biBitCount, 8, 16, 24) && hasSupportedPictureSize(*input);
+}
+
+// The stream's own depth where the decompression query takes it as an output
+// (16 bits with colour-depth conversion allowed), else 24 bits, which every
+// stream renders to without loss and which the query always accepts.
+WORD proposedDecompressedBitCount(WORD inputBitCount) {
+    return inputBitCount == 16 && IsColorDepthConversionAllowed() ? 16 : 24;
+}
+
+// Hosts allocate exactly biSizeImage for the picture, so it covers the padded
+// rows the decompressor writes; three bytes a pixel where that is larger, as
+// earlier releases proposed.
+DWORD proposedDecompressedImageSize(LONG width, LONG height, WORD bitCount) {
+    const uint64_t paddedRows = dibRowBytes(width, bitCount) * uint64_t(height);
+    const uint64_t threeBytesAPixel = uint64_t(width) * uint64_t(height) * 3;
+    return DWORD(std::max(paddedRows, threeBytesAPixel));
 }
 
 bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
@@ -91,8 +109,9 @@ LRESULT decompressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* out
     DWORD formatSize = input->biSize + 4 * input->biClrUsed;
     if (!output) return LRESULT(formatSize);
     std::memmove(output, input, formatSize);
+    output->biBitCount = proposedDecompressedBitCount(input->biBitCount);
     output->biCompression = BI_RGB;
-    output->biSizeImage = DWORD(input->biWidth) * DWORD(input->biHeight) * 3;
+    output->biSizeImage = proposedDecompressedImageSize(output->biWidth, output->biHeight, output->biBitCount);
     return ICERR_OK;
 }
 

@@ -19,7 +19,8 @@ LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* out
 
 // ICM_COMPRESS_GET_FORMAT: the proposed format's size for a null output,
 // else writes it (8 bits with a zeroed colour table for 8-bit input, 16 bits
-// otherwise) and returns ICERR_OK.
+// otherwise; biSizeImage the worst-case frame size, from which hosts size
+// their frame buffers) and returns ICERR_OK.
 LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output);
 
 // ICM_COMPRESS_GET_SIZE: the worst-case frame size for the output, also kept
@@ -31,8 +32,10 @@ LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output)
 // colour-depth conversion switches.
 LRESULT decompressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
 
-// ICM_DECOMPRESS_GET_FORMAT: the input's header (and colour table) with
-// BI_RGB and three bytes a pixel as biSizeImage; its size for a null output.
+// ICM_DECOMPRESS_GET_FORMAT: the input's header (and colour table) as BI_RGB
+// at a depth the decompression query accepts (16 bits for 16-bit streams when
+// colour-depth conversion is allowed, else 24), biSizeImage the larger of the
+// padded picture and three bytes a pixel; its size for a null output.
 LRESULT decompressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output);
 
 }  // namespace drav

@@ -97,7 +97,9 @@ TEST(CompressGetFormat, ProposesSixteenBitsExceptForPalettedInput) {
     EXPECT_EQ(h.biPlanes, 1);
     EXPECT_EQ(h.biBitCount, 16);
     EXPECT_EQ(h.biCompression, FOURCC_DRAV_FORMAT);
-    EXPECT_EQ(h.biSizeImage, 0u);
+    // The worst-case frame: hosts size their frame buffers from it.
+    EXPECT_EQ(h.biSizeImage, 922403u);
+    EXPECT_EQ(h.biSizeImage, ICCompressGetSize(codec.get(), trueColour.get(), proposed.get()));
     EXPECT_EQ(h.biXPelsPerMeter, 0);
     EXPECT_EQ(h.biClrUsed, 0u);
     EXPECT_EQ(h.biClrImportant, 0u);
@@ -220,12 +222,42 @@ TEST(DecompressGetFormat, ProposesTheInputsDepthAsRgb) {
     EXPECT_EQ(h.biHeight, 480);
     EXPECT_EQ(h.biBitCount, 16);
     EXPECT_EQ(h.biCompression, DWORD(BI_RGB));
-    EXPECT_EQ(h.biSizeImage, 921600u);
+    EXPECT_EQ(h.biSizeImage, 921600u);  // three bytes a pixel, more than the 614,400 of the rows
     EXPECT_EQ(h.biXPelsPerMeter, 1234);
     EXPECT_EQ(proposed.colors[0].rgbBlue, POISON);
 }
 
-TEST(DecompressGetFormat, PalettedInputProposesEightBitsThatTheQueryRefuses) {
+using DecompressProposal = SettingsTest;
+
+// What the proposal says for a DRAV stream of the size and depth.
+BITMAPINFOHEADER decompressProposal(HIC codec, LONG width, LONG height, WORD bitCount) {
+    BitmapFormat input = makeCompressedFormat(width, height, bitCount), proposed;
+    EXPECT_EQ(ICDecompressGetFormat(codec, input.get(), proposed.get()), ICERR_OK);
+    EXPECT_EQ(ICDecompressQuery(codec, input.get(), proposed.get()), ICERR_OK)
+        << width << "x" << height << "x" << bitCount;
+    return proposed.header;
+}
+
+TEST_F(DecompressProposal, ImageSizeHoldsThePaddedRows) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    EXPECT_EQ(decompressProposal(codec.get(), 1, 10, 16).biSizeImage, 40u);  // 4-byte rows, not 3 x 10
+    BITMAPINFOHEADER odd = decompressProposal(codec.get(), 13, 7, 24);
+    EXPECT_EQ(odd.biBitCount, 24);
+    EXPECT_EQ(odd.biSizeImage, 280u);  // 40-byte rows, not 13 x 7 x 3
+}
+
+TEST_F(DecompressProposal, IsTwentyFourBitsWhereTheStreamsDepthIsNoOutput) {
+    OpenCodec codec(ICMODE_DECOMPRESS);
+    BITMAPINFOHEADER paletted = decompressProposal(codec.get(), 64, 48, 8);
+    EXPECT_EQ(paletted.biBitCount, 24);
+    EXPECT_EQ(paletted.biSizeImage, 64u * 48 * 3);
+    storeSettingText("ColorDepthConversion", "1");
+    BITMAPINFOHEADER highColour = decompressProposal(codec.get(), 5, 2, 16);
+    EXPECT_EQ(highColour.biBitCount, 24);
+    EXPECT_EQ(highColour.biSizeImage, 32u);  // 16-byte rows
+}
+
+TEST(DecompressGetFormat, PalettedProposalKeepsTheColourTable) {
     OpenCodec codec(ICMODE_DECOMPRESS);
     BitmapFormat input = makeCompressedFormat(64, 48, 8);
     input.header.biClrUsed = 256;
@@ -233,9 +265,9 @@ TEST(DecompressGetFormat, PalettedInputProposesEightBitsThatTheQueryRefuses) {
     EXPECT_EQ(ICDecompressGetFormatSize(codec.get(), input.get()), 40 + 1024);
     BitmapFormat proposed;
     ASSERT_EQ(ICDecompressGetFormat(codec.get(), input.get(), proposed.get()), ICERR_OK);
-    EXPECT_EQ(proposed.header.biBitCount, 8);
+    EXPECT_EQ(proposed.header.biBitCount, 24);
     EXPECT_EQ(proposed.colors[5].rgbRed, 3);
-    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), proposed.get()), ICERR_BADFORMAT);
+    EXPECT_EQ(ICDecompressQuery(codec.get(), input.get(), proposed.get()), ICERR_OK);
 }
 
 TEST(DecompressGetFormat, RefusesHeadersWhoseSizeCannotBeTrusted) {

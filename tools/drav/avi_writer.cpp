@@ -11,7 +11,7 @@
 #include "tool_error.h"
 
 namespace drav::tool {
-bool clearMuxerSizeFields(const std::string& path) {
+bool restoreStreamFormatSizes(const std::string& path, const BITMAPINFOHEADER& format) {
     std::vector<uint8_t> head = readFileHead(path);
     size_t header = 0;
     uint32_t size = 0;
@@ -19,17 +19,23 @@ bool clearMuxerSizeFields(const std::string& path) {
     if (readU32(head.data() + header + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     if (!file) return false;
-    const uint8_t zeros[4] = {};
-    for (size_t field : {offsetof(BITMAPINFOHEADER, biSizeImage), offsetof(BITMAPINFOHEADER, biClrUsed),
-                         offsetof(BITMAPINFOHEADER, biClrImportant)}) {
-        file.seekp(std::streamoff(header + field));
-        file.write(reinterpret_cast<const char*>(zeros), sizeof zeros);
+    struct Field {
+        size_t offset;
+        uint32_t value;
+    };
+    for (Field field : {Field{offsetof(BITMAPINFOHEADER, biSizeImage), format.biSizeImage},
+                        Field{offsetof(BITMAPINFOHEADER, biClrUsed), format.biClrUsed},
+                        Field{offsetof(BITMAPINFOHEADER, biClrImportant), format.biClrImportant}}) {
+        uint8_t bytes[4];
+        writeU32(bytes, field.value);
+        file.seekp(std::streamoff(header + field.offset));
+        file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
     }
     return bool(file.flush());
 }
 
 DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate)
-    : path_(path), frameDuration_(av_inv_q(frameRate)), packet_(allocatePacket()) {
+    : path_(path), format_(compressedFormat), frameDuration_(av_inv_q(frameRate)), packet_(allocatePacket()) {
     if (path == "-") throw ToolError(fileMessage(path, "an AVI needs a file: its header and index are written last"));
     AVFormatContext* context = nullptr;
     int status = avformat_alloc_output_context2(&context, nullptr, "avi", path.c_str());
@@ -85,7 +91,8 @@ void DravAviWriter::finish() {
         status = avio_closep(&muxer_->pb);
     }
     if (status < 0) throw ToolError(fileMessage(path_, "cannot finish the AVI: " + ffmpegErrorText(status)));
-    if (!clearMuxerSizeFields(path_)) throw ToolError(fileMessage(path_, "cannot complete the stream format"));
+    if (!restoreStreamFormatSizes(path_, format_))
+        throw ToolError(fileMessage(path_, "cannot complete the stream format"));
     finished_ = true;
 }
 

@@ -31,6 +31,7 @@ public:
 
 private:
     std::string path_;
+    BITMAPINFOHEADER format_;
     OutputContext muxer_;
     AVStream* stream_ = nullptr;
     AVRational frameDuration_;
@@ -40,9 +41,10 @@ private:
 };
 
 // libavformat fills biSizeImage with the size of an uncompressed picture and
-// biClrUsed with 256 for paletted streams; the driver's proposed format has 0 in
-// both and in biClrImportant. Sets those three fields of the first stream's
-// format in a finished AVI file to 0. False when the file has no such format.
-bool clearMuxerSizeFields(const std::string& path);
+// biClrUsed with 256 for paletted streams; the driver's proposed format has the
+// worst-case frame size in the first and 0 in the others. Sets those fields and
+// biClrImportant of the first stream's format in a finished AVI file to
+// format's. False when the file has no such format.
+bool restoreStreamFormatSizes(const std::string& path, const BITMAPINFOHEADER& format);
 
 }  // namespace drav::tool

@@ -36,7 +36,8 @@ public:
     CompressionStream(const CompressionStream&) = delete;
     CompressionStream& operator=(const CompressionStream&) = delete;
 
-    // The stream's format as the driver proposes it: DRAV, 8 or 16 bits, biSizeImage 0.
+    // The stream's format as the driver proposes it: DRAV, 8 or 16 bits, biSizeImage the
+    // worst-case frame size.
     const BITMAPINFOHEADER& compressedFormat() const { return compressed_; }
 
     // False when the codec fails the frame. The result points into the stream's

@@ -9,16 +9,16 @@
 #include "avi_reader.h"
 #include "avi_writer.h"
 #include "codec/frame_format.h"
-#include "dib_format.h"
 #include "test_pictures.h"
 #include "tool_error.h"
 
 namespace drav::tool {
 namespace {
 
-BITMAPINFOHEADER dravFormat(uint32_t width, uint32_t height, uint16_t bitCount) {
-    BITMAPINFOHEADER format = dibHeader(width, height, bitCount, FOURCC_DRAV);
-    format.biSizeImage = 0;
+// The driver's proposal for an input of the depth (8 or 16 bits).
+BITMAPINFOHEADER dravFormat(int32_t width, int32_t height, uint16_t bitCount) {
+    BITMAPINFOHEADER format;
+    describeCompressedStream(makeBitmapHeader(width, height, bitCount), format);
     return format;
 }
 
@@ -96,7 +96,7 @@ TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
         EXPECT_EQ(header.biPlanes, 1);
         EXPECT_EQ(header.biBitCount, bitCount);
         EXPECT_EQ(header.biCompression, FOURCC_DRAV);
-        EXPECT_EQ(header.biSizeImage, 0u);
+        EXPECT_EQ(header.biSizeImage, 641u * 3 * 3 + 803);  // the worst-case frame
         EXPECT_EQ(header.biXPelsPerMeter, 0);
         EXPECT_EQ(header.biYPelsPerMeter, 0);
         EXPECT_EQ(header.biClrUsed, 0u);
