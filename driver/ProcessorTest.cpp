@@ -2,25 +2,53 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 namespace drav {
 
 #if defined(__i386__)
 
-// The probes are written in assembly so that the one instruction of each that
-// may fault has a known address: the exception handler steps over exactly that
-// instruction and makes the probe answer 0.
+// The probes and the guard are written in assembly: the guard's exception
+// registration record lives at a stack address the compiler knows nothing
+// about, so no compiler-generated code may run between its installation and
+// removal.
 extern "C" {
 uint32_t dravIdFlagToggles();      // 1 when the EFLAGS ID bit can change: CPUID exists
 uint32_t dravCpuidFeatureFlags();  // EDX of CPUID function 1
 uint32_t dravEmmsProbe();          // 1 after EMMS ran
-extern const char dravCpuidInstruction[];
-extern const char dravEmmsInstruction[];
+uint32_t dravGuardedCall(ProcessorProbe probe);
+extern const char dravGuardedCallResume[];
+EXCEPTION_DISPOSITION __cdecl dravProbeFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame, CONTEXT* context,
+                                                    void* dispatcherContext);
 }
 
+// dravGuardedCall(probe), cdecl. Stack after the prologue, from the
+// registration record (the establisher frame) up:
+//   +0 previous record, +4 handler, +8 edi, +12 esi, +16 ebx, +20 ebp, +24 return, +28 probe.
+// After a fault the handler resumes at dravGuardedCallResume with esp at the
+// record and eax 0; the epilogue unlinks the record and pops the registers
+// saved on entry, whatever the probe left in them.
 __asm__(
     ".text\n"
+    ".globl _dravGuardedCall\n"
+    "_dravGuardedCall:\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  pushl %ebx\n"
+    "  pushl %esi\n"
+    "  pushl %edi\n"
+    "  pushl $_dravProbeFaultHandler\n"
+    "  pushl %fs:0\n"
+    "  movl %esp, %fs:0\n"
+    "  call *8(%ebp)\n"
+    ".globl _dravGuardedCallResume\n"
+    "_dravGuardedCallResume:\n"
+    "  movl (%esp), %ecx\n"
+    "  movl %ecx, %fs:0\n"
+    "  addl $8, %esp\n"
+    "  popl %edi\n"
+    "  popl %esi\n"
+    "  popl %ebx\n"
+    "  popl %ebp\n"
+    "  ret\n"
     ".globl _dravIdFlagToggles\n"
     "_dravIdFlagToggles:\n"
     "  pushfl\n"
@@ -42,8 +70,6 @@ __asm__(
     "  pushl %ebx\n"
     "  movl $1, %eax\n"
     "  xorl %ecx, %ecx\n"
-    ".globl _dravCpuidInstruction\n"
-    "_dravCpuidInstruction:\n"
     "  cpuid\n"
     "  movl %edx, %eax\n"
     "  popl %ebx\n"
@@ -51,62 +77,41 @@ __asm__(
     ".globl _dravEmmsProbe\n"
     "_dravEmmsProbe:\n"
     "  movl $1, %eax\n"
-    ".globl _dravEmmsInstruction\n"
-    "_dravEmmsInstruction:\n"
     "  emms\n"
     "  ret\n");
 
 namespace {
 
 constexpr uint32_t CPUID_MMX_FLAG = 1u << 23;
-constexpr DWORD PROBE_INSTRUCTION_LENGTH = 2;  // cpuid and emms are both 0F xx
-
-LONG CALLBACK stepOverFaultingProbe(EXCEPTION_POINTERS* exception) {
-    const void* address = exception->ExceptionRecord->ExceptionAddress;
-    if (address != dravCpuidInstruction && address != dravEmmsInstruction) return EXCEPTION_CONTINUE_SEARCH;
-    CONTEXT* context = exception->ContextRecord;
-    context->Eip += PROBE_INSTRUCTION_LENGTH;
-    context->Eax = 0;
-    context->Edx = 0;
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-// Installs the handler for the lifetime of the object. Vectored handlers exist
-// from Windows XP on; older systems run the probes unguarded, where the ID-flag
-// test already keeps CPUID off processors that lack it.
-class ProbeFaultGuard {
-public:
-    ProbeFaultGuard() {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        auto add = reinterpret_cast<PVOID(WINAPI*)(ULONG, PVECTORED_EXCEPTION_HANDLER)>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "AddVectoredExceptionHandler")));
-        remove_ = reinterpret_cast<ULONG(WINAPI*)(PVOID)>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "RemoveVectoredExceptionHandler")));
-        if (add && remove_) handler_ = add(1, stepOverFaultingProbe);
-    }
-    ~ProbeFaultGuard() {
-        if (handler_) remove_(handler_);
-    }
-    ProbeFaultGuard(const ProbeFaultGuard&) = delete;
-    ProbeFaultGuard& operator=(const ProbeFaultGuard&) = delete;
-
-private:
-    ULONG(WINAPI* remove_)(PVOID) = nullptr;
-    PVOID handler_ = nullptr;
-};
+constexpr DWORD UNWINDING = EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND;
+constexpr DWORD DIRECTION_FLAG = 0x400;  // clear on return from any function
 
 }  // namespace
 
+extern "C" EXCEPTION_DISPOSITION __cdecl dravProbeFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame,
+                                                               CONTEXT* context, void*) {
+    if (record->ExceptionFlags & UNWINDING) return ExceptionContinueSearch;
+    const auto frame = DWORD(reinterpret_cast<uintptr_t>(establisherFrame));
+    context->Esp = frame;
+    context->EFlags &= ~DIRECTION_FLAG;
+    context->Eip = DWORD(reinterpret_cast<uintptr_t>(dravGuardedCallResume));
+    context->Eax = 0;
+    return ExceptionContinueExecution;
+}
+
+uint32_t runGuardedProbe(ProcessorProbe probe) { return dravGuardedCall(probe); }
+
 bool CpuHasMMX() {
     if (!dravIdFlagToggles()) return false;
-    ProbeFaultGuard guard;
-    if (!(dravCpuidFeatureFlags() & CPUID_MMX_FLAG)) return false;
-    return dravEmmsProbe() == 1;
+    if (!(runGuardedProbe(dravCpuidFeatureFlags) & CPUID_MMX_FLAG)) return false;
+    return runGuardedProbe(dravEmmsProbe) == 1;
 }
 
 #elif defined(__x86_64__) || defined(_M_X64)
 
-bool CpuHasMMX() { return true; }  // part of every x86-64 processor
+// Exception handling is table-based on x86-64, and MMX is part of every
+// processor of the architecture: nothing to probe.
+bool CpuHasMMX() { return true; }
 
 #else
 
