@@ -48,6 +48,18 @@ std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned see
     return picture;
 }
 
+std::vector<uint8_t> noisePicture(const BITMAPINFOHEADER& format, uint32_t seed) {
+    std::vector<uint8_t> picture(pictureBytes(format));
+    uint32_t state = seed * 2654435761u ^ 0x9E3779B9u;
+    for (uint8_t& byte : picture) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = uint8_t(state >> 11);
+    }
+    return picture;
+}
+
 PoisonedBuffer::PoisonedBuffer(size_t size) : size_(size), bytes_(size + GUARD, POISON) {}
 
 bool PoisonedBuffer::guardIntact() const {

@@ -33,6 +33,10 @@ size_t pictureBytes(const BITMAPINFOHEADER& format);
 // pixels keep their unused top bit clear.
 std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned seed);
 
+// A picture of the format whose every byte is random (seeded), the worst case
+// for the compressor.
+std::vector<uint8_t> noisePicture(const BITMAPINFOHEADER& format, uint32_t seed);
+
 // A buffer of `size` bytes plus a guard zone, all POISON; guardIntact() tells
 // whether anything wrote past `size`.
 class PoisonedBuffer {
