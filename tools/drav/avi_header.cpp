@@ -40,6 +40,12 @@ size_t findChunk(const std::vector<uint8_t>& bytes, size_t begin, size_t end, co
     return 0;
 }
 
+// The hdrl list of an AVI file's head; 0 when there is none.
+size_t findHeaderList(const std::vector<uint8_t>& head) {
+    if (!isId(head, 0, "RIFF") || !isId(head, 8, "AVI ")) return 0;
+    return findChunk(head, RIFF_HEADER_BYTES, head.size(), "LIST", "hdrl");
+}
+
 }  // namespace
 
 std::vector<uint8_t> readFileHead(const std::string& path) {
@@ -50,9 +56,18 @@ std::vector<uint8_t> readFileHead(const std::string& path) {
     return head;
 }
 
+bool findMainHeader(const std::vector<uint8_t>& head, size_t& offset) {
+    constexpr size_t FLAGS_END = 16;  // dwMicroSecPerFrame, dwMaxBytesPerSec, dwPaddingGranularity, dwFlags
+    size_t headerList = findHeaderList(head);
+    if (!headerList) return false;
+    size_t mainHeader = findChunk(head, headerList + LIST_HEADER_BYTES, chunkEnd(head, headerList), "avih");
+    if (!mainHeader || chunkEnd(head, mainHeader) < mainHeader + CHUNK_HEADER_BYTES + FLAGS_END) return false;
+    offset = mainHeader + CHUNK_HEADER_BYTES;
+    return true;
+}
+
 bool findStreamFormat(const std::vector<uint8_t>& head, unsigned index, size_t& offset, uint32_t& size) {
-    if (!isId(head, 0, "RIFF") || !isId(head, 8, "AVI ")) return false;
-    size_t headerList = findChunk(head, RIFF_HEADER_BYTES, head.size(), "LIST", "hdrl");
+    size_t headerList = findHeaderList(head);
     if (!headerList) return false;
     size_t end = chunkEnd(head, headerList);
     size_t streamList = headerList + LIST_HEADER_BYTES;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <vector>
 
 #include "avi_header.h"
@@ -11,27 +12,42 @@
 #include "tool_error.h"
 
 namespace drav::tool {
-bool restoreStreamFormatSizes(const std::string& path, const BITMAPINFOHEADER& format) {
-    std::vector<uint8_t> head = readFileHead(path);
-    size_t header = 0;
-    uint32_t size = 0;
-    if (!findStreamFormat(head, 0, header, size) || size < sizeof(BITMAPINFOHEADER)) return false;
-    if (readU32(head.data() + header + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
+
+namespace {
+
+constexpr size_t MAIN_HEADER_FLAGS = 12;  // offset of dwFlags in the main header
+
+struct FieldValue {
+    size_t offset;
+    uint32_t value;
+};
+
+bool writeFields(const std::string& path, std::initializer_list<FieldValue> fields) {
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!file) return false;
-    struct Field {
-        size_t offset;
-        uint32_t value;
-    };
-    for (Field field : {Field{offsetof(BITMAPINFOHEADER, biSizeImage), format.biSizeImage},
-                        Field{offsetof(BITMAPINFOHEADER, biClrUsed), format.biClrUsed},
-                        Field{offsetof(BITMAPINFOHEADER, biClrImportant), format.biClrImportant}}) {
+    for (const FieldValue& field : fields) {
         uint8_t bytes[4];
         writeU32(bytes, field.value);
-        file.seekp(std::streamoff(header + field.offset));
+        file.seekp(std::streamoff(field.offset));
         file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
     }
     return bool(file.flush());
+}
+
+}  // namespace
+
+bool completeMuxerHeaders(const std::string& path, const BITMAPINFOHEADER& streamFormat) {
+    std::vector<uint8_t> head = readFileHead(path);
+    size_t mainHeader = 0, format = 0;
+    uint32_t size = 0;
+    if (!findMainHeader(head, mainHeader) || !findStreamFormat(head, 0, format, size) ||
+        size < sizeof(BITMAPINFOHEADER))
+        return false;
+    if (readU32(head.data() + format + offsetof(BITMAPINFOHEADER, biCompression)) != FOURCC_DRAV) return false;
+    size_t flags = mainHeader + MAIN_HEADER_FLAGS;
+    return writeFields(path, {{flags, readU32(head.data() + flags) & ~AVIF_TRUSTCKTYPE},
+                              {format + offsetof(BITMAPINFOHEADER, biSizeImage), streamFormat.biSizeImage},
+                              {format + offsetof(BITMAPINFOHEADER, biClrUsed), streamFormat.biClrUsed},
+                              {format + offsetof(BITMAPINFOHEADER, biClrImportant), streamFormat.biClrImportant}});
 }
 
 DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate)
@@ -91,8 +107,7 @@ void DravAviWriter::finish() {
         status = avio_closep(&muxer_->pb);
     }
     if (status < 0) throw ToolError(fileMessage(path_, "cannot finish the AVI: " + ffmpegErrorText(status)));
-    if (!restoreStreamFormatSizes(path_, format_))
-        throw ToolError(fileMessage(path_, "cannot complete the stream format"));
+    if (!completeMuxerHeaders(path_, format_)) throw ToolError(fileMessage(path_, "cannot complete the AVI's headers"));
     finished_ = true;
 }
 

@@ -40,11 +40,16 @@ private:
     bool finished_ = false;
 };
 
-// libavformat fills biSizeImage with the size of an uncompressed picture and
-// biClrUsed with 256 for paletted streams; the driver's proposed format has the
-// worst-case frame size in the first and 0 in the others. Sets those fields and
-// biClrImportant of the first stream's format in a finished AVI file to
-// format's. False when the file has no such format.
-bool restoreStreamFormatSizes(const std::string& path, const BITMAPINFOHEADER& format);
+// What a finished file's headers say where libavformat's muxer chooses
+// otherwise. The stream format takes biSizeImage, biClrUsed and biClrImportant
+// from streamFormat, the driver's proposal (the worst-case frame size, 0 and
+// 0; the muxer fills in an uncompressed picture's size and 256 colours for
+// paletted streams). The main header leaves out AVIF_TRUSTCKTYPE, so that
+// readers take key frames from the index's flags: with the flag set, avifil32
+// takes them from the chunk ids instead (key frames in 00db chunks), and the
+// muxer stores every frame as 00dc, so avifil32 would see one key frame,
+// frame 0. False when the file has no DRAV format.
+bool completeMuxerHeaders(const std::string& path, const BITMAPINFOHEADER& streamFormat);
+constexpr uint32_t AVIF_TRUSTCKTYPE = 0x800;  // main header flag: key frames are the 00db chunks
 
 }  // namespace drav::tool

@@ -76,6 +76,41 @@ TEST(DravAvi, FramesAndKeyFlagsComeBackAsWritten) {
     }
 }
 
+// A frame's key flag as avifil32 takes it from a file's first RIFF segment:
+// with AVIF_TRUSTCKTYPE in the main header from the chunk id (00db key, 00dc
+// delta), otherwise from the flag in the idx1 entry.
+std::vector<bool> keyFramesAsAvifil32Reads(const std::vector<uint8_t>& avi) {
+    std::vector<bool> keys;
+    size_t header = 0, index = 0;
+    for (size_t at = 12; at + 8 <= avi.size(); at += 8 + ((readU32(avi.data() + at + 4) + 1) & ~1u)) {
+        if (memcmp(avi.data() + at, "LIST", 4) == 0 && memcmp(avi.data() + at + 8, "hdrl", 4) == 0) header = at;
+        if (memcmp(avi.data() + at, "idx1", 4) == 0) index = at;
+    }
+    if (!header || !index || memcmp(avi.data() + header + 12, "avih", 4) != 0) return keys;
+    bool trustChunkIds = readU32(avi.data() + header + 20 + 12) & AVIF_TRUSTCKTYPE;
+    uint32_t entries = readU32(avi.data() + index + 4) / 16;
+    for (uint32_t i = 0; i < entries && index + 8 + 16 * (i + 1) <= avi.size(); ++i) {
+        const uint8_t* entry = avi.data() + index + 8 + 16 * i;
+        keys.push_back(trustChunkIds ? memcmp(entry, "00db", 4) == 0 : (readU32(entry + 4) & AVIIF_KEYFRAME) != 0);
+    }
+    return keys;
+}
+
+TEST(DravAvi, Avifil32SeesTheKeyFramesOfTheIndex) {
+    test::ScratchFile file{"avi"};
+    std::vector<bool> written;
+    {
+        DravAviWriter writer(file.path, dravFormat(64, 48, 16), AVRational{12, 1});
+        for (int i = 0; i < 12; ++i) {
+            std::vector<uint8_t> bytes = frameBytes(i, 40 + i);
+            written.push_back(i % 5 == 0 || i == 7);
+            writer.writeFrame(bytes.data(), uint32_t(bytes.size()), written.back());
+        }
+        writer.finish();
+    }
+    EXPECT_EQ(keyFramesAsAvifil32Reads(test::readFileBytes(file.path)), written);
+}
+
 TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
     for (uint16_t bitCount : {uint16_t(16), uint16_t(8)}) {
         test::ScratchFile file{"avi"};
