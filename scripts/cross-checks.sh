@@ -105,6 +105,14 @@ check "driver -> drav: recording-bgr0.avi ($first32), 5 bits per channel" \
 check "driver -> drav: recording-pal8.avi ($last8), palette colours" \
   driver_to_drav "$written/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
   "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+# avifil32 and the driver play the driver's own files as they play drav's
+# (read_avi.exe's checks: in order, key frames, GetFrame with three formats).
+check "driver -> avifil32: recording-rgb555.avi ($last16), exact" \
+  wine_run "$read_avi" "$written/recording-rgb555.avi" "$(info "$last16" 16 raw)" 16 "$(frames "$last16" 16 24)"
+check "driver -> avifil32: recording-bgr0.avi ($first32), 5 bits per channel" \
+  wine_run "$read_avi" "$written/recording-bgr0.avi" "$(info "$first32" 32 raw)" 32 "$(frames "$first32" 32 12)"
+check "driver -> avifil32: recording-pal8.avi ($last8), palette colours" \
+  wine_run "$read_avi" "$written/recording-pal8.avi" "$(info "$last8" 8 raw)" 8 "$(frames "$last8" 8 12)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
