@@ -79,7 +79,7 @@ bool fail(const std::string& message) {
 }
 
 bool pass(const std::string& what, LONG frames) {
-    std::printf("ok    %s: %ld frames\n", what.c_str(), long(frames));
+    std::printf("ok    %s (%ld frames)\n", what.c_str(), long(frames));
     return true;
 }
 
@@ -162,7 +162,7 @@ bool decompressInOrder(PAVISTREAM stream, BITMAPINFOHEADER input, const Expected
         std::vector<uint8_t> data = readFrame(stream, i);
         if (data.empty()) {
             ok = fail(what + ", frame " + std::to_string(i) + ": cannot read it from the file");
-            break;
+            continue;
         }
         input.biSizeImage = DWORD(data.size());
         DWORD result = ICDecompress(decoder, 0, &input, data.data(), output.get(), picture.data());
@@ -209,7 +209,7 @@ bool sameKeyFrames(PAVISTREAM stream, const std::string& path, LONG frames) {
     if (index.size() != size_t(frames))
         return fail(what + ": the file's idx1 lists " + std::to_string(index.size()) + " frames, expected " +
                     std::to_string(frames));
-    std::vector<bool> isKey, previousIsKey;
+    std::vector<bool> isKey;
     LONG lastKey = -1;
     bool previousKeysRight = true;
     for (LONG i = 0; i < frames; ++i) {
@@ -221,7 +221,7 @@ bool sameKeyFrames(PAVISTREAM stream, const std::string& path, LONG frames) {
         return fail(what + ": avifil32 reports" + keyFrameList(isKey) + ", the index has" + keyFrameList(index));
     }
     if (!previousKeysRight) return fail(what + ": FIND_KEY | FIND_PREV does not give the index's previous key frame");
-    return pass(what + " avifil32 reports, the index's (" + keyFrameList(index).substr(1) + ")", frames);
+    return pass(what + " avifil32 reports, the index's:" + keyFrameList(index), frames);
 }
 
 // AVIStreamGetFrame with `bits` bits per pixel, or with the driver's proposal
