@@ -50,6 +50,16 @@ std::vector<std::string> corpusClipNames(int bitsPerPixel) {
     return names;
 }
 
+std::string firstCorpusClip(int bitsPerPixel) {
+    std::vector<std::string> names = corpusClipNames(bitsPerPixel);
+    return names.empty() ? "" : names.front();
+}
+
+std::string lastCorpusClip(int bitsPerPixel) {
+    std::vector<std::string> names = corpusClipNames(bitsPerPixel);
+    return names.empty() ? "" : names.back();
+}
+
 std::vector<uint8_t> CorpusClip::streamFormat() const {
     size_t colorBytes = format.biClrUsed * sizeof(RGBQUAD);
     std::vector<uint8_t> bytes(sizeof(format) + colorBytes);

@@ -24,6 +24,11 @@ struct CorpusClip {
 // The clips that have frames at the depth, in the order of clips.txt.
 std::vector<std::string> corpusClipNames(int bitsPerPixel);
 
+// The first or the last clip that has frames at the depth: two kinds of
+// screen content where there are two recordings; "" when there is none.
+std::string firstCorpusClip(int bitsPerPixel);
+std::string lastCorpusClip(int bitsPerPixel);
+
 // The first `count` frames of CLIP at 32, 16 or 8 bits; no frames when the
 // clip cannot be read (the test then fails with the reason in `error`).
 CorpusClip loadCorpusClip(const std::string& clip, int bitsPerPixel, size_t count, std::string& error);

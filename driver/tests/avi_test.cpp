@@ -22,17 +22,6 @@ protected:
     static void SetUpTestSuite() { AVIFileInit(); }
     static void TearDownTestSuite() { AVIFileExit(); }
 
-    // The first clip of the recordings at a depth, or the last: two kinds of
-    // screen content where there are two recordings.
-    static std::string firstClip(int bitsPerPixel) {
-        std::vector<std::string> names = corpusClipNames(bitsPerPixel);
-        return names.empty() ? "" : names.front();
-    }
-    static std::string lastClip(int bitsPerPixel) {
-        std::vector<std::string> names = corpusClipNames(bitsPerPixel);
-        return names.empty() ? "" : names.back();
-    }
-
     static CorpusClip load(const std::string& clip, int bitsPerPixel, size_t count) {
         std::string error;
         CorpusClip frames = loadCorpusClip(clip, bitsPerPixel, count, error);
@@ -142,7 +131,7 @@ protected:
 
 TEST_F(AviFiles, HighColourRecordingPlaysBackBitForBit) {
     const char* path = "recording-rgb555.avi";
-    CorpusClip clip = load(lastClip(16), 16, 24);
+    CorpusClip clip = load(lastCorpusClip(16), 16, 24);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeCompressed(path, clip, FOURCC_DRAV_HANDLER, [](size_t) {}));
     expectKeyFrames(path, clip.frames.size());
@@ -162,7 +151,7 @@ TEST_F(AviFiles, HighColourRecordingPlaysBackBitForBit) {
 TEST_F(AviFiles, TrueColourRecordingSavedWithAviSaveKeepsFiveBitsPerChannel) {
     const char* source = "recording-bgr0-uncompressed.avi";
     const char* path = "recording-bgr0.avi";
-    CorpusClip clip = load(firstClip(32), 32, 12);
+    CorpusClip clip = load(firstCorpusClip(32), 32, 12);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeUncompressed(source, clip));
     PAVISTREAM stream = nullptr;
@@ -188,7 +177,7 @@ TEST_F(AviFiles, TrueColourRecordingSavedWithAviSaveKeepsFiveBitsPerChannel) {
 
 TEST_F(AviFiles, PalettedRecordingPlaysBackInItsColours) {
     const char* path = "recording-pal8.avi";
-    CorpusClip clip = load(lastClip(8), 8, 12);
+    CorpusClip clip = load(lastCorpusClip(8), 8, 12);
     ASSERT_FALSE(clip.frames.empty());
     ASSERT_NO_FATAL_FAILURE(writeCompressed(path, clip, FOURCC_DRAV_HANDLER, [](size_t) {}));
     BITMAPINFOHEADER wanted = makeFormat(clip.format.biWidth, clip.format.biHeight, 32).header;
@@ -243,7 +232,7 @@ TEST_F(AviFiles, EveryFrameWrittenComesOutAtOnce) {
     FrameWatch frames;
     watch = &frames;
     const char* path = "recording-watched.avi";
-    CorpusClip clip = load(lastClip(16), 16, 12);
+    CorpusClip clip = load(lastCorpusClip(16), 16, 12);
     ASSERT_FALSE(clip.frames.empty());
     writeCompressed(path, clip, FOURCC_WATCHED, [&](size_t i) {
         ASSERT_EQ(frames.frameResults.size(), i + 1) << "frame " << i << " was not compressed when written";

@@ -1,5 +1,5 @@
 // The MCI video device plays a recording the driver wrote through avifil32
-// (AviFiles' scroll720-bgr0.avi, 12 frames, a key frame every 5) through the
+// (AviFiles' recording-bgr0.avi, 12 frames, a key frame every 5) through the
 // installed driver: what it paints into a memory DC after playing, seeking and
 // stepping is the source at the 5 bits per channel the codec keeps.
 #include <windows.h>
@@ -74,10 +74,10 @@ void expectFrame(const uint8_t* painted, const CorpusClip& clip, size_t frame, c
 
 TEST(MciVideo, PlaysSeeksAndStepsThroughTheDriver) {
     std::string error;
-    CorpusClip clip = loadCorpusClip("scroll720", 32, FRAMES, error);
+    CorpusClip clip = loadCorpusClip(firstCorpusClip(32), 32, FRAMES, error);
     ASSERT_EQ(error, "");
     char path[MAX_PATH];
-    ASSERT_NE(GetFullPathNameA("scroll720-bgr0.avi", MAX_PATH, path, nullptr), 0u);
+    ASSERT_NE(GetFullPathNameA("recording-bgr0.avi", MAX_PATH, path, nullptr), 0u);
     ASSERT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES) << path << ": run the AviFiles tests first";
 
     mci(std::string("open \"") + path + "\" type avivideo alias v");

@@ -39,11 +39,11 @@ Footage noiseFootage(LONG width, LONG height, WORD bitCount, size_t count) {
     return footage;
 }
 
-Footage corpusFootage(const char* clip, int bitCount, size_t count) {
+Footage corpusFootage(const std::string& clip, int bitCount, size_t count) {
     std::string error;
     CorpusClip frames = loadCorpusClip(clip, bitCount, count, error);
     EXPECT_EQ(error, "");
-    Footage footage{std::string(clip) + " at " + std::to_string(bitCount) + " bits", {}, std::move(frames.frames)};
+    Footage footage{clip + " at " + std::to_string(bitCount) + " bits", {}, std::move(frames.frames)};
     footage.format.header = frames.format;
     std::memcpy(footage.format.colors, frames.colors, sizeof(frames.colors));
     return footage;
@@ -167,9 +167,9 @@ TEST(SequentialCompression, NoiseFitsTheBuffersSizedFromTheProposal) {
 }
 
 TEST(SequentialCompression, ScreenFramesPlayBack) {
-    recordAndPlayBack(corpusFootage("term720", 16, 6), 4);
-    recordAndPlayBack(corpusFootage("term720", 8, 6), 4);
-    recordAndPlayBack(corpusFootage("scroll720", 32, 4), 2);
+    recordAndPlayBack(corpusFootage(lastCorpusClip(16), 16, 6), 4);
+    recordAndPlayBack(corpusFootage(lastCorpusClip(8), 8, 6), 4);
+    recordAndPlayBack(corpusFootage(firstCorpusClip(32), 32, 4), 2);
 }
 
 // A key frame of noise with the stream format labelled `streamBitCount`;
