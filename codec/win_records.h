@@ -89,10 +89,12 @@ static_assert(offsetof(BITMAPINFOHEADER, biSizeImage) == 20, "BITMAPINFOHEADER l
 static_assert(offsetof(BITMAPINFOHEADER, biClrImportant) == 36, "BITMAPINFOHEADER layout");
 static_assert(sizeof(RGBQUAD) == 4, "RGBQUAD is 4 bytes");
 static_assert(offsetof(RGBQUAD, rgbRed) == 2, "RGBQUAD layout");
-// Pointer members take the platform's pointer size; on 32-bit Windows the
-// records are 48 and 24 bytes.
-static_assert(sizeof(void*) != 4 || sizeof(ICCOMPRESS) == 48, "ICCOMPRESS is 48 bytes on Win32");
-static_assert(sizeof(void*) != 4 || sizeof(ICDECOMPRESS) == 24, "ICDECOMPRESS is 24 bytes on Win32");
-static_assert(sizeof(void*) != 4 || offsetof(ICCOMPRESS, lpdwFlags) == 24, "ICCOMPRESS layout");
-static_assert(sizeof(void*) != 4 || offsetof(ICCOMPRESS, lpbiPrev) == 40, "ICCOMPRESS layout");
-static_assert(sizeof(void*) != 4 || offsetof(ICDECOMPRESS, lpOutput) == 16, "ICDECOMPRESS layout");
+// Pointer members take the platform's pointer size: on 32-bit Windows the
+// records are 48 and 24 bytes, on 64-bit Windows (and 64-bit elsewhere) 88
+// and 48, with the pointers 8-aligned after the leading flags.
+static_assert(sizeof(ICCOMPRESS) == (sizeof(void*) == 4 ? 48 : 88), "ICCOMPRESS size");
+static_assert(sizeof(ICDECOMPRESS) == (sizeof(void*) == 4 ? 24 : 48), "ICDECOMPRESS size");
+static_assert(offsetof(ICCOMPRESS, lpdwFlags) == (sizeof(void*) == 4 ? 24 : 48), "ICCOMPRESS layout");
+static_assert(offsetof(ICCOMPRESS, lFrameNum) == (sizeof(void*) == 4 ? 28 : 56), "ICCOMPRESS layout");
+static_assert(offsetof(ICCOMPRESS, lpbiPrev) == (sizeof(void*) == 4 ? 40 : 72), "ICCOMPRESS layout");
+static_assert(offsetof(ICDECOMPRESS, lpOutput) == (sizeof(void*) == 4 ? 16 : 32), "ICDECOMPRESS layout");

@@ -1,6 +1,6 @@
 #pragma once
 // The one exception type of the library and of both programs: a plain value of
-// four 32-bit fields, thrown by value at the failing check.
+// three 32-bit fields and a file name, thrown by value at the failing check.
 #include <cstdint>
 
 class VString;

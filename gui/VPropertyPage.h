@@ -8,9 +8,11 @@
 
 class VPropertySheet;
 
-// The page record handed to the system, in its 48-byte layout.
+// The page record handed to the system, in its 48-byte layout (88 bytes with
+// 64-bit pointers).
 using PageRecord = PROPSHEETPAGEA_V2;
-static_assert(sizeof(PageRecord) == 48, "the system steps through page records by their dwSize");
+static_assert(sizeof(PageRecord) == (sizeof(void*) == 4 ? 48 : 88),
+              "the system steps through page records by their dwSize");
 
 class VPropertyPage : public VGuiDialogBase {
 public:

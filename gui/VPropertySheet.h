@@ -10,9 +10,10 @@
 
 class VPropertyPage;
 
-// The sheet header handed to the system, in its 52-byte layout.
+// The sheet header handed to the system, in its 52-byte layout (96 bytes with
+// 64-bit pointers).
 using SheetHeader = PROPSHEETHEADERA;
-static_assert(sizeof(SheetHeader) == 52, "the header layout the sheet is built with");
+static_assert(sizeof(SheetHeader) == (sizeof(void*) == 4 ? 52 : 96), "the header layout the sheet is built with");
 
 class VPropertySheet : public VWindowObject {
 public:

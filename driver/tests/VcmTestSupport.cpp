@@ -82,9 +82,11 @@ CompressedFrame compressOne(HIC hic, BITMAPINFOHEADER& input, const std::vector<
     DWORD capacity = ICCompressGetSize(hic, &input, &output);
     std::vector<uint8_t> buffer(capacity, POISON);
     DWORD chunkId = 0;
-    frame.status = LRESULT(ICCompress(hic, keyFrame ? ICCOMPRESS_KEYFRAME : 0, &output, buffer.data(), &input,
-                                      const_cast<uint8_t*>(picture.data()), &chunkId, &frame.aviFlags, frameNumber, 0,
-                                      0, nullptr, nullptr));
+    // ICCompress answers a DWORD: the status is its low 32 bits, signed
+    // (LRESULT(DWORD) would not sign-extend on 64-bit Windows).
+    frame.status = LONG(ICCompress(hic, keyFrame ? ICCOMPRESS_KEYFRAME : 0, &output, buffer.data(), &input,
+                                   const_cast<uint8_t*>(picture.data()), &chunkId, &frame.aviFlags, frameNumber, 0, 0,
+                                   nullptr, nullptr));
     if (frame.status == ICERR_OK) {
         EXPECT_LE(output.biSizeImage, capacity);
         buffer.resize(std::min<size_t>(output.biSizeImage, buffer.size()));

@@ -76,7 +76,7 @@ TEST(CompressQuery, RefusesTopDownEmptyAndOversizedPictures) {
         input.header.biSizeImage = 0;
         EXPECT_EQ(ICCompressQuery(codec.get(), input.get(), nullptr), ICERR_BADFORMAT)
             << size.width << "x" << size.height;
-        EXPECT_EQ(LRESULT(ICCompressGetFormatSize(codec.get(), input.get())), ICERR_BADFORMAT);
+        EXPECT_EQ(LONG(ICCompressGetFormatSize(codec.get(), input.get())), ICERR_BADFORMAT);
     }
 }
 
@@ -143,11 +143,11 @@ TEST(CompressGetSize, IsThreeBytesAPixelPlusTheChunkMargin) {
 TEST(CompressGetSize, RefusesMissingOrUnrepresentableOutputs) {
     OpenCodec codec(ICMODE_COMPRESS);
     BitmapFormat input = makeFormat(640, 480, 32);
-    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), nullptr)), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICCompressGetSize(codec.get(), input.get(), nullptr)), ICERR_BADFORMAT);
     BitmapFormat topDown = makeCompressedFormat(640, -480, 16);
-    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), topDown.get())), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICCompressGetSize(codec.get(), input.get(), topDown.get())), ICERR_BADFORMAT);
     BitmapFormat huge = makeCompressedFormat(60000, 60000, 16);
-    EXPECT_EQ(LRESULT(ICCompressGetSize(codec.get(), input.get(), huge.get())), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICCompressGetSize(codec.get(), input.get(), huge.get())), ICERR_BADFORMAT);
 }
 
 using DecompressQuery = SettingsTest;
@@ -274,13 +274,13 @@ TEST(DecompressGetFormat, RefusesHeadersWhoseSizeCannotBeTrusted) {
     OpenCodec codec(ICMODE_DECOMPRESS);
     BitmapFormat manyColours = makeCompressedFormat(64, 48, 8);
     manyColours.header.biClrUsed = 0x40000000;  // 4 x biClrUsed wraps to 0
-    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), manyColours.get())), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICDecompressGetFormatSize(codec.get(), manyColours.get())), ICERR_BADFORMAT);
     BitmapFormat hugeHeader = makeCompressedFormat(64, 48, 16);
     hugeHeader.header.biSize = 0x7FFFFFFF;
-    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), hugeHeader.get())), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICDecompressGetFormatSize(codec.get(), hugeHeader.get())), ICERR_BADFORMAT);
     BitmapFormat shortHeader = makeCompressedFormat(64, 48, 16);
     shortHeader.header.biSize = 12;
-    EXPECT_EQ(LRESULT(ICDecompressGetFormatSize(codec.get(), shortHeader.get())), ICERR_BADFORMAT);
+    EXPECT_EQ(LONG(ICDecompressGetFormatSize(codec.get(), shortHeader.get())), ICERR_BADFORMAT);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ const uint8_t UNCHANGED_DELTA_FRAME[] = {0xC3, 0x85, 0x00, 0x00, 0x08, 0x00, 0x0
 LRESULT decompressInto(HIC hic, BITMAPINFOHEADER& compressed, const std::vector<uint8_t>& frame,
                        BITMAPINFOHEADER& output, PoisonedBuffer& picture) {
     compressed.biSizeImage = DWORD(frame.size());
-    return LRESULT(ICDecompress(hic, 0, &compressed, const_cast<uint8_t*>(frame.data()), &output, picture.data()));
+    return LONG(ICDecompress(hic, 0, &compressed, const_cast<uint8_t*>(frame.data()), &output, picture.data()));
 }
 
 TEST(CompressionStream, RefusesFormatsItCannotCode) {

@@ -24,7 +24,8 @@ std::string systemTextFor(DWORD error) {
 }
 }  // namespace
 
-static_assert(sizeof(VSystemException) == 16, "four 32-bit fields, copied bitwise");
+static_assert(sizeof(VSystemException) == (sizeof(void*) == 4 ? 16 : 24),
+              "three 32-bit fields and a pointer, copied bitwise");
 
 TEST(SystemMessages, TextsAreTheLibrarysOwn) {
     EXPECT_STREQ("", systemMessages[0]);
