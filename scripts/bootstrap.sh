@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  g++-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine
   xvfb xdotool x11-apps x11-utils imagemagick
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev

@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
-# wine-session.sh: 32-bit Wine prefixes with a server and an X server (Xvfb),
+# wine-session.sh: Wine prefixes (32-bit, or 64-bit with WoW64) with a server and an X server (Xvfb),
 # the one way the tests, the installer's cases and the main job run Windows
 # programs. Sourced for its functions; or run as
-#   wine-session.sh start PREFIX   the test run's session: the prefix (made if
+#   wine-session.sh start PREFIX [win32|win64]
+#                                  the test run's session: the prefix (made if
 #                                  needed), a persistent server with its services and
 #                                  desktop, and Xvfb on $DRAV_DISPLAY (default :77)
 #   wine-session.sh stop PREFIX    ends the prefix's server and processes, and Xvfb.
 # Servers and desktops inherit no pipes: a piped server makes every caller wait for it.
 
-# use_prefix DIR: every later wine call goes to the prefix DIR.
+# use_prefix DIR [win32|win64]: every later wine call goes to the prefix DIR,
+# made for that architecture (32-bit unless told).
 use_prefix() {
-  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINEPREFIX=$1 WINEARCH=${2:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# Debian's `wine` is the 32-bit loader; a 64-bit prefix runs its programs with
+# the 64-bit one, so that reg.exe writes the 64-bit registry view.
+wine() {
+  if [ "${WINEARCH:-win32}" = win64 ]; then command /usr/lib/wine/wine64 "$@"; else command wine "$@"; fi
 }
 
 # The prefix, made (with no display) if it does not exist yet.
 make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
-  DISPLAY= wineboot -i </dev/null >/dev/null 2>&1
+  DISPLAY= wine wineboot.exe -i </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
 }
 
@@ -78,7 +86,10 @@ session_start() {
   local pid_file=$WINEPREFIX.xvfb.pid display=${DRAV_DISPLAY:-:77}
   make_prefix
   start_server
-  if [ ! -f "$pid_file" ] || ! kill -0 "$(cat "$pid_file")" 2>/dev/null; then
+  # A display that already answers (another prefix's session) is shared, and
+  # stays with the session that started it.
+  if ! xdpyinfo -display "$display" >/dev/null 2>&1 &&
+    { [ ! -f "$pid_file" ] || ! kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
     start_display "$display" || return 1
     echo "$xvfb_pid" >"$pid_file"
   fi
@@ -97,7 +108,7 @@ session_stop() {
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail
   case ${1:-} in
-    start | stop) use_prefix "${2:?prefix}"; "session_$1" ;;
-    *) echo "usage: $0 start|stop PREFIX" >&2; exit 2 ;;
+    start | stop) use_prefix "${2:?prefix}" "${3:-win32}"; "session_$1" ;;
+    *) echo "usage: $0 start|stop PREFIX [win32|win64]" >&2; exit 2 ;;
   esac
 fi

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "AboutDialog.h"
+#include "../DriverFileName.h"
 #include "SetupDialog.h"
 #include "SettingsGuard.h"
 #include "VcmTestSupport.h"
@@ -312,7 +313,7 @@ TEST_F(SystemDialogTest, ICAboutShowsTheProductAndVersion) {
 }
 
 TEST_F(SystemDialogTest, DrvConfigureThroughTheDriverInterfaceAndCancelStoresNothing) {
-    HDRVR driver = OpenDriver(L"DRAV32.VCM", nullptr, 0);
+    HDRVR driver = OpenDriver(L"" DRAV_DRIVER_FILE, nullptr, 0);
     ASSERT_NE(nullptr, driver);
     Boxes shown{};
     LRESULT answer = 0;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../DriverFileName.h"
 #include "VcmTestSupport.h"
 
 namespace drav::test {
@@ -21,8 +22,8 @@ using DriverProcFunction = LRESULT(WINAPI*)(DWORD_PTR, HDRVR, UINT, LPARAM, LPAR
 class DriverFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryA("DRAV32.VCM");
-        ASSERT_NE(module_, nullptr) << "DRAV32.VCM is not installed in the system directory";
+        module_ = LoadLibraryA(DRAV_DRIVER_FILE);
+        ASSERT_NE(module_, nullptr) << DRAV_DRIVER_FILE " is not installed in the system directory";
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -62,8 +63,8 @@ TEST_F(DriverFile, CarriesItsVersion) {
         const char* key;
         const char* value;
     };
-    for (Expected e : {Expected{"FileDescription", "Drevantic"}, Expected{"InternalName", "DRAV32"},
-                       Expected{"OriginalFilename", "DRAV32.VCM"}, Expected{"ProductName", "Korvell DRAV32"},
+    for (Expected e : {Expected{"FileDescription", "Drevantic"}, Expected{"InternalName", DRAV_DRIVER_BASENAME},
+                       Expected{"OriginalFilename", DRAV_DRIVER_FILE}, Expected{"ProductName", "Korvell DRAV32"},
                        Expected{"FileVersion", "0, 9, 0, 2002"}, Expected{"ProductVersion", "0, 9, 0, 2002"},
                        Expected{"Comments", ""}, Expected{"SpecialBuild", ""}}) {
         char* value = nullptr;
