@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# cross-checks.sh NATIVE_BUILD WIN_BUILD: the Linux tool and the Windows driver
-# read each other's files.
+# cross-checks.sh NATIVE_BUILD WIN_BUILD [WIN64_BUILD]: the Linux tool and the
+# Windows driver read each other's files, and with WIN64_BUILD the 32-bit and
+# 64-bit drivers too.
 #   drav -> driver: drav encodes the recordings' inputs; read_avi.exe, under
 #     Wine, plays them back through the driver installed in WIN_BUILD/wineprefix
 #     and compares every frame with the raw frames the driver tests use.
 #   driver -> drav: drav decodes the AVIs the driver tests wrote through
 #     avifil32, checked against the recordings with FFmpeg's frame hashes.
+#   32-bit <-> 64-bit (WIN64_BUILD, built from the same sources with the x86-64
+#     toolchain and tested in its own 64-bit prefix): both drivers compress the
+#     same frames at 8, 16 and 32 bits into byte-identical frames (the AVIs the
+#     driver tests wrote, compared packet by packet), and each plays back the
+#     other's AVIs through avifil32 exactly; drav reads the 64-bit driver's AVIs.
 # The clips are those of the driver tests (WIN_BUILD/corpus-raw/clips.txt): the
 # first for 32 bits, the last for 16 and 8, whatever their size and rate.
-# Run after the Windows tests, with the prefix's wineserver running. Prints one
-# line per check and "N passed, M failed"; exits non-zero on any failure.
+# Run after the Windows tests, with the prefixes' wineservers running. Prints
+# one line per check and "N passed, M failed"; exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 native=$(cd "${1:?native build dir}" && pwd)
 win=$(cd "${2:?windows build dir}" && pwd)
+win64=${3:+$(cd "$3" && pwd)}
 drav=$native/tools/drav
 read_avi=$win/driver/tests/read_avi.exe
 written=$win/driver/tests                # the driver tests' AVIs
@@ -22,6 +29,8 @@ source "$root/tools/tests/test-lib.sh"
 
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
 wine_run() { wine "$@" </dev/null; }
+# The 64-bit build's programs, in its own prefix, through the 64-bit loader.
+wine64_run() { WINEPREFIX=$win64/wineprefix /usr/lib/wine/wine64 "$@" </dev/null; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -113,6 +122,41 @@ check "driver -> avifil32: recording-bgr0.avi ($first32), 5 bits per channel" \
   wine_run "$read_avi" "$written/recording-bgr0.avi" "$(info "$first32" 32 raw)" 32 "$(frames "$first32" 32 12)"
 check "driver -> avifil32: recording-pal8.avi ($last8), palette colours" \
   wine_run "$read_avi" "$written/recording-pal8.avi" "$(info "$last8" 8 raw)" 8 "$(frames "$last8" 8 12)"
+
+# same_compressed_frames NAME: the AVI NAME holds the same compressed frames,
+# byte for byte, whichever driver wrote it (one md5 per packet).
+same_compressed_frames() {
+  local name=$1 build
+  for build in "$win" "$win64"; do
+    [ -f "$build/driver/tests/$name" ] || fail "$build/driver/tests/$name is missing: run the driver tests first"
+    "${ff[@]}" -i "$build/driver/tests/$name" -map 0:v -c copy -f framemd5 - | grep -v '^#' >"$work/$(basename "$build").md5"
+  done
+  same_hashes "$name" "$work/$(basename "$win").md5" "$work/$(basename "$win64").md5"
+}
+
+# The driver tests' AVIs: name, clip, bits per pixel in, frames.
+written_avis=(
+  "recording-rgb555.avi $last16 16 $(frames "$last16" 16 24)"
+  "recording-bgr0.avi $first32 32 $(frames "$first32" 32 12)"
+  "recording-pal8.avi $last8 8 $(frames "$last8" 8 12)"
+)
+if [ -n "$win64" ]; then
+  for entry in "${written_avis[@]}"; do
+    read -r name clip bits frames <<<"$entry"
+    raw=$(basename "$(info "$clip" "$bits" raw)")
+    check "32 and 64 bits: $name, $bits bits in, the same compressed frames" same_compressed_frames "$name"
+    check "64-bit driver -> 32-bit driver: $name, $frames frames" \
+      wine_run "$read_avi" "$win64/driver/tests/$name" "$corpus_raw/$raw" "$bits" "$frames"
+    check "32-bit driver -> 64-bit driver: $name, $frames frames" \
+      wine64_run "$win64/driver/tests/read_avi.exe" "$written/$name" "$win64/corpus-raw/$raw" "$bits" "$frames"
+  done
+  check "64-bit driver -> drav: recording-rgb555.avi ($last16), exact" \
+    driver_to_drav "$win64/driver/tests/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \
+    "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
+  check "64-bit driver -> drav: recording-pal8.avi ($last8), palette colours" \
+    driver_to_drav "$win64/driver/tests/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
+    "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -3,7 +3,8 @@
 #   1. native build under AddressSanitizer + UndefinedBehaviorSanitizer: codec and tool tests
 #   2. libFuzzer build (clang): every fuzz_* target for a bounded time
 #   3. Windows build (MinGW i686): driver, installer and library tests under Wine + Xvfb
-#   4. cross-checks: drav and the driver under Wine read each other's files
+#   4. 64-bit driver (MinGW x86-64): the driver's and its dialogs' tests under Wine in a 64-bit prefix
+#   5. cross-checks: drav and both drivers under Wine read each other's files
 # Run as root on Debian 12 (the bootstrap installs packages).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,5 +55,16 @@ PY
   ctest --test-dir build/win --output-on-failure -R "^($crashed)\$"
 fi
 
-step "cross-checks, drav and the driver"
-bash scripts/cross-checks.sh build/asan build/win
+step "64-bit driver, its tests under Wine in a 64-bit prefix"
+# The driver's tests and its dialogs' only: the class library's and the
+# installer's suites are the 32-bit step's (two cores: not twice).
+cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+cmake --build build/win64 --target DRAV64 driver_handler_tests driver_vcm_tests driver_avi_tests \
+  driver_dialog_tests dialog_screenshot read_avi
+prefix64=$root/build/win64/wineprefix
+bash scripts/wine-session.sh start "$prefix64" win64
+trap 'bash scripts/wine-session.sh stop "$prefix64"; bash scripts/wine-session.sh stop "$prefix"' EXIT
+DISPLAY=${DRAV_DISPLAY:-:77} ctest --test-dir build/win64 -L 'driver|dialogs' -j2 --output-on-failure --repeat until-pass:2
+
+step "cross-checks, drav and the drivers"
+bash scripts/cross-checks.sh build/asan build/win build/win64
