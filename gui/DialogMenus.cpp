@@ -2,9 +2,12 @@
 // size of the original layout (without hbmpItem), which every system reads.
 #include "gui/VGuiDialogBase.h"
 
+#include <cstddef>
+
 namespace {
-constexpr UINT MENU_ITEM_INFO_SIZE = 44;
-}
+// 44 bytes with 32-bit pointers.
+constexpr UINT MENU_ITEM_INFO_SIZE = offsetof(MENUITEMINFOA, hbmpItem);
+}  // namespace
 
 UINT VGuiDialogBase::getMenuState(UINT command) const {
     return GetMenuState(GetMenu(getWindow()), command, MF_BYCOMMAND);

@@ -109,7 +109,9 @@ TEST(VArrayFailure, HugeSizeNeverWrapsIntoASmallBlock) {
     AllocationProbe probe;
     EXPECT_SYSTEM_EXCEPTION(pages.setSize(INT_MAX), ErrorNotEnoughMemory, "VArray", VARRAY_LINE_NO_MEMORY);
     EXPECT_EQ(0, pages.size());
-    EXPECT_EQ(0, probe.requests());
+    // With 32-bit sizes the byte count would wrap: refused before any request.
+    // With 64-bit sizes it cannot: the whole size is asked for and refused.
+    EXPECT_EQ(sizeof(void*) == 4 ? 0 : 1, probe.requests());
 }
 
 TEST(VArrayFailure, FailingElementConstructorUndoesTheBlock) {
