@@ -15,6 +15,31 @@ bash scripts/bootstrap.sh
 
 step() { printf '\n== %s\n' "$*"; }
 
+# run_windows_tests BUILD [CTEST-ARGS...]: the build's tests under Wine. Wine
+# now and then fails a process at exit after its test has passed: those tests
+# alone (GoogleTest printed PASSED for all it ran, yet the exit code is not 0)
+# run once more; any other failure stands.
+run_windows_tests() {
+  local build=$1 junit crashed; shift
+  junit=$root/$build/Testing/results.xml
+  ctest --test-dir "$build" -j2 --output-on-failure --output-junit "$junit" "$@" && return 0
+  crashed=$(python3 - "$junit" <<'PY'
+import re, sys, xml.etree.ElementTree as tree
+crashed, other = [], []
+for case in tree.parse(sys.argv[1]).iter("testcase"):
+    if case.get("status") != "fail":
+        continue
+    out = case.findtext("system-out") or ""
+    passed = re.search(r"^\[  PASSED  \] \d+ tests?\.", out, re.M) and "[  FAILED  ]" not in out
+    (crashed if passed else other).append(case.get("name"))
+print("|".join(crashed) if crashed and not other else "")
+PY
+)
+  [ -n "$crashed" ] || return 1
+  echo "passed, then failed at exit: ${crashed//|/, }; once more"
+  ctest --test-dir "$build" --output-on-failure -R "^($crashed)\$"
+}
+
 step "native build, ASan + UBSan"
 cmake -S . -B build/asan -G Ninja -DDRAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/asan
@@ -33,38 +58,18 @@ prefix=$root/build/win/wineprefix
 bash scripts/wine-session.sh start "$prefix"
 trap 'bash scripts/wine-session.sh stop "$prefix"' EXIT
 export DISPLAY=${DRAV_DISPLAY:-:77}
-junit=$root/build/win/Testing/results.xml
-if ! ctest --test-dir build/win -j2 --output-on-failure --output-junit "$junit"; then
-  # Wine now and then fails a process at exit after its test has passed: those
-  # tests alone (GoogleTest printed PASSED for all it ran, yet the exit code is
-  # not 0) run once more; any other failure stands.
-  crashed=$(python3 - "$junit" <<'PY'
-import re, sys, xml.etree.ElementTree as tree
-crashed, other = [], []
-for case in tree.parse(sys.argv[1]).iter("testcase"):
-    if case.get("status") != "fail":
-        continue
-    out = case.findtext("system-out") or ""
-    passed = re.search(r"^\[  PASSED  \] \d+ tests?\.", out, re.M) and "[  FAILED  ]" not in out
-    (crashed if passed else other).append(case.get("name"))
-print("|".join(crashed) if crashed and not other else "")
-PY
-)
-  [ -n "$crashed" ] || exit 1
-  echo "passed, then failed at exit: ${crashed//|/, }; once more"
-  ctest --test-dir build/win --output-on-failure -R "^($crashed)\$"
-fi
+run_windows_tests build/win
 
 step "64-bit driver, its tests under Wine in a 64-bit prefix"
 # The driver's tests and its dialogs' only: the class library's and the
 # installer's suites are the 32-bit step's (two cores: not twice).
-cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
-cmake --build build/win64 --target DRAV64 driver_handler_tests driver_vcm_tests driver_avi_tests \
+cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win64 --target DRAV64 driver_handler_tests driver_vcm_tests driver_avi_tests driver_mci_tests \
   driver_dialog_tests dialog_screenshot read_avi
 prefix64=$root/build/win64/wineprefix
 bash scripts/wine-session.sh start "$prefix64" win64
 trap 'bash scripts/wine-session.sh stop "$prefix64"; bash scripts/wine-session.sh stop "$prefix"' EXIT
-DISPLAY=${DRAV_DISPLAY:-:77} ctest --test-dir build/win64 -L 'driver|dialogs' -j2 --output-on-failure --repeat until-pass:2
+run_windows_tests build/win64 -L 'driver|dialogs'
 
 step "cross-checks, drav and the drivers"
 bash scripts/cross-checks.sh build/asan build/win build/win64
