@@ -90,25 +90,24 @@ void writeRectChunkHeader(uint8_t* chunk, const ChangeRect& rect, uint8_t pixelF
     writeU16(chunk + RECT_X_OFFSET, uint16_t(rect.x));
 }
 
-bool rectFitsPicture(const BITMAPINFOHEADER& header, const ChangeRect& rect) {
-    return header.biWidth > 0 && header.biHeight > 0 && uint64_t(rect.x) + rect.width <= uint64_t(header.biWidth) &&
-           uint64_t(rect.y) + rect.height <= uint64_t(header.biHeight);
+bool rectFitsPicture(const PictureFormat& header, const ChangeRect& rect) {
+    return uint64_t(rect.x) + rect.width <= header.width && uint64_t(rect.y) + rect.height <= header.height;
 }
 
 }  // namespace
 
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame,
+                         const uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
                          uint8_t* lzwWorkArea) {
     if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
     if (!rectFitsPicture(header, rect)) return false;
 
-    const unsigned bitCount = header.biBitCount;
+    const unsigned bitCount = header.depth;
     const uint8_t pixelFormat = bitCount == 8 ? PIXEL_FORMAT_PALETTE : PIXEL_FORMAT_RGB555;
     uint8_t* chunk = output + offset;
     writeRectChunkHeader(chunk, rect, pixelFormat);
 
-    const size_t stride = size_t(dibRowBytes(header.biWidth, bitCount));
+    const size_t stride = size_t(pictureRowBytes(header.width, bitCount));
     const size_t firstPixel = size_t(rect.y) * stride + size_t(rect.x) * bitCount / 8;
     uint16_t* symbols = reinterpret_cast<uint16_t*>(lzwWorkArea + SYMBOL_BATCH_OFFSET);
 

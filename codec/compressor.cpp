@@ -1,7 +1,8 @@
-// compressFrame and the chunk writers it chains: Palette (8-bit input only),
+// FrameCompressor and the chunk writers it chains: Palette (8-bit input only),
 // CodedRect over the changed rectangle, End.
 #include "compressor.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "codec_stream.h"
@@ -10,31 +11,14 @@
 namespace drav {
 namespace {
 
-// The colour table follows the header at biSize: only the published header
-// sizes (BITMAPINFOHEADER to BITMAPV5HEADER) are believed.
-constexpr DWORD MIN_HEADER_SIZE = 40, MAX_HEADER_SIZE = 124;
-
-bool isCompressibleInput(const BITMAPINFOHEADER& input) {
-    return input.biSize >= MIN_HEADER_SIZE && input.biSize <= MAX_HEADER_SIZE && input.biCompression == BI_RGB &&
-           (input.biBitCount == 8 || input.biBitCount == 16 || input.biBitCount == 32) &&
-           isStreamPictureSizeSupported(input);
+template <typename T>
+void release(T*& buffer) {
+    std::free(buffer);
+    buffer = nullptr;
 }
 
-// A frame needs a running stream whose previous frame has the input's size.
-bool canCompress(const CodecInstance& instance, const ICCOMPRESS& request) {
-    if (!request.lpbiInput || !request.lpbiOutput || !request.lpInput || !request.lpOutput) return false;
-    if (!instance.lzwWorkArea || !instance.previousFrame || !instance.previousPalette) return false;
-    const BITMAPINFOHEADER& input = *request.lpbiInput;
-    if (!isCompressibleInput(input)) return false;
-    return dibRowBytes(input.biWidth, input.biBitCount) * uint64_t(input.biHeight) == instance.previousFrameSize;
-}
-
-const RGBQUAD* inputColorTable(const BITMAPINFOHEADER& input) {
-    return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(&input) + input.biSize);
-}
-
-bool sameColor(const RGBQUAD& a, const RGBQUAD& b) {
-    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed;
+bool sameColor(const PaletteEntry& a, const PaletteEntry& b) {
+    return a.blue == b.blue && a.green == b.green && a.red == b.red;
 }
 
 // Index of the first differing byte in [from, to), or `to`.
@@ -67,55 +51,82 @@ size_t lastDifference(const uint8_t* a, const uint8_t* b, size_t from, size_t to
     return to;
 }
 
-bool compressPalette(CodecInstance& instance, const BITMAPINFOHEADER& input, bool keyFrame, uint8_t* output,
-                     uint32_t& offset) {
-    const RGBQUAD* table = inputColorTable(input);
-    uint32_t first = 0, last = 255;
-    if (!keyFrame) findChangedPaletteRange(table, instance.previousPalette, first, last);
-    if (first > last) return true;
-    bool written = writePaletteChunk(output, instance.maxCompressedSize, offset, table, first, last);
-    std::memcpy(instance.previousPalette + first, table + first, (last - first + 1) * sizeof(RGBQUAD));
-    return written;
-}
-
-bool compressPicture(CodecInstance& instance, const BITMAPINFOHEADER& input, const uint8_t* picture, bool keyFrame,
-                     uint8_t* output, uint32_t& offset) {
-    ChangeRect rect{0, 0, uint32_t(input.biWidth), uint32_t(input.biHeight)};
-    if (!keyFrame) findChangedRect(input, picture, instance.previousFrame, rect);
-    if (rect.width == 0 || rect.height == 0) return true;
-    bool written = writeCodedRectChunk(output, instance.maxCompressedSize, offset, picture, instance.previousFrame,
-                                       input, rect, keyFrame, instance.lzwWorkArea);
-    if (keyFrame) {
-        std::memcpy(instance.previousFrame, picture, instance.previousFrameSize);
-    } else {
-        copyRect(picture, instance.previousFrame, input, rect);
-    }
-    return written;
-}
-
 }  // namespace
 
-long compressFrame(CodecInstance& instance, const ICCOMPRESS& request) {
-    if (!canCompress(instance, request)) {
-        if (request.lpbiOutput) request.lpbiOutput->biSizeImage = 0;
-        return ICERR_ERROR;
-    }
-    const BITMAPINFOHEADER& input = *request.lpbiInput;
-    const bool keyFrame = (request.dwFlags & ICCOMPRESS_KEYFRAME) != 0;
-    if (keyFrame && request.lpdwFlags) *request.lpdwFlags |= AVIIF_KEYFRAME;
+CodecStatus FrameCompressor::begin(const PictureFormat& input) {
+    const unsigned depth = input.depth;
+    if ((depth != 8 && depth != 16 && depth != 32) || !isPictureSizeSupported(input.width, input.height))
+        return CodecStatus::BadFormat;
+    format_ = input;
 
-    auto* output = static_cast<uint8_t*>(request.lpOutput);
-    const auto* picture = static_cast<const uint8_t*>(request.lpInput);
-    uint32_t offset = 0;
-    bool ok = input.biBitCount != 8 || compressPalette(instance, input, keyFrame, output, offset);
-    ok = ok && compressPicture(instance, input, picture, keyFrame, output, offset);
-    ok = ok && writeEndChunk(output, instance.maxCompressedSize, offset);
+    release(lzwWorkArea_);
+    lzwWorkArea_ = static_cast<uint8_t*>(std::calloc(LZW_WORK_AREA_SIZE, 1));
+    if (!lzwWorkArea_) return CodecStatus::OutOfMemory;
 
-    request.lpbiOutput->biSizeImage = ok ? offset : 0;
-    return ok ? ICERR_OK : ICERR_ERROR;
+    release(previousFrame_);
+    previousFrameSize_ = uint32_t(pictureRowBytes(input.width, depth) * input.height);
+    previousFrame_ = static_cast<uint8_t*>(std::calloc(previousFrameSize_, 1));
+    if (!previousFrame_) return CodecStatus::OutOfMemory;
+
+    release(previousPalette_);
+    previousPalette_ = static_cast<PaletteEntry*>(std::calloc(PALETTE_ENTRIES, sizeof(PaletteEntry)));
+    if (!previousPalette_) return CodecStatus::OutOfMemory;
+    return CodecStatus::Ok;
 }
 
-void findChangedPaletteRange(const RGBQUAD* newTable, const RGBQUAD* oldTable, uint32_t& first, uint32_t& last) {
+void FrameCompressor::end() {
+    release(lzwWorkArea_);
+    release(previousPalette_);
+    if (previousFrame_) previousFrameSize_ = 0;
+    release(previousFrame_);
+}
+
+CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame,
+                                      MutableByteSpan output, CompressedFrame& frame) {
+    frame = CompressedFrame{};
+    if (!running()) return CodecStatus::NoStream;
+    const bool paletted = format_.depth == 8;
+    if (!picture.data || picture.size < previousFrameSize_ || (paletted && !palette)) return CodecStatus::BadPicture;
+    if (!output.data) return CodecStatus::BadOutput;
+    frame.keyFrame = keyFrame;
+
+    // Capacities are 32-bit, as every size of the format.
+    const MutableByteSpan capped{output.data, output.size < UINT32_MAX ? output.size : UINT32_MAX};
+    uint32_t offset = 0;
+    bool ok = !paletted || compressPalette(palette, keyFrame, capped, offset);
+    ok = ok && compressPixels(picture.data, keyFrame, capped, offset);
+    ok = ok && writeEndChunk(capped.data, uint32_t(capped.size), offset);
+    if (!ok) return CodecStatus::BadOutput;
+    frame.size = offset;
+    return CodecStatus::Ok;
+}
+
+bool FrameCompressor::compressPalette(const PaletteEntry* palette, bool keyFrame, MutableByteSpan output,
+                                      uint32_t& offset) {
+    uint32_t first = 0, last = 255;
+    if (!keyFrame) findChangedPaletteRange(palette, previousPalette_, first, last);
+    if (first > last) return true;
+    bool written = writePaletteChunk(output.data, uint32_t(output.size), offset, palette, first, last);
+    std::memcpy(previousPalette_ + first, palette + first, (last - first + 1) * sizeof(PaletteEntry));
+    return written;
+}
+
+bool FrameCompressor::compressPixels(const uint8_t* picture, bool keyFrame, MutableByteSpan output, uint32_t& offset) {
+    ChangeRect rect{0, 0, format_.width, format_.height};
+    if (!keyFrame) findChangedRect(format_, picture, previousFrame_, rect);
+    if (rect.width == 0 || rect.height == 0) return true;
+    bool written = writeCodedRectChunk(output.data, uint32_t(output.size), offset, picture, previousFrame_, format_,
+                                       rect, keyFrame, lzwWorkArea_);
+    if (keyFrame) {
+        std::memcpy(previousFrame_, picture, previousFrameSize_);
+    } else {
+        copyRect(picture, previousFrame_, format_, rect);
+    }
+    return written;
+}
+
+void findChangedPaletteRange(const PaletteEntry* newTable, const PaletteEntry* oldTable, uint32_t& first,
+                             uint32_t& last) {
     uint32_t min = last, max = first;
     for (uint32_t i = first; i <= last; ++i) {
         if (!sameColor(newTable[i], oldTable[i])) {
@@ -127,7 +138,7 @@ void findChangedPaletteRange(const RGBQUAD* newTable, const RGBQUAD* oldTable, u
     last = max;
 }
 
-bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const RGBQUAD* table, uint32_t first,
+bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const PaletteEntry* table, uint32_t first,
                        uint32_t last) {
     const uint32_t entries = first <= last ? last - first + 1 : 0;
     const uint32_t length = PALETTE_CHUNK_BASE_SIZE + 3 * entries;
@@ -140,21 +151,20 @@ bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, con
     chunk[9] = uint8_t(last);
     uint8_t* colour = chunk + PALETTE_CHUNK_BASE_SIZE;
     for (uint32_t i = 0; i < entries; ++i, colour += 3) {
-        const RGBQUAD& entry = table[first + i];
-        colour[0] = entry.rgbRed;
-        colour[1] = entry.rgbGreen;
-        colour[2] = entry.rgbBlue;
+        const PaletteEntry& entry = table[first + i];
+        colour[0] = entry.red;
+        colour[1] = entry.green;
+        colour[2] = entry.blue;
     }
     sealChunk(chunk, length);
     offset += length;
     return true;
 }
 
-void findChangedRect(const BITMAPINFOHEADER& header, const uint8_t* picture, const uint8_t* previous,
-                     ChangeRect& rect) {
-    const uint32_t width = uint32_t(header.biWidth), height = uint32_t(header.biHeight);
-    const size_t bytesPerPixel = header.biBitCount / 8;
-    const size_t stride = size_t(dibRowBytes(header.biWidth, header.biBitCount));
+void findChangedRect(const PictureFormat& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect) {
+    const uint32_t width = header.width, height = header.height;
+    const size_t bytesPerPixel = header.depth / 8;
+    const size_t stride = size_t(pictureRowBytes(header.width, header.depth));
     const size_t rowBytes = width * bytesPerPixel;
     uint32_t minX = width - 1, minY = height - 1, maxX = 0, maxY = 0;
 
@@ -181,9 +191,9 @@ void findChangedRect(const BITMAPINFOHEADER& header, const uint8_t* picture, con
     }
 }
 
-void copyRect(const uint8_t* picture, uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect) {
-    const size_t bytesPerPixel = header.biBitCount / 8;
-    const size_t stride = size_t(dibRowBytes(header.biWidth, header.biBitCount));
+void copyRect(const uint8_t* picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect) {
+    const size_t bytesPerPixel = header.depth / 8;
+    const size_t stride = size_t(pictureRowBytes(header.width, header.depth));
     const size_t rowBytes = rect.width * bytesPerPixel;
     for (uint32_t row = 0; row < rect.height; ++row) {
         const size_t at = (size_t(rect.y) + row) * stride + rect.x * bytesPerPixel;

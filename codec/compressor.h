@@ -1,11 +1,10 @@
-// The compressor: one uncompressed bottom-up DIB frame (8, 16 or 32 bits per
+// Chunk writers of the compressor (FrameCompressor): one uncompressed picture (8, 16 or 32 bits per
 // pixel) in, one DRAV frame out. Key frames are decided by the caller alone.
 #pragma once
 
 #include <cstdint>
 
-#include "codec_instance.h"
-#include "win_records.h"
+#include "frame_codec.h"
 
 namespace drav {
 
@@ -17,25 +16,23 @@ struct ChangeRect {
     uint32_t height;
 };
 
-// ICM_COMPRESS: ICERR_OK, or ICERR_ERROR with lpbiOutput->biSizeImage = 0.
-long compressFrame(CodecInstance& instance, const ICCOMPRESS& request);
-
 // Narrows [first, last] to the entries whose blue, green or red differ;
 // an empty result is first 255, last 0.
-void findChangedPaletteRange(const RGBQUAD* newTable, const RGBQUAD* oldTable, uint32_t& first, uint32_t& last);
+void findChangedPaletteRange(const PaletteEntry* newTable, const PaletteEntry* oldTable, uint32_t& first,
+                             uint32_t& last);
 
 // Chunk writers append one chunk at offset and advance it; false (nothing
 // written) when the chunk does not fit the capacity.
-bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const RGBQUAD* table, uint32_t first,
+bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const PaletteEntry* table, uint32_t first,
                        uint32_t last);
 
-void findChangedRect(const BITMAPINFOHEADER& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect);
+void findChangedRect(const PictureFormat& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect);
 
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame,
+                         const uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
                          uint8_t* lzwWorkArea);
 
-void copyRect(const uint8_t* picture, uint8_t* previous, const BITMAPINFOHEADER& header, const ChangeRect& rect);
+void copyRect(const uint8_t* picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect);
 
 bool writeEndChunk(uint8_t* output, uint32_t capacity, uint32_t& offset);
 

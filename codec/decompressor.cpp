@@ -1,24 +1,53 @@
-// decompressFrame: checks the stream and output, walks the frame's chunks
-// into the work picture, then renders the output bitmap.
+// FrameDecompressor: walks a frame's chunks into the work picture, renders
+// the work picture into the caller's output; and the chunk appliers.
 #include "decompressor.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 #include "codec_stream.h"
 #include "frame_format.h"
+#include "frame_inspector.h"
+#include "lzw_decode_tables.h"
 #include "rect_geometry.h"
 #include "renderer.h"
 
 namespace drav {
 namespace {
 
-// 0 when the renderer cannot produce the output.
-uint8_t chooseOutputFormat(const BITMAPINFOHEADER& output) {
-    if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return 0;
-    switch (output.biBitCount) {
-        case 32: return OUT_BGRX32;
-        case 24: return OUT_BGR24;
-        case 16: return output.biCompression == BI_BITFIELDS ? OUT_RGB565 : OUT_RGB555;
-        default: return 0;
+template <typename T>
+void release(T*& buffer) {
+    std::free(buffer);
+    buffer = nullptr;
+}
+
+bool applyChunk(FrameDecodeContext& context, ChunkType type) {
+    switch (type) {
+        case ChunkType::Palette: return applyPaletteChunk(context);
+        case ChunkType::RawRect: return applyRawRectChunk(context);
+        case ChunkType::CodedRect: return applyCodedRectChunk(context);
+        default: return true;  // End
     }
+}
+
+void widen(RowRange& rows, const ChunkInfo& chunk) {
+    if (!changesPixels(chunk)) return;
+    if (rows.empty()) rows = RowRange{chunk.y, chunk.y};
+    rows.first = std::min<uint32_t>(rows.first, chunk.y);
+    rows.end = std::max<uint32_t>(rows.end, uint32_t(chunk.y) + chunk.height);
+}
+
+// Applies the chunks the inspector passes, up to the End chunk or the end of
+// the data; false on the first bad chunk (the chunks before it stay applied).
+bool applyChunks(FrameDecodeContext& context, RowRange& changed) {
+    FrameInspector inspector(context.data, context.dataSize, context.sourceWidth, context.sourceHeight);
+    ChunkInfo chunk;
+    while (inspector.next(chunk)) {
+        widen(changed, chunk);
+        context.offset = chunk.offset;
+        if (!applyChunk(context, chunk.type)) return false;
+    }
+    return inspector.fault() == ChunkFault::None;
 }
 
 uint8_t chooseScaleMode(const FrameDecodeContext& context) {
@@ -29,77 +58,108 @@ uint8_t chooseScaleMode(const FrameDecodeContext& context) {
     return SCALE_BILINEAR;
 }
 
-// The compressed picture must be the one the work picture was made for.
-bool matchesWorkPicture(const CodecInstance& instance, const BITMAPINFOHEADER& input) {
-    if (!instance.workPicture || !instance.decodePalette || !instance.decodeTables) return false;
-    if (!isStreamPictureSizeSupported(input)) return false;
-    const uint32_t stride = workPictureStrideFor(uint32_t(input.biWidth));
-    return stride == instance.workPictureStride &&
-           uint64_t(stride) * (uint64_t(input.biHeight) + 4) <= instance.workPictureSize;
-}
-
-bool isRenderableOutput(const BITMAPINFOHEADER& output) {
-    return output.biWidth > 0 && output.biHeight > 0 && output.biWidth <= MAX_PICTURE_DIMENSION &&
-           output.biHeight <= MAX_PICTURE_DIMENSION;
-}
-
-bool applyChunk(FrameDecodeContext& context, uint8_t type) {
-    switch (type) {
-        case uint8_t(ChunkType::Palette): return applyPaletteChunk(context);
-        case uint8_t(ChunkType::RawRect): return applyRawRectChunk(context);
-        case uint8_t(ChunkType::CodedRect): return applyCodedRectChunk(context);
-        default: return false;
-    }
-}
-
-// Applies chunks until the End chunk or the end of the data; false on the
-// first bad chunk (the chunks before it stay applied).
-bool applyChunks(FrameDecodeContext& context) {
-    while (context.offset < context.dataSize) {
-        if (context.dataSize - context.offset < CHUNK_HEADER_SIZE) return false;
-        const uint8_t* chunk = context.data + context.offset;
-        const ChunkHeader header = readChunkHeader(chunk);
-        if (header.length < CHUNK_HEADER_SIZE || header.length > context.dataSize - context.offset) return false;
-        if (chunkCrc16(chunk + 2, header.length - 2, 0) != header.crc) return false;
-        if (header.type == uint8_t(ChunkType::End)) return true;
-        if (!applyChunk(context, header.type)) return false;
-    }
-    return true;
-}
+bool isRenderableSize(uint32_t size) { return size >= 1 && size <= MAX_PICTURE_DIMENSION; }
 
 }  // namespace
 
-long decompressFrame(CodecInstance& instance, const ICDECOMPRESS& request) {
-    if (!request.lpbiInput || !request.lpbiOutput) return ICERR_ERROR;
-    const BITMAPINFOHEADER& input = *request.lpbiInput;
-    const BITMAPINFOHEADER& output = *request.lpbiOutput;
-    const uint8_t outputFormat = chooseOutputFormat(output);
-    if (outputFormat == 0 || !isRenderableOutput(output) || !matchesWorkPicture(instance, input)) return ICERR_ERROR;
-    const bool render = (request.dwFlags & (ICDECOMPRESS_PREROLL | ICDECOMPRESS_HURRYUP)) == 0;
-    if (render && !request.lpOutput) return ICERR_ERROR;
+uint32_t workPictureStrideFor(uint32_t width) {
+    uint32_t stride = 3 * (width + 4);
+    return stride + stride % 4;
+}
+
+LzwDecodeTables* allocateDecodeTables(uint32_t pixels) {
+    const uint64_t historyBytes = (uint64_t(pixels) + LzwDecodeTables::HISTORY_SLACK) * sizeof(uint16_t);
+    const uint64_t bytes = sizeof(LzwDecodeTables) + historyBytes;
+    if (bytes > SIZE_MAX) return nullptr;
+    // Zeroed: block copies may read history slack that no token has written.
+    void* block = std::calloc(size_t(bytes), 1);
+    if (!block) return nullptr;
+    auto* tables = static_cast<LzwDecodeTables*>(block);
+    tables->history = reinterpret_cast<uint16_t*>(tables + 1);
+    tables->historyCapacity = pixels;
+    return tables;
+}
+
+CodecStatus FrameDecompressor::begin(const PictureFormat& stream) {
+    const unsigned depth = stream.depth;
+    if ((depth != 8 && depth != 16 && depth != 24) || !isPictureSizeSupported(stream.width, stream.height))
+        return CodecStatus::BadFormat;
+    format_ = stream;
+
+    release(workPicture_);
+    workPictureSize_ = 0;
+    workPictureStride_ = workPictureStrideFor(stream.width);
+    const uint32_t size = workPictureStride_ * (stream.height + 4);
+    workPicture_ = static_cast<uint8_t*>(std::calloc(size, 1));
+    if (!workPicture_) return CodecStatus::OutOfMemory;
+    workPictureSize_ = size;
+
+    release(palette_);
+    palette_ = static_cast<PaletteEntry*>(std::calloc(PALETTE_ENTRIES, sizeof(PaletteEntry)));
+    if (!palette_) return CodecStatus::OutOfMemory;
+
+    release(tables_);
+    tables_ = allocateDecodeTables(stream.width * stream.height);
+    if (!tables_) return CodecStatus::OutOfMemory;
+    return CodecStatus::Ok;
+}
+
+void FrameDecompressor::end() {
+    release(workPicture_);
+    workPictureSize_ = 0;
+    release(palette_);
+    release(tables_);
+}
+
+CodecStatus FrameDecompressor::apply(ByteSpan frame, RowRange* changed) {
+    RowRange rows;
+    if (changed) *changed = rows;
+    if (!running()) return CodecStatus::NoStream;
+    FrameDecodeContext context{};
+    context.sourceWidth = format_.width;
+    context.sourceHeight = format_.height;
+    // An empty frame (no data) changes nothing: the held picture stands.
+    context.data = frame.data;
+    context.dataSize = frame.data ? uint32_t(frame.size < UINT32_MAX ? frame.size : UINT32_MAX) : 0;
+    context.picture = workPicture_;
+    context.pictureSize = workPictureSize_;
+    context.pictureStride = workPictureStride_;
+    context.palette = palette_;
+    context.tables = tables_;
+    const bool applied = applyChunks(context, rows);
+    if (changed) *changed = rows;
+    return applied ? CodecStatus::Ok : CodecStatus::BadFrame;
+}
+
+CodecStatus FrameDecompressor::render(const OutputPicture& output) const {
+    return renderRows(output, 0, output.height);
+}
+
+CodecStatus FrameDecompressor::renderRows(const OutputPicture& output, uint32_t first, uint32_t end) const {
+    if (!running()) return CodecStatus::NoStream;
+    const unsigned bitCount = outputBitCount(output.format);
+    if (!output.rows || bitCount == 0 || !isRenderableSize(output.width) || !isRenderableSize(output.height))
+        return CodecStatus::BadOutput;
+    if (first > end || end > output.height) return CodecStatus::BadOutput;
+    if (first == end) return CodecStatus::Ok;
 
     FrameDecodeContext context{};
-    context.sourceWidth = uint32_t(input.biWidth);
-    context.sourceHeight = uint32_t(input.biHeight);
-    context.outputWidth = uint32_t(output.biWidth);
-    context.outputHeight = uint32_t(output.biHeight);
-    context.outputBitCount = output.biBitCount;
-    // An empty frame (no data) changes nothing: the held picture is shown again.
-    context.data = static_cast<const uint8_t*>(request.lpInput);
-    context.dataSize = context.data ? input.biSizeImage : 0;
-    context.output = static_cast<uint8_t*>(request.lpOutput);
-    context.picture = instance.workPicture;
-    context.pictureSize = instance.workPictureSize;
-    context.pictureStride = instance.workPictureStride;
-    context.outputFormat = outputFormat;
-    context.mmx = instance.mmxEnabled;
+    context.sourceWidth = format_.width;
+    context.sourceHeight = format_.height;
+    context.outputWidth = output.width;
+    context.outputHeight = output.height;
+    context.outputBitCount = bitCount;
+    context.output = output.rows;
+    context.outputStride = output.stride ? output.stride : ptrdiff_t(outputRowBytes(output.width, output.format));
+    context.firstRow = first;
+    context.rowCount = end - first;
+    context.picture = workPicture_;
+    context.pictureSize = workPictureSize_;
+    context.pictureStride = workPictureStride_;
+    context.outputFormat = uint8_t(output.format);
+    context.mmx = output.forms == ScalingForms::Mmx;
     context.scaleMode = chooseScaleMode(context);
-    context.palette = instance.decodePalette;
-    context.tables = instance.decodeTables;
-
-    if (!applyChunks(context)) return ICERR_ERROR;
-    if (render) renderOutput(context);
-    return ICERR_OK;
+    return renderOutput(context) ? CodecStatus::Ok : CodecStatus::BadOutput;
 }
 
 bool applyPaletteChunk(FrameDecodeContext& context) {
@@ -111,9 +171,9 @@ bool applyPaletteChunk(FrameDecodeContext& context) {
     if (length < PALETTE_CHUNK_BASE_SIZE + 3 * (last - first + 1)) return false;
     const uint8_t* colour = chunk + PALETTE_CHUNK_BASE_SIZE;
     for (uint32_t i = first; i <= last; ++i, colour += 3) {
-        context.palette[i].rgbRed = colour[0];
-        context.palette[i].rgbGreen = colour[1];
-        context.palette[i].rgbBlue = colour[2];
+        context.palette[i].red = colour[0];
+        context.palette[i].green = colour[1];
+        context.palette[i].blue = colour[2];
     }
     return true;
 }

@@ -1,11 +1,12 @@
-// The decompressor: applies one DRAV frame to the instance's bordered 24-bit
-// work picture, then has the renderer write the caller's output bitmap.
+// Internals of the decompressor (FrameDecompressor): the chunk appliers that
+// patch the bordered 24-bit work picture, and the record they share with the
+// renderer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-#include "codec_instance.h"
-#include "win_records.h"
+#include "frame_codec.h"
 
 namespace drav {
 
@@ -20,19 +21,19 @@ struct FrameDecodeContext {
     const uint8_t* data;
     uint32_t dataSize;
     uint32_t offset;
-    uint8_t* output;
+    uint8_t* output;         // output row 0
+    ptrdiff_t outputStride;  // bytes from one output row to the next; 0: the bottom-up DIB row size
+    // Output rows firstRow to firstRow + rowCount - 1 are rendered; rowCount 0: every row.
+    uint32_t firstRow, rowCount;
     uint8_t* picture;
     uint32_t pictureSize;
     uint32_t pictureStride;
     uint8_t outputFormat;  // OutputPixelFormat
     uint8_t scaleMode;     // ScaleMode
     uint8_t mmx;
-    RGBQUAD* palette;
+    PaletteEntry* palette;
     LzwDecodeTables* tables;
 };
-
-// ICM_DECOMPRESS: ICERR_OK or ICERR_ERROR.
-long decompressFrame(CodecInstance& instance, const ICDECOMPRESS& request);
 
 // Each applies the chunk at context.offset; false on a type, reserved-byte or
 // length mismatch (offset unchanged) or on corrupt contents (offset advanced).

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "codec_stream.h"
-
 namespace drav {
 namespace {
 
@@ -45,21 +43,5 @@ ChunkHeader readChunkHeader(const uint8_t* chunk) {
 }
 
 void sealChunk(uint8_t* chunk, uint32_t length) { writeU16(chunk, chunkCrc16(chunk + 2, length - 2, 0)); }
-
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bitCount);
-    header.biCompression = compression;
-    return header;
-}
-
-void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed) {
-    compressed = makeBitmapHeader(input.biWidth, input.biHeight, input.biBitCount == 8 ? 8 : 16, FOURCC_DRAV);
-    compressed.biSizeImage = worstCaseFrameSize(compressed);
-}
 
 }  // namespace drav

@@ -7,11 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "win_records.h"
-
 namespace drav {
 
-constexpr DWORD FOURCC_DRAV = 0x56415244;  // "DRAV"
+constexpr uint32_t FOURCC_DRAV = 0x56415244;  // "DRAV"
 
 enum class ChunkType : uint8_t { End = 0, Palette = 1, RawRect = 2, CodedRect = 3 };
 
@@ -78,14 +76,5 @@ void sealChunk(uint8_t* chunk, uint32_t length);
 inline uint64_t dibRowBytes(int64_t width, unsigned bitCount) {
     return uint64_t((width * int64_t(bitCount) + 31) / 32) * 4;
 }
-
-// A BITMAPINFOHEADER of the given size, depth and compression; every other
-// field 0 but biSize and biPlanes.
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression = BI_RGB);
-
-// The BITMAPINFOHEADER of a compressed stream for an uncompressed input:
-// depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage the worst-case
-// frame size, which hosts allocate for each compressed frame.
-void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed);
 
 }  // namespace drav

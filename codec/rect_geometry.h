@@ -35,10 +35,10 @@ inline void storeRgb555(uint8_t* pixel, uint32_t value) {
     pixel[2] = uint8_t(((value >> 10) & 0x1F) << 3);
 }
 
-inline void storePaletteEntry(uint8_t* pixel, const RGBQUAD& entry) {
-    pixel[0] = entry.rgbBlue;
-    pixel[1] = entry.rgbGreen;
-    pixel[2] = entry.rgbRed;
+inline void storePaletteEntry(uint8_t* pixel, const PaletteEntry& entry) {
+    pixel[0] = entry.blue;
+    pixel[1] = entry.green;
+    pixel[2] = entry.red;
 }
 
 // Checks shared by the chunk appliers: the type, the reserved byte, and that

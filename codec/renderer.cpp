@@ -85,10 +85,10 @@ bool isUnscaledBgr24Copy(const RenderPlan& plan) {
 
 // Same-size BGR24 output is the picture's rows as they are.
 void copyUnscaledBgr24Rows(const RenderPlan& plan) {
-    uint32_t yPos = 0;
+    uint32_t yPos = plan.yStart;
     for (uint32_t j = 0; j < plan.outputHeight; ++j, yPos += plan.yStep) {
         const uint8_t* row = plan.origin + size_t(yPos >> 16) * plan.pictureStride;
-        std::memcpy(plan.output + size_t(j) * plan.outputStride, row, size_t(plan.outputWidth) * 3);
+        std::memcpy(plan.output + ptrdiff_t(j) * plan.outputStride, row, size_t(plan.outputWidth) * 3);
     }
 }
 
@@ -115,14 +115,20 @@ bool planRender(const FrameDecodeContext& context, RenderPlan& plan) {
         return false;
     if (!chooseKernel(context.scaleMode, context.mmx != 0, plan.kernel) || !pictureHoldsSource(context)) return false;
 
+    const uint32_t rowCount = context.rowCount ? context.rowCount : context.outputHeight;
+    if (context.firstRow > context.outputHeight || rowCount > context.outputHeight - context.firstRow) return false;
+
     plan.origin = context.picture + context.pictureStride + 3;
     plan.pictureStride = context.pictureStride;
-    plan.output = context.output;
-    plan.outputStride = outputRowBytes(context.outputWidth, context.outputBitCount);
+    plan.outputStride = context.outputStride ? context.outputStride
+                                             : ptrdiff_t(outputRowBytes(context.outputWidth, context.outputBitCount));
+    plan.output = context.output + ptrdiff_t(context.firstRow) * plan.outputStride;
     plan.outputWidth = context.outputWidth;
-    plan.outputHeight = context.outputHeight;
+    plan.outputHeight = rowCount;
     plan.xStep = (context.sourceWidth << 16) / context.outputWidth;
     plan.yStep = (context.sourceHeight << 16) / context.outputHeight;
+    // Row j of a whole render samples at j x yStep, the sum of j steps.
+    plan.yStart = context.firstRow * plan.yStep;
     plan.format = OutputPixelFormat(context.outputFormat);
     return true;
 }
@@ -132,13 +138,14 @@ void renderOutputReference(const FrameDecodeContext& context) {
     if (planRender(context, plan)) renderPlanReference(plan);
 }
 
-void renderOutput(const FrameDecodeContext& context) {
+bool renderOutput(const FrameDecodeContext& context) {
     RenderPlan plan;
-    if (!planRender(context, plan)) return;
+    if (!planRender(context, plan)) return false;
     if (isUnscaledBgr24Copy(plan))
         copyUnscaledBgr24Rows(plan);
     else
         fastestForm().render(plan);
+    return true;
 }
 
 }  // namespace drav

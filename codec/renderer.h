@@ -12,7 +12,8 @@ namespace drav {
 uint32_t outputRowBytes(uint32_t outputWidth, uint32_t outputBitCount);
 
 // The fastest form the processor offers; equal bit for bit to the reference.
-void renderOutput(const FrameDecodeContext& context);
+// False, having written nothing, when the context is one planRender refuses.
+bool renderOutput(const FrameDecodeContext& context);
 
 // Plain scalar forms of every formula, kept as the reference that the
 // optimised forms are checked against.

@@ -29,10 +29,11 @@ enum class RenderKernel : uint8_t {
 struct RenderPlan {
     const uint8_t* origin;  // picture pixel (0, 0)
     uint32_t pictureStride;
-    uint8_t* output;
-    uint32_t outputStride;
-    uint32_t outputWidth, outputHeight;
-    uint32_t xStep, yStep;  // 16.16 fixed point
+    uint8_t* output;                     // the first row to render
+    ptrdiff_t outputStride;              // signed: top-down buffers run backwards
+    uint32_t outputWidth, outputHeight;  // outputHeight: the rows to render
+    uint32_t xStep, yStep;               // 16.16 fixed point
+    uint32_t yStart;                     // yPos of the first row to render
     RenderKernel kernel;
     OutputPixelFormat format;
 };

@@ -229,11 +229,11 @@ struct PackedForm {
 
     template <class Kernel, class Store>
     static void render(const RenderPlan& plan) {
-        uint32_t yPos = 0;
+        uint32_t yPos = plan.yStart;
         for (uint32_t j = 0; j < plan.outputHeight; ++j, yPos += plan.yStep) {
             const uint8_t* base = plan.origin + size_t(yPos >> 16) * plan.pictureStride;
             PackedRows rows{base - plan.pictureStride, base, base + plan.pictureStride};
-            renderRow<Kernel, Store>(Kernel(yPos & 0xFFFF), rows, plan.output + size_t(j) * plan.outputStride, plan);
+            renderRow<Kernel, Store>(Kernel(yPos & 0xFFFF), rows, plan.output + ptrdiff_t(j) * plan.outputStride, plan);
         }
         Isa::finish();
     }

@@ -87,10 +87,10 @@ struct ReferenceForm {
 
     template <class Kernel, class Store>
     static void render(const RenderPlan& plan) {
-        uint32_t yPos = 0;
+        uint32_t yPos = plan.yStart;
         for (uint32_t j = 0; j < plan.outputHeight; ++j, yPos += plan.yStep) {
             const uint8_t* row = plan.origin + size_t(yPos >> 16) * plan.pictureStride;
-            uint8_t* out = plan.output + size_t(j) * plan.outputStride;
+            uint8_t* out = plan.output + ptrdiff_t(j) * plan.outputStride;
             uint32_t xPos = 0;
             for (uint32_t i = 0; i < plan.outputWidth; ++i, xPos += plan.xStep, out += Store::BYTES) {
                 const uint8_t* base = row + size_t(xPos >> 16) * 3;

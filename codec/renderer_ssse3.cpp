@@ -30,14 +30,15 @@ template <class Convert>
 bool convertRows(const RenderPlan& plan) {
     constexpr uint32_t BLOCK = Convert::BLOCK;
     if (plan.outputWidth < BLOCK) return false;
-    const uint32_t width = plan.outputWidth, stride = plan.pictureStride, outStride = plan.outputStride;
+    const uint32_t width = plan.outputWidth, stride = plan.pictureStride;
+    const ptrdiff_t outStride = plan.outputStride;
     const uint32_t height = plan.outputHeight, yStep = plan.yStep;  // stores may alias the plan
     const uint8_t* origin = plan.origin;
     uint8_t* output = plan.output;
-    uint32_t yPos = 0;
+    uint32_t yPos = plan.yStart;
     for (uint32_t j = 0; j < height; ++j, yPos += yStep) {
         const uint8_t* row = origin + size_t(yPos >> 16) * stride;
-        uint8_t* out = output + size_t(j) * outStride;
+        uint8_t* out = output + ptrdiff_t(j) * outStride;
 #pragma GCC unroll 4
         for (uint32_t i = 0; i + BLOCK < width; i += BLOCK) Convert::block(row, out, i);
         Convert::block(row, out, width - BLOCK);

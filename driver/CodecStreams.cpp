@@ -1,53 +1,166 @@
 #include "CodecStreams.h"
 
+#include "BitmapFormats.h"
 #include "CodecSettings.h"
 #include "FormatNegotiation.h"
 #include "ProcessorTest.h"
-#include "codec/codec_stream.h"
-#include "codec/compressor.h"
-#include "codec/decompressor.h"
+#include "codec/frame_format.h"
 
 namespace drav {
 namespace {
 
+static_assert(sizeof(RGBQUAD) == sizeof(PaletteEntry) && offsetof(RGBQUAD, rgbRed) == offsetof(PaletteEntry, red),
+              "a colour table is read as the codec's palette");
+
+// The colour table follows the header at biSize: only the published header
+// sizes (BITMAPINFOHEADER to BITMAPV5HEADER) are believed.
+constexpr DWORD MIN_HEADER_SIZE = 40, MAX_HEADER_SIZE = 124;
+
 // The setting first: the processor test runs only when MMX is allowed.
 bool isMmxUsable() { return IsMMXAllowed() && CpuHasMMX(); }
 
+LRESULT statusResult(CodecStatus status) {
+    switch (status) {
+        case CodecStatus::Ok: return ICERR_OK;
+        case CodecStatus::BadFormat: return ICERR_BADFORMAT;
+        case CodecStatus::OutOfMemory: return ICERR_MEMORY;
+        default: return ICERR_ERROR;
+    }
+}
+
+bool isSamePicture(const PictureFormat& stream, const BITMAPINFOHEADER& format) {
+    return format.biWidth > 0 && format.biHeight > 0 && uint32_t(format.biWidth) == stream.width &&
+           uint32_t(format.biHeight) == stream.height;
+}
+
+// A frame must be a picture of the running stream's size and depth.
+bool isStreamInput(const FrameCompressor& compressor, const BITMAPINFOHEADER& input) {
+    return compressor.running() && input.biSize >= MIN_HEADER_SIZE && input.biSize <= MAX_HEADER_SIZE &&
+           input.biCompression == BI_RGB && input.biBitCount == compressor.format().depth &&
+           isSamePicture(compressor.format(), input);
+}
+
+const PaletteEntry* inputColorTable(const BITMAPINFOHEADER& input) {
+    return reinterpret_cast<const PaletteEntry*>(reinterpret_cast<const uint8_t*>(&input) + input.biSize);
+}
+
+// The renderer's format for an output header; false when it has none. The
+// masks after a BI_BITFIELDS header are not read: 16 bits means 5-6-5.
+bool outputFormatOf(const BITMAPINFOHEADER& output, OutputFormat& format) {
+    if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return false;
+    switch (output.biBitCount) {
+        case 32: format = OutputFormat::Bgrx32; return true;
+        case 24: format = OutputFormat::Bgr24; return true;
+        case 16:
+            format = output.biCompression == BI_BITFIELDS ? OutputFormat::Rgb565 : OutputFormat::Rgb555;
+            return true;
+        default: return false;
+    }
+}
+
+// Bottom-up outputs of 1 to 65,535 pixels each way.
+bool isRenderableOutput(const BITMAPINFOHEADER& output, const void* pixels) {
+    return pixels && output.biWidth > 0 && output.biHeight > 0 && uint32_t(output.biWidth) <= MAX_PICTURE_DIMENSION &&
+           uint32_t(output.biHeight) <= MAX_PICTURE_DIMENSION;
+}
+
 }  // namespace
+
+BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = WORD(bitCount);
+    header.biCompression = compression;
+    return header;
+}
+
+void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed) {
+    compressed = makeBitmapHeader(input.biWidth, input.biHeight, compressedDepthFor(input.biBitCount), FOURCC_DRAV);
+    compressed.biSizeImage = worstCaseFrameSize(compressed);
+}
 
 LRESULT compressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {
     if (!output) return ICERR_BADFORMAT;
     LRESULT status = compressQuery(input, output);
     if (status != ICERR_OK) return status;
-    return beginCompressionStream(instance, *input, *output, isMmxUsable());
+    if (!isStreamPictureSizeSupported(*input) || !isStreamPictureSizeSupported(*output)) return ICERR_BADFORMAT;
+    instance.maxCompressedSize = worstCaseFrameSize(*output);
+    status = statusResult(instance.compressor.begin(pictureFormatOf(*input)));
+    if (status == ICERR_OK) instance.mmxEnabled = isMmxUsable() ? 1 : 0;
+    return status;
 }
 
 LRESULT compressEnd(CodecInstance& instance) {
-    endCompressionStream(instance);
+    instance.compressor.end();
+    instance.maxCompressedSize = 0;
     return ICERR_OK;
 }
 
 LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request) {
-    // The frame codec refuses frames that do not fit a running stream.
     if (!request) return ICERR_ERROR;
-    return compressFrame(instance, *request);
+    const ICCOMPRESS& r = *request;
+    if (!r.lpbiInput || !r.lpbiOutput || !r.lpInput || !r.lpOutput ||
+        !isStreamInput(instance.compressor, *r.lpbiInput)) {
+        if (r.lpbiOutput) r.lpbiOutput->biSizeImage = 0;
+        return ICERR_ERROR;
+    }
+    const bool keyFrame = (r.dwFlags & ICCOMPRESS_KEYFRAME) != 0;
+    if (keyFrame && r.lpdwFlags) *r.lpdwFlags |= AVIIF_KEYFRAME;
+
+    const ByteSpan picture{static_cast<const uint8_t*>(r.lpInput), instance.compressor.previousPictureSize()};
+    const MutableByteSpan output{static_cast<uint8_t*>(r.lpOutput), instance.maxCompressedSize};
+    CompressedFrame frame;
+    const CodecStatus status =
+        instance.compressor.compress(picture, inputColorTable(*r.lpbiInput), keyFrame, output, frame);
+    r.lpbiOutput->biSizeImage = status == CodecStatus::Ok ? frame.size : 0;
+    return status == CodecStatus::Ok ? ICERR_OK : ICERR_ERROR;
 }
 
 LRESULT decompressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {
     if (!output) return ICERR_BADFORMAT;
     LRESULT status = decompressQuery(input, output);
     if (status != ICERR_OK) return status;
-    return beginDecompressionStream(instance, *input, isMmxUsable());
+    status = statusResult(instance.decompressor.begin(pictureFormatOf(*input)));
+    if (status == ICERR_OK) instance.mmxEnabled = isMmxUsable() ? 1 : 0;
+    return status;
 }
 
 LRESULT decompressEnd(CodecInstance& instance) {
-    endDecompressionStream(instance);
+    instance.decompressor.end();
     return ICERR_OK;
 }
 
 LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request) {
-    if (!request) return ICERR_ERROR;
-    return decompressFrame(instance, *request);
+    if (!request || !request->lpbiInput || !request->lpbiOutput) return ICERR_ERROR;
+    const BITMAPINFOHEADER& input = *request->lpbiInput;
+    const BITMAPINFOHEADER& output = *request->lpbiOutput;
+    OutputFormat format;
+    FrameDecompressor& decompressor = instance.decompressor;
+    if (!outputFormatOf(output, format) || !decompressor.running() || !isSamePicture(decompressor.format(), input))
+        return ICERR_ERROR;
+
+    const bool render = (request->dwFlags & (ICDECOMPRESS_PREROLL | ICDECOMPRESS_HURRYUP)) == 0;
+    if (!isRenderableOutput(output, render ? request->lpOutput : &output)) return ICERR_ERROR;
+    const auto* data = static_cast<const uint8_t*>(request->lpInput);
+    if (decompressor.apply(ByteSpan{data, data ? input.biSizeImage : 0u}) != CodecStatus::Ok) return ICERR_ERROR;
+    if (!render) return ICERR_OK;
+
+    OutputPicture picture;
+    picture.rows = static_cast<uint8_t*>(request->lpOutput);
+    picture.width = uint32_t(output.biWidth);
+    picture.height = uint32_t(output.biHeight);
+    picture.format = format;
+    picture.stride = ptrdiff_t(outputRowBytes(picture.width, format));
+    picture.forms = instance.mmxEnabled ? ScalingForms::Mmx : ScalingForms::Plain;
+    return statusResult(decompressor.render(picture));
+}
+
+void releaseStreamBuffers(CodecInstance& instance) {
+    compressEnd(instance);
+    decompressEnd(instance);
 }
 
 }  // namespace drav

@@ -1,13 +1,14 @@
 // Compression and decompression streams of an instance: BEGIN checks the
-// formats and allocates the stream buffers, each frame message needs a running
-// stream, END releases the buffers. Frames are coded one in, one out: nothing
-// is delayed or buffered across calls.
+// formats and begins the codec's stream, each frame message is handed to the
+// running stream, END releases it. The handlers translate the system's records
+// to the codec's own terms and its statuses back. Frames are coded one in,
+// one out: nothing is delayed or buffered across calls.
 #pragma once
 
 #include <windows.h>
 #include <vfw.h>
 
-#include "codec/codec_instance.h"
+#include "CodecInstance.h"
 
 namespace drav {
 
@@ -16,13 +17,19 @@ namespace drav {
 LRESULT compressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
 // ICM_COMPRESS_END: ICERR_OK, with or without a stream.
 LRESULT compressEnd(CodecInstance& instance);
-// ICM_COMPRESS: ICERR_ERROR without a running compression stream.
+// ICM_COMPRESS: ICERR_OK, or ICERR_ERROR with lpbiOutput->biSizeImage = 0
+// (also without a running compression stream).
 LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request);
 
 // ICM_DECOMPRESS_BEGIN: as compressBegin, for the way back.
 LRESULT decompressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
 LRESULT decompressEnd(CodecInstance& instance);
-// ICM_DECOMPRESS: ICERR_ERROR without a running decompression stream.
+// ICM_DECOMPRESS: ICERR_OK, or ICERR_ERROR without a running decompression
+// stream, for an output the renderer cannot produce (nothing is applied
+// then) or for a bad frame.
 LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request);
+
+// Everything a stream still holds (DRV_CLOSE).
+void releaseStreamBuffers(CodecInstance& instance);
 
 }  // namespace drav

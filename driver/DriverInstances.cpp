@@ -1,9 +1,9 @@
 #include "DriverInstances.h"
 
-#include <cstdlib>
+#include <new>
 
 #include "DriverInfo.h"
-#include "codec/codec_stream.h"
+#include "CodecStreams.h"
 
 namespace drav {
 
@@ -16,8 +16,8 @@ LRESULT openDriver(ICOPEN* openRecord) {
     if (!openRecord) return LRESULT(CONFIGURATION_ONLY_ID);
     if (openRecord->fccType != FOURCC_VIDC) return 0;
 
-    // calloc: every buffer pointer and size starts null or zero.
-    auto* instance = static_cast<CodecInstance*>(std::calloc(1, sizeof(CodecInstance)));
+    // No stream is running in a new instance.
+    auto* instance = new (std::nothrow) CodecInstance();
     if (!instance) {
         openRecord->dwError = ICERR_MEMORY;
         return 0;
@@ -31,7 +31,7 @@ LRESULT openDriver(ICOPEN* openRecord) {
 LRESULT closeDriver(DWORD_PTR driverId) {
     if (CodecInstance* instance = instanceFromId(driverId)) {
         releaseStreamBuffers(*instance);
-        std::free(instance);
+        delete instance;
     }
     return 1;
 }

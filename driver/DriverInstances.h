@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <vfw.h>
 
-#include "codec/codec_instance.h"
+#include "CodecInstance.h"
 
 namespace drav {
 

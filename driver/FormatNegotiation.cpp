@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "CodecSettings.h"
-#include "codec/codec_stream.h"
+#include "BitmapFormats.h"
 #include "codec/frame_format.h"
 
 namespace drav {
@@ -87,7 +87,7 @@ LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* outpu
     if (!output) return paletted ? PALETTED_COMPRESSED_FORMAT_SIZE : COMPRESSED_FORMAT_SIZE;
     describeCompressedStream(*input, *output);
     // The real colours travel inside the frames.
-    if (paletted) std::memset(output + 1, 0, PALETTE_BYTES);
+    if (paletted) std::memset(output + 1, 0, PALETTE_ENTRIES * sizeof(RGBQUAD));
     return ICERR_OK;
 }
 

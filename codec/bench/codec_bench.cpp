@@ -46,17 +46,17 @@ uint32_t middleFrame(const CorpusClip& clip) { return clip.frameCount / 2; }
 
 // A whole clip compressed once, frame by frame, for the decoding benchmarks.
 struct EncodedClip {
-    BITMAPINFOHEADER header{};
+    unsigned streamDepth = 0;
     std::vector<std::vector<uint8_t>> frames;
 };
 
 EncodedClip encodeClip(const CorpusClip& clip) {
-    test::Dib frame(int32_t(clip.width), int32_t(clip.height), clip.bitCount);
-    if (clip.bitCount == 8) std::memcpy(frame.info.colors, clip.palette.data(), 1024);
-    test::TestEncoder encoder(frame.header());
+    test::Dib frame(clip.width, clip.height, clip.bitCount);
+    if (clip.bitCount == 8) std::memcpy(frame.colors, clip.palette.data(), 1024);
+    test::TestEncoder encoder(frame.format);
     encoder.begin();
     EncodedClip encoded;
-    encoded.header = encoder.compressedHeader;
+    encoded.streamDepth = encoder.streamDepth;
     for (uint32_t n = 0; n < clip.frameCount; ++n) {
         std::memcpy(frame.pixels.data(), clip.frame(n), clip.frameBytes);
         encoder.compress(frame, n % 100 == 0);
@@ -75,9 +75,9 @@ void reportPixels(benchmark::State& state, uint64_t pixelsPerIteration, uint64_t
 void BM_CompressKeyFrame(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
     if (!clip) return state.SkipWithError("corpus not available");
-    test::Dib frame(int32_t(clip->width), int32_t(clip->height), clip->bitCount);
+    test::Dib frame(clip->width, clip->height, clip->bitCount);
     std::memcpy(frame.pixels.data(), clip->frame(middleFrame(*clip)), clip->frameBytes);
-    test::TestEncoder encoder(frame.header());
+    test::TestEncoder encoder(frame.format);
     encoder.begin();
     for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
     reportPixels(state, uint64_t(clip->width) * clip->height, 1);
@@ -88,9 +88,9 @@ void BM_CompressKeyFrame(benchmark::State& state) {
 void BM_CompressClip(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
     if (!clip) return state.SkipWithError("corpus not available");
-    test::Dib frame(int32_t(clip->width), int32_t(clip->height), clip->bitCount);
-    if (clip->bitCount == 8) std::memcpy(frame.info.colors, clip->palette.data(), 1024);
-    test::TestEncoder encoder(frame.header());
+    test::Dib frame(clip->width, clip->height, clip->bitCount);
+    if (clip->bitCount == 8) std::memcpy(frame.colors, clip->palette.data(), 1024);
+    test::TestEncoder encoder(frame.format);
     encoder.begin();
     uint64_t compressed = 0;
     for (auto _ : state) {
@@ -112,8 +112,8 @@ void BM_DecompressClip(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
     if (!clip) return state.SkipWithError("corpus not available");
     const EncodedClip encoded = encodeClip(*clip);
-    test::TestDecoder decoder(int32_t(clip->width), int32_t(clip->height), encoded.header.biBitCount);
-    BITMAPINFOHEADER output = test::makeBitmapHeader(int32_t(clip->width), int32_t(clip->height), 32);
+    test::TestDecoder decoder(clip->width, clip->height, encoded.streamDepth);
+    const test::OutputSpec output = test::outputSpec(clip->width, clip->height, 32);
     std::vector<uint8_t> pixels(size_t(clip->width) * clip->height * 4);
     for (auto _ : state)
         for (const auto& frame : encoded.frames)
@@ -121,16 +121,14 @@ void BM_DecompressClip(benchmark::State& state) {
     reportPixels(state, uint64_t(clip->width) * clip->height * clip->frameCount, clip->frameCount);
 }
 
-// The chunks alone: ICDECOMPRESS_HURRYUP applies a frame without rendering.
+// The chunks alone: each frame applied without rendering.
 void BM_ApplyClip(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(clipName(state.range(0)), unsigned(state.range(1)));
     if (!clip) return state.SkipWithError("corpus not available");
     const EncodedClip encoded = encodeClip(*clip);
-    test::TestDecoder decoder(int32_t(clip->width), int32_t(clip->height), encoded.header.biBitCount);
-    const BITMAPINFOHEADER output = test::makeBitmapHeader(int32_t(clip->width), int32_t(clip->height), 32);
+    test::TestDecoder decoder(clip->width, clip->height, encoded.streamDepth);
     for (auto _ : state)
-        for (const auto& frame : encoded.frames)
-            decoder.decode(frame.data(), uint32_t(frame.size()), output, nullptr, ICDECOMPRESS_HURRYUP);
+        for (const auto& frame : encoded.frames) decoder.apply(frame);
     reportPixels(state, uint64_t(clip->width) * clip->height * clip->frameCount, clip->frameCount);
 }
 
@@ -151,7 +149,7 @@ void BM_FindChangedRectIdentical1080p(benchmark::State& state) {
     const CorpusClip* clip = corpusClip(firstClip(), 32);
     if (!clip) return state.SkipWithError("corpus not available");
     const auto a = tiledPicture(*clip, middleFrame(*clip), 1920, 1080), b = a;
-    const BITMAPINFOHEADER header = test::makeBitmapHeader(1920, 1080, 32);
+    const PictureFormat header{1920, 1080, 32};
     ChangeRect rect{};
     for (auto _ : state) {
         findChangedRect(header, a.data(), b.data(), rect);
@@ -185,7 +183,7 @@ void BM_CompressKeyFrame1080p(benchmark::State& state) {
     if (!clip) return state.SkipWithError("corpus not available");
     test::Dib frame(1920, 1080, clip->bitCount);
     frame.pixels = tiledPicture(*clip, middleFrame(*clip), 1920, 1080);
-    test::TestEncoder encoder(frame.header());
+    test::TestEncoder encoder(frame.format);
     encoder.begin();
     for (auto _ : state) benchmark::DoNotOptimize(encoder.compress(frame, true));
     reportPixels(state, 1920ull * 1080, 1);

@@ -39,21 +39,21 @@ class CompressorAtDepth : public ::testing::TestWithParam<unsigned> {};
 TEST_P(CompressorAtDepth, UnchangedDeltaFrameIsTheEndChunkAlone) {
     Dib frame(37, 11, GetParam());
     frame.fillRandom(1, GetParam() == 16 ? 0x7F : 0xFF);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
-    EXPECT_EQ(DWORD(AVIIF_KEYFRAME), encoder.keyFlags);
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
-    EXPECT_EQ(0u, encoder.keyFlags);
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
+    EXPECT_TRUE(encoder.result.keyFrame);
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
+    EXPECT_FALSE(encoder.result.keyFrame);
     EXPECT_EQ(END_CHUNK, encoder.frame());
 }
 
 TEST_P(CompressorAtDepth, KeyFrameCodesTheWholePictureAsLiterals) {
     Dib frame(20, 9, GetParam());
     frame.fillRandom(2);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
     auto chunks = chunksOf(encoder);
     ASSERT_EQ(GetParam() == 8 ? 3u : 2u, chunks.size());
     const ChunkAt& rect = chunks[chunks.size() - 2];
@@ -70,11 +70,11 @@ TEST_P(CompressorAtDepth, KeyFrameCodesTheWholePictureAsLiterals) {
 TEST_P(CompressorAtDepth, OnePixelChangeGivesAOnePixelRectangle) {
     Dib frame(16, 12, GetParam());
     frame.fillRandom(3);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
     frame.pixel(5, 7)[0] ^= 0x08;
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     auto chunks = chunksOf(encoder);
     ASSERT_EQ(2u, chunks.size());
     const uint8_t* chunk = encoder.data() + chunks[0].offset;
@@ -86,17 +86,17 @@ TEST_P(CompressorAtDepth, OnePixelChangeGivesAOnePixelRectangle) {
 
 TEST_P(CompressorAtDepth, RectangleCoversTwoDistantChanges) {
     Dib frame(8, 8, GetParam());
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
     frame.pixel(0, 0)[0] = 0x18;
     frame.pixel(3, 3)[0] = 0x18;
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     ChangeRect rect{0, 0, 4, 4};
     // 14 unchanged pixels inside the rectangle go out as SYMBOL_UNCHANGED.
     Dib previous(8, 8, GetParam());
     auto expected =
-        test::referenceCodedRectChunk(frame.pixels.data(), previous.pixels.data(), frame.header(), rect, false);
+        test::referenceCodedRectChunk(frame.pixels.data(), previous.pixels.data(), frame.format, rect, false);
     expected.insert(expected.end(), END_CHUNK.begin(), END_CHUNK.end());
     EXPECT_EQ(expected, encoder.frame());
 }
@@ -105,10 +105,10 @@ INSTANTIATE_TEST_SUITE_P(Depths, CompressorAtDepth, ::testing::Values(8u, 16u, 3
 
 TEST(Compressor, EightBitKeyFrameAlwaysCarriesTheWholePalette) {
     Dib frame(4, 4, 8);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
     for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+        ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
         const uint8_t* chunk = encoder.data();
         EXPECT_EQ(1, chunk[2]);
         EXPECT_EQ(778u, readU32(chunk + 4));
@@ -119,12 +119,12 @@ TEST(Compressor, EightBitKeyFrameAlwaysCarriesTheWholePalette) {
 
 TEST(Compressor, PaletteChangeAloneCarriesOnlyTheChangedRange) {
     Dib frame(4, 4, 8);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
-    frame.info.colors[0] = RGBQUAD{1, 2, 3, 0};
-    frame.info.colors[7].rgbReserved = 99;  // the fourth byte is not compared
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
+    frame.colors[0] = PaletteEntry{1, 2, 3, 0};
+    frame.colors[7].reserved = 99;  // the fourth byte is not compared
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     auto bytes = encoder.frame();
     ASSERT_EQ(13u + 8u, bytes.size());
     EXPECT_EQ(1, bytes[2]);
@@ -139,12 +139,12 @@ TEST(Compressor, PaletteChangeAloneCarriesOnlyTheChangedRange) {
 
 TEST(Compressor, SixteenBitOnePixelChunkHasTheExactStream) {
     Dib frame(10, 10, 16);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
     const uint16_t pixel = 0x5A5A;  // bit 15 clear: the literal is the pixel
     std::memcpy(frame.pixel(5, 7), &pixel, 2);
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     auto bytes = encoder.frame();
     ASSERT_EQ(21u + 8u, bytes.size());
     EXPECT_EQ(21u, readU32(&bytes[4]));
@@ -158,11 +158,11 @@ TEST(Compressor, SixteenBitOnePixelChunkHasTheExactStream) {
 
 TEST(Compressor, FourthByteChangeOfThirtyTwoBitPixelStillCounts) {
     Dib frame(6, 6, 32);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
     frame.pixel(2, 4)[3] = 0x77;
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     auto chunks = chunksOf(encoder);
     ASSERT_EQ(2u, chunks.size());
     EXPECT_EQ(1, readU16(encoder.data() + RECT_WIDTH_OFFSET));
@@ -172,10 +172,10 @@ TEST(Compressor, FourthByteChangeOfThirtyTwoBitPixelStillCounts) {
 
 TEST(Compressor, SinglePixelPictureAlwaysSendsItsRectangle) {
     Dib frame(1, 1, 16);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, true));
-    ASSERT_EQ(ICERR_OK, encoder.compress(frame, false));
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, true));
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
     auto chunks = chunksOf(encoder);
     ASSERT_EQ(2u, chunks.size());
     EXPECT_EQ(3, chunks[0].type);
@@ -187,63 +187,57 @@ TEST(Compressor, SinglePixelPictureAlwaysSendsItsRectangle) {
 TEST(Compressor, FirstFrameWithoutKeyFlagComparesAgainstABlackPicture) {
     Dib frame(9, 5, 32);
     frame.fillRandom(4);
-    TestEncoder first(frame.header()), second(frame.header());
-    ASSERT_EQ(ICERR_OK, first.begin());
-    ASSERT_EQ(ICERR_OK, second.begin());
-    ASSERT_EQ(ICERR_OK, first.compress(frame, false));
-    ASSERT_EQ(ICERR_OK, second.compress(frame, false));
+    TestEncoder first(frame.format), second(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, first.begin());
+    ASSERT_EQ(CodecStatus::Ok, second.begin());
+    ASSERT_EQ(CodecStatus::Ok, first.compress(frame, false));
+    ASSERT_EQ(CodecStatus::Ok, second.compress(frame, false));
     EXPECT_EQ(first.frame(), second.frame());
 }
 
-TEST(Compressor, FrameWithoutARunningStreamFails) {
-    Dib frame(4, 4, 16);
-    TestEncoder encoder(frame.header());
-    encoder.compressedHeader.biSizeImage = 1234;
-    EXPECT_EQ(ICERR_ERROR, encoder.compress(frame, true));
-    EXPECT_EQ(0u, encoder.compressedHeader.biSizeImage);
-}
-
-TEST(Compressor, FrameOfAnotherSizeThanTheStreamFails) {
-    Dib frame(4, 4, 16), larger(8, 8, 16);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    EXPECT_EQ(ICERR_ERROR, encoder.compress(larger, true));
-    EXPECT_EQ(0u, encoder.compressedHeader.biSizeImage);
-}
-
-TEST(Compressor, HeaderSizeThatMisplacesTheColourTableFails) {
-    Dib frame(4, 4, 8);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    for (DWORD size : {0u, 39u, 125u, 0x7FFFFFFFu}) {
-        frame.header().biSize = size;
-        EXPECT_EQ(ICERR_ERROR, encoder.compress(frame, true)) << size;
-    }
+TEST(Compressor, FrameWithoutARunningStreamOrOfTooFewBytesFails) {
+    Dib frame(4, 4, 16), smaller(4, 3, 16);
+    TestEncoder encoder(frame.format);
+    EXPECT_EQ(CodecStatus::NoStream, encoder.compress(frame, true));
+    EXPECT_EQ(0u, encoder.size());
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    EXPECT_EQ(CodecStatus::BadPicture, encoder.compress(smaller, true));
+    Dib paletted(4, 4, 8);
+    TestEncoder withoutPalette(paletted.format);
+    ASSERT_EQ(CodecStatus::Ok, withoutPalette.begin());
+    EXPECT_EQ(CodecStatus::BadPicture,
+              withoutPalette.codec.compress(ByteSpan{paletted.pixels.data(), 16}, nullptr, true,
+                                            MutableByteSpan{withoutPalette.output.data(), withoutPalette.output.size()},
+                                            withoutPalette.result));
+    EXPECT_EQ(CodecStatus::BadFormat, encoder.codec.begin(PictureFormat{4, 4, 24}));
 }
 
 TEST(Compressor, TooSmallOutputCapacityFailsWithoutOverrun) {
     Dib frame(64, 64, 32);
     frame.fillRandom(5);
-    TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
+    TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
     for (uint32_t capacity : {0u, 7u, 16u, 17u, 100u, 1000u}) {
-        encoder.instance.maxCompressedSize = capacity;
         std::fill(encoder.output.begin(), encoder.output.end(), 0xCC);
-        EXPECT_EQ(ICERR_ERROR, encoder.compress(frame, true)) << capacity;
-        EXPECT_EQ(0u, encoder.compressedHeader.biSizeImage);
+        const ByteSpan picture{frame.pixels.data(), frame.pixels.size()};
+        EXPECT_EQ(CodecStatus::BadOutput,
+                  encoder.codec.compress(picture, frame.colors, true, MutableByteSpan{encoder.output.data(), capacity},
+                                         encoder.result))
+            << capacity;
+        EXPECT_EQ(0u, encoder.size());
         for (size_t i = capacity; i < encoder.output.size(); ++i) ASSERT_EQ(0xCC, encoder.output[i]) << capacity;
     }
 }
 
 TEST(FindChangedPaletteRange, IgnoresTheFourthByteAndReportsEmptyAsInverted) {
-    RGBQUAD a[256] = {}, b[256] = {};
-    b[200].rgbReserved = 1;
+    PaletteEntry a[256] = {}, b[256] = {};
+    b[200].reserved = 1;
     uint32_t first = 0, last = 255;
     findChangedPaletteRange(a, b, first, last);
     EXPECT_EQ(255u, first);
     EXPECT_EQ(0u, last);
-    b[3].rgbGreen = 1;
-    b[250].rgbRed = 1;
+    b[3].green = 1;
+    b[250].red = 1;
     first = 0, last = 255;
     findChangedPaletteRange(a, b, first, last);
     EXPECT_EQ(3u, first);
@@ -265,7 +259,7 @@ TEST(FindChangedRect, FindsTheBoundsOfScatteredChangesAtEveryDepth) {
                 minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
             }
             ChangeRect rect{9, 9, 9, 9};
-            findChangedRect(picture.header(), picture.pixels.data(), previous.pixels.data(), rect);
+            findChangedRect(picture.format, picture.pixels.data(), previous.pixels.data(), rect);
             if (minX == UINT32_MAX) {
                 const uint32_t side = width == 1 && height == 1 ? 1 : 0;
                 EXPECT_EQ(side, rect.width);
@@ -284,7 +278,7 @@ TEST(FindChangedRect, RowPaddingIsNotCompared) {
     Dib picture(3, 2, 8), previous(3, 2, 8);
     previous.pixels[3] = 1;  // padding byte of row 0
     ChangeRect rect{1, 1, 1, 1};
-    findChangedRect(picture.header(), picture.pixels.data(), previous.pixels.data(), rect);
+    findChangedRect(picture.format, picture.pixels.data(), previous.pixels.data(), rect);
     EXPECT_EQ(0u, rect.width);
 }
 
@@ -315,12 +309,12 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
         }
         ChangeRect rect{0, 0, uint32_t(c.width), uint32_t(c.height)};
         if (c.width > 8 && c.height > 8) rect = ChangeRect{3, 2, uint32_t(c.width - 5), uint32_t(c.height - 4)};
-        auto expected = test::referenceCodedRectChunk(picture.pixels.data(), previous.pixels.data(), picture.header(),
+        auto expected = test::referenceCodedRectChunk(picture.pixels.data(), previous.pixels.data(), picture.format,
                                                       rect, c.keyFrame);
         std::vector<uint8_t> output(expected.size() + 64, 0xCC);
         uint32_t offset = 0;
         ASSERT_TRUE(writeCodedRectChunk(output.data(), uint32_t(output.size()), offset, picture.pixels.data(),
-                                        previous.pixels.data(), picture.header(), rect, c.keyFrame, workArea.data()));
+                                        previous.pixels.data(), picture.format, rect, c.keyFrame, workArea.data()));
         ASSERT_EQ(expected.size(), offset) << c.width << "x" << c.height;
         EXPECT_EQ(expected, std::vector<uint8_t>(output.begin(), output.begin() + offset))
             << c.width << "x" << c.height << " at " << c.bitCount;
@@ -332,13 +326,13 @@ TEST(WriteCodedRectChunk, RefusesARectangleOutsideThePicture) {
     std::vector<uint8_t> workArea(LZW_WORK_AREA_SIZE, 0), output(1000);
     uint32_t offset = 0;
     EXPECT_FALSE(writeCodedRectChunk(output.data(), 1000, offset, picture.pixels.data(), picture.pixels.data(),
-                                     picture.header(), ChangeRect{5, 0, 6, 1}, true, workArea.data()));
+                                     picture.format, ChangeRect{5, 0, 6, 1}, true, workArea.data()));
     EXPECT_EQ(0u, offset);
 }
 
 TEST(ChunkWriters, RefuseToWritePastTheCapacity) {
     std::vector<uint8_t> output(64, 0xCC);
-    RGBQUAD table[256] = {};
+    PaletteEntry table[256] = {};
     uint32_t offset = 60;
     EXPECT_FALSE(writeEndChunk(output.data(), 64, offset));
     EXPECT_FALSE(writePaletteChunk(output.data(), 64, offset, table, 0, 0));

@@ -44,21 +44,21 @@ void expectEveryFrameDecodesToTheInput(const std::string& name, unsigned bitCoun
     ASSERT_TRUE(test::loadCorpusClip(name, bitCount, UINT32_MAX, clip));
     test::Dib frame(int32_t(clip.width), int32_t(clip.height), clip.bitCount);
     ASSERT_EQ(frame.pixels.size(), clip.frameBytes);
-    if (clip.bitCount == 8) std::memcpy(frame.info.colors, clip.palette.data(), 1024);
-    test::TestEncoder encoder(frame.header());
-    ASSERT_EQ(ICERR_OK, encoder.begin());
-    test::TestDecoder decoder(int32_t(clip.width), int32_t(clip.height), encoder.compressedHeader.biBitCount);
+    if (clip.bitCount == 8) std::memcpy(frame.colors, clip.palette.data(), 1024);
+    test::TestEncoder encoder(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, encoder.begin());
+    test::TestDecoder decoder(int32_t(clip.width), int32_t(clip.height), encoder.streamDepth);
     const unsigned outputBits = outputBitCount(clip.bitCount);
-    const BITMAPINFOHEADER outputHeader = test::makeBitmapHeader(int32_t(clip.width), int32_t(clip.height), outputBits);
+    const test::OutputSpec outputHeader = test::outputSpec(clip.width, clip.height, outputBits);
     const size_t outputStride = size_t(dibRowBytes(clip.width, outputBits));
     std::vector<uint8_t> output(outputStride * clip.height), expected(outputStride);
     uint64_t compressedBytes = 0;
 
     for (uint32_t n = 0; n < clip.frameCount; ++n) {
         std::memcpy(frame.pixels.data(), clip.frame(n), clip.frameBytes);
-        ASSERT_EQ(ICERR_OK, encoder.compress(frame, n % 100 == 0)) << "frame " << n;
+        ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, n % 100 == 0)) << "frame " << n;
         compressedBytes += encoder.size();
-        ASSERT_EQ(ICERR_OK, decoder.decode(encoder.data(), encoder.size(), outputHeader, output.data()))
+        ASSERT_EQ(CodecStatus::Ok, decoder.decode(encoder.data(), encoder.size(), outputHeader, output.data()))
             << "frame " << n;
         const size_t rowBytes = clip.width * outputBits / 8;
         for (uint32_t y = 0; y < clip.height; ++y) {

@@ -83,10 +83,10 @@ uint16_t symbolAt(const uint8_t* picture, const uint8_t* previous, unsigned bitC
 }  // namespace
 
 std::vector<uint8_t> referenceCodedRectChunk(const uint8_t* picture, const uint8_t* previous,
-                                             const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame) {
-    const unsigned bitCount = header.biBitCount;
+                                             const PictureFormat& header, const ChangeRect& rect, bool keyFrame) {
+    const unsigned bitCount = header.depth;
     const unsigned literalBits = bitCount == 8 ? 8 : 15;
-    const size_t stride = size_t(dibRowBytes(header.biWidth, bitCount));
+    const size_t stride = size_t(dibRowBytes(header.width, bitCount));
     std::vector<uint8_t> chunk(17, 0);
     chunk[2] = 3;
     writeU16(&chunk[8], uint16_t(rect.width));

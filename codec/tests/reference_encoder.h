@@ -11,6 +11,6 @@
 namespace drav::test {
 
 std::vector<uint8_t> referenceCodedRectChunk(const uint8_t* picture, const uint8_t* previous,
-                                             const BITMAPINFOHEADER& header, const ChangeRect& rect, bool keyFrame);
+                                             const PictureFormat& header, const ChangeRect& rect, bool keyFrame);
 
 }  // namespace drav::test

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -83,19 +84,13 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
 
 }  // namespace drav::test
 
-#include <random>
-
-#include "codec/codec_stream.h"
-#include "codec/compressor.h"
-#include "codec/decompressor.h"
 #include "codec/frame_format.h"
 
 namespace drav::test {
 
-Dib::Dib(int32_t width, int32_t height, unsigned bitCount) : info{} {
-    info.header = makeBitmapHeader(width, height, bitCount);
-    stride = size_t(dibRowBytes(width, bitCount));
-    pixels.assign(stride * size_t(height), 0);
+Dib::Dib(uint32_t width, uint32_t height, unsigned bitCount) : format{width, height, bitCount} {
+    stride = size_t(pictureRowBytes(width, bitCount));
+    pixels.assign(stride * height, 0);
 }
 
 void Dib::fillRandom(uint32_t seed, uint32_t valueMask) {
@@ -103,56 +98,51 @@ void Dib::fillRandom(uint32_t seed, uint32_t valueMask) {
     for (auto& byte : pixels) byte = uint8_t(random() & valueMask);
 }
 
-TestEncoder::TestEncoder(const BITMAPINFOHEADER& input) : input_(input) {
-    describeCompressedStream(input, compressedHeader);
-    output.assign(worstCaseFrameSize(compressedHeader), 0xCC);
+TestEncoder::TestEncoder(const PictureFormat& input)
+    : output(worstCaseFrameSize(input.width, input.height), 0xCC),
+      streamDepth(compressedDepthFor(input.depth)),
+      input_(input) {}
+
+CodecStatus TestEncoder::compress(const Dib& frame, bool keyFrame) {
+    return codec.compress(ByteSpan{frame.pixels.data(), frame.pixels.size()}, frame.colors, keyFrame,
+                          MutableByteSpan{output.data(), output.size()}, result);
 }
 
-TestEncoder::~TestEncoder() { releaseStreamBuffers(instance); }
-
-long TestEncoder::begin() { return beginCompressionStream(instance, input_, compressedHeader, false); }
-
-long TestEncoder::compress(Dib& frame, bool keyFrame) {
-    ICCOMPRESS request{};
-    request.dwFlags = keyFrame ? ICCOMPRESS_KEYFRAME : 0;
-    request.lpbiOutput = &compressedHeader;
-    request.lpOutput = output.data();
-    request.lpbiInput = &frame.header();
-    request.lpInput = frame.pixels.data();
-    keyFlags = 0;
-    request.lpdwFlags = &keyFlags;
-    return compressFrame(instance, request);
+OutputSpec outputSpec(uint32_t width, uint32_t height, unsigned bitCount, bool rgb565) {
+    switch (bitCount) {
+        case 32: return OutputSpec{width, height, OutputFormat::Bgrx32};
+        case 24: return OutputSpec{width, height, OutputFormat::Bgr24};
+        default: return OutputSpec{width, height, rgb565 ? OutputFormat::Rgb565 : OutputFormat::Rgb555};
+    }
 }
 
-TestDecoder::TestDecoder(int32_t width, int32_t height, unsigned streamBitCount, bool mmx) {
-    compressedHeader = makeBitmapHeader(width, height, streamBitCount, FOURCC_DRAV);
-    beginDecompressionStream(instance, compressedHeader, mmx);
+TestDecoder::TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool mmxForms) : mmx(mmxForms) {
+    codec.begin(PictureFormat{width, height, streamBitCount});
 }
 
-TestDecoder::~TestDecoder() { releaseStreamBuffers(instance); }
-
-long TestDecoder::decode(const uint8_t* data, uint32_t size, BITMAPINFOHEADER output, uint8_t* outputPixels,
-                         DWORD flags) {
-    compressedHeader.biSizeImage = size;
-    ICDECOMPRESS request{};
-    request.dwFlags = flags;
-    request.lpbiInput = &compressedHeader;
-    request.lpInput = const_cast<uint8_t*>(data);
-    request.lpbiOutput = &output;
-    request.lpOutput = outputPixels;
-    return decompressFrame(instance, request);
+CodecStatus TestDecoder::decode(const uint8_t* data, uint32_t size, const OutputSpec& output, uint8_t* outputPixels) {
+    CodecStatus status = codec.apply(ByteSpan{data, size});
+    if (status != CodecStatus::Ok) return status;
+    OutputPicture picture;
+    picture.rows = outputPixels;
+    picture.stride = ptrdiff_t(outputRowBytes(output.width, output.format));
+    picture.width = output.width;
+    picture.height = output.height;
+    picture.format = output.format;
+    picture.forms = mmx ? ScalingForms::Mmx : ScalingForms::Plain;
+    return codec.render(picture);
 }
 
 const uint8_t* TestDecoder::workPixel(uint32_t x, uint32_t y) const {
-    return instance.workPicture + size_t(y + 1) * instance.workPictureStride + size_t(x + 1) * 3;
+    return codec.workPicture() + size_t(y + 1) * codec.workPictureStride() + size_t(x + 1) * 3;
 }
 
-void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const RGBQUAD* palette, uint8_t bgr[3]) {
+void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const PaletteEntry* palette, uint8_t bgr[3]) {
     if (bitCount == 8) {
-        const RGBQUAD& entry = palette[pixel[0]];
-        bgr[0] = entry.rgbBlue;
-        bgr[1] = entry.rgbGreen;
-        bgr[2] = entry.rgbRed;
+        const PaletteEntry& entry = palette[pixel[0]];
+        bgr[0] = entry.blue;
+        bgr[1] = entry.green;
+        bgr[2] = entry.red;
     } else if (bitCount == 16) {
         uint32_t value = uint32_t(pixel[0] | pixel[1] << 8);
         bgr[0] = uint8_t((value & 0x1F) << 3);

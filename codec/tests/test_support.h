@@ -6,20 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "codec/frame_codec.h"
 #include "codec/frame_format.h"
-#include "codec/win_records.h"
 
 namespace drav::test {
-
-using drav::makeBitmapHeader;
 
 struct CorpusClip {
     std::string name;
     unsigned bitCount = 0;
     uint32_t width = 0, height = 0, frameCount = 0;
     uint32_t frameBytes = 0;
-    std::vector<uint8_t> pixels;   // frameCount frames back to back
-    std::vector<RGBQUAD> palette;  // 256 entries for 8-bit clips
+    std::vector<uint8_t> pixels;        // frameCount frames back to back
+    std::vector<PaletteEntry> palette;  // 256 entries for 8-bit clips
     const uint8_t* frame(uint32_t index) const { return pixels.data() + size_t(index) * frameBytes; }
 };
 
@@ -45,58 +43,60 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
 
 }  // namespace drav::test
 
-#include "codec/codec_instance.h"
-
 namespace drav::test {
 
-// A bottom-up DIB with its colour table directly after the header, as the
-// compressor expects 8-bit input.
+// A picture as the compressor takes it, with its 256-entry colour table.
 struct Dib {
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colors[256];
-    } info;
+    PictureFormat format;
+    PaletteEntry colors[256] = {};
     size_t stride = 0;
     std::vector<uint8_t> pixels;
 
-    Dib(int32_t width, int32_t height, unsigned bitCount);
-    BITMAPINFOHEADER& header() { return info.header; }
-    uint8_t* pixel(uint32_t x, uint32_t y) { return pixels.data() + y * stride + x * info.header.biBitCount / 8; }
+    Dib(uint32_t width, uint32_t height, unsigned bitCount);
+    uint8_t* pixel(uint32_t x, uint32_t y) { return pixels.data() + y * stride + x * format.depth / 8; }
     void fillRandom(uint32_t seed, uint32_t valueMask = 0xFFFFFFFF);
 };
 
-// A compression stream over one CodecInstance, as a capture program drives it.
+// A compression stream into a buffer of the worst-case size.
 class TestEncoder {
 public:
-    explicit TestEncoder(const BITMAPINFOHEADER& input);
-    ~TestEncoder();
-    long begin();
-    long compress(Dib& frame, bool keyFrame);
-    std::vector<uint8_t> output;  // sized to the worst case
-    BITMAPINFOHEADER compressedHeader{};
-    DWORD keyFlags = 0;
-    CodecInstance instance{};
+    explicit TestEncoder(const PictureFormat& input);
+    CodecStatus begin() { return codec.begin(input_); }
+    CodecStatus compress(const Dib& frame, bool keyFrame);
+    std::vector<uint8_t> output;
+    CompressedFrame result;
+    unsigned streamDepth;  // of the compressed stream: 8 or 16
+    FrameCompressor codec;
     const uint8_t* data() const { return output.data(); }
-    uint32_t size() const { return compressedHeader.biSizeImage; }
+    uint32_t size() const { return result.size; }
     std::vector<uint8_t> frame() const { return std::vector<uint8_t>(data(), data() + size()); }
 
 private:
-    BITMAPINFOHEADER input_;
+    PictureFormat input_;
 };
 
-// A decompression stream over one CodecInstance.
+// The size and format of a bottom-up output picture.
+struct OutputSpec {
+    uint32_t width, height;
+    OutputFormat format;
+};
+OutputSpec outputSpec(uint32_t width, uint32_t height, unsigned bitCount, bool rgb565 = false);
+
+// A decompression stream.
 class TestDecoder {
 public:
-    TestDecoder(int32_t width, int32_t height, unsigned streamBitCount, bool mmx = false);
-    ~TestDecoder();
-    long decode(const uint8_t* data, uint32_t size, BITMAPINFOHEADER output, uint8_t* outputPixels, DWORD flags = 0);
+    TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool mmx = false);
+    // Applies a frame without rendering it.
+    CodecStatus apply(const std::vector<uint8_t>& frame) { return codec.apply(ByteSpan{frame.data(), frame.size()}); }
+    // Applies a frame, then renders the picture into a bottom-up output.
+    CodecStatus decode(const uint8_t* data, uint32_t size, const OutputSpec& output, uint8_t* outputPixels);
     // The work picture's blue, green and red of picture pixel (x, y).
     const uint8_t* workPixel(uint32_t x, uint32_t y) const;
-    CodecInstance instance{};
-    BITMAPINFOHEADER compressedHeader{};
+    FrameDecompressor codec;
+    bool mmx;
 };
 
 // The 24-bit colour the decoder holds for an input pixel of the given depth.
-void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const RGBQUAD* palette, uint8_t bgr[3]);
+void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const PaletteEntry* palette, uint8_t bgr[3]);
 
 }  // namespace drav::test

@@ -40,9 +40,9 @@ TEST(OpenDriver, StartsWithNoBuffersAndTheDefaultState) {
     ASSERT_NE(instance.operator->(), nullptr);
     EXPECT_EQ(instance->state, 2);
     EXPECT_EQ(instance->openFlags, DWORD(ICMODE_COMPRESS));
-    EXPECT_EQ(instance->workPicture, nullptr);
-    EXPECT_EQ(instance->lzwWorkArea, nullptr);
-    EXPECT_EQ(instance->previousFrame, nullptr);
+    EXPECT_EQ(instance->decompressor.workPicture(), nullptr);
+    EXPECT_EQ(instance->compressor.stringTable(), nullptr);
+    EXPECT_EQ(instance->compressor.previousPicture(), nullptr);
     EXPECT_EQ(instance->maxCompressedSize, 0u);
 }
 
@@ -53,11 +53,11 @@ TEST_F(Streams, CompressionBuffersForTrueColour640x480) {
     Instance instance;
     BitmapFormat input = makeFormat(640, 480, 32), output = makeCompressedFormat(640, 480, 16);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->previousFrameSize, 1228800u);
+    EXPECT_EQ(instance->compressor.previousPictureSize(), 1228800u);
     EXPECT_EQ(instance->maxCompressedSize, 922403u);
     EXPECT_EQ(instance->mmxEnabled, 0);
-    EXPECT_NE(instance->lzwWorkArea, nullptr);
-    EXPECT_NE(instance->previousPalette, nullptr);
+    EXPECT_NE(instance->compressor.stringTable(), nullptr);
+    EXPECT_NE(instance->compressor.previousPalette(), nullptr);
 }
 
 TEST_F(Streams, MmxFollowsTheSettingAndTheProcessor) {
@@ -75,18 +75,19 @@ TEST_F(Streams, PalettedRowsArePaddedToFourBytes) {
     Instance instance;
     BitmapFormat input = makeFormat(641, 10, 8), output = makeCompressedFormat(641, 10, 8);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->previousFrameSize, 644u * 10);
+    EXPECT_EQ(instance->compressor.previousPictureSize(), 644u * 10);
 }
 
 TEST_F(Streams, DecompressionWorkPictureIsBorderedAndBlack) {
     Instance instance;
     BitmapFormat input = makeCompressedFormat(640, 480, 16), output = makeFormat(640, 480, 32);
     ASSERT_EQ(decompressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->workPictureStride, 1932u);
-    ASSERT_EQ(instance->workPictureSize, 935088u);
-    const uint8_t* picture = instance->workPicture;
-    EXPECT_TRUE(std::all_of(picture, picture + instance->workPictureSize, [](uint8_t b) { return b == 0; }));
-    EXPECT_NE(instance->decodePalette, nullptr);
+    EXPECT_EQ(instance->decompressor.workPictureStride(), 1932u);
+    ASSERT_EQ(instance->decompressor.workPictureSize(), 935088u);
+    const uint8_t* picture = instance->decompressor.workPicture();
+    EXPECT_TRUE(
+        std::all_of(picture, picture + instance->decompressor.workPictureSize(), [](uint8_t b) { return b == 0; }));
+    EXPECT_NE(instance->decompressor.palette(), nullptr);
 }
 
 TEST_F(Streams, TwoBeginsAndOneEndLeaveNoBuffer) {
@@ -99,26 +100,26 @@ TEST_F(Streams, TwoBeginsAndOneEndLeaveNoBuffer) {
     }
     EXPECT_EQ(compressEnd(*instance), ICERR_OK);
     EXPECT_EQ(decompressEnd(*instance), ICERR_OK);
-    EXPECT_EQ(instance->lzwWorkArea, nullptr);
-    EXPECT_EQ(instance->previousFrame, nullptr);
-    EXPECT_EQ(instance->previousPalette, nullptr);
-    EXPECT_EQ(instance->previousFrameSize, 0u);
+    EXPECT_EQ(instance->compressor.stringTable(), nullptr);
+    EXPECT_EQ(instance->compressor.previousPicture(), nullptr);
+    EXPECT_EQ(instance->compressor.previousPalette(), nullptr);
+    EXPECT_EQ(instance->compressor.previousPictureSize(), 0u);
     EXPECT_EQ(instance->maxCompressedSize, 0u);
-    EXPECT_EQ(instance->workPicture, nullptr);
-    EXPECT_EQ(instance->workPictureSize, 0u);
-    EXPECT_EQ(instance->decodePalette, nullptr);
-    EXPECT_EQ(instance->workPictureStride, 204u);  // kept, as END leaves it
+    EXPECT_EQ(instance->decompressor.workPicture(), nullptr);
+    EXPECT_EQ(instance->decompressor.workPictureSize(), 0u);
+    EXPECT_EQ(instance->decompressor.palette(), nullptr);
+    EXPECT_EQ(instance->decompressor.workPictureStride(), 204u);  // kept, as END leaves it
 }
 
 TEST_F(Streams, RefusedBeginKeepsTheRunningStream) {
     Instance instance;
     BitmapFormat input = makeFormat(64, 48, 32), output = makeCompressedFormat(64, 48, 16);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    uint8_t* previous = instance->previousFrame;
+    const uint8_t* previous = instance->compressor.previousPicture();
     BitmapFormat refused = makeFormat(64, 48, 24);
     EXPECT_EQ(compressBegin(*instance, refused.get(), output.get()), ICERR_BADFORMAT);
-    EXPECT_EQ(instance->previousFrame, previous);
-    EXPECT_EQ(instance->previousFrameSize, 64u * 48 * 4);
+    EXPECT_EQ(instance->compressor.previousPicture(), previous);
+    EXPECT_EQ(instance->compressor.previousPictureSize(), 64u * 48 * 4);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/win_records.h"
+#include "win_records.h"
 #include "ffmpeg_support.h"
 
 namespace drav::tool {

@@ -1,13 +1,12 @@
-// The frame codec driven as the driver drives it: BEGIN with the stream's
-// formats, one call per frame, END; the instance's buffers are released when
-// the stream object goes.
+// The frame codec's streams for the tool: pictures and streams described by
+// the bitmap headers of AVI files, errors as ToolError.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "codec/codec_instance.h"
-#include "codec/win_records.h"
+#include "codec/frame_codec.h"
+#include "win_records.h"
 #include "dib_format.h"
 
 namespace drav::tool {
@@ -28,11 +27,14 @@ struct CompressedFrame {
     bool keyFrame = false;
 };
 
+// The stream format the driver proposes for an input: DRAV, 8 bits for 8-bit
+// input, else 16; biSizeImage the worst-case frame size.
+BITMAPINFOHEADER compressedStreamFormat(const BITMAPINFOHEADER& input);
+
 class CompressionStream {
 public:
     // Throws ToolError when the codec cannot take the picture's size or depth.
     explicit CompressionStream(const BITMAPINFOHEADER& input);
-    ~CompressionStream();
     CompressionStream(const CompressionStream&) = delete;
     CompressionStream& operator=(const CompressionStream&) = delete;
 
@@ -42,12 +44,11 @@ public:
 
     // False when the codec fails the frame. The result points into the stream's
     // buffer and stays valid until the next call.
-    bool compress(DibPicture& picture, int64_t frameNumber, bool keyFrame, CompressedFrame& result);
+    bool compress(const DibPicture& picture, bool keyFrame, CompressedFrame& result);
 
 private:
-    CodecInstance instance_{};
+    FrameCompressor codec_;
     BITMAPINFOHEADER compressed_{};
-    BITMAPINFOHEADER frameHeader_{};
     std::vector<uint8_t> output_;
 };
 
@@ -66,7 +67,6 @@ public:
     // size is unsupported.
     DecompressionStream(const BITMAPINFOHEADER& compressed, DibFormat format, uint32_t outputWidth,
                         uint32_t outputHeight, bool mmxForms);
-    ~DecompressionStream();
     DecompressionStream(const DecompressionStream&) = delete;
     DecompressionStream& operator=(const DecompressionStream&) = delete;
 
@@ -80,22 +80,11 @@ public:
     const BITMAPINFOHEADER& outputFormat() const { return outputHeader_; }
 
 private:
-    // Work picture rows first to end - 1, counted bottom-up as the codec counts them.
-    struct RowSpan {
-        uint32_t first, end;
-    };
-
-    RowSpan changedRows(const uint8_t* data, uint32_t size) const;
-    bool applyAndRender(const uint8_t* data, uint32_t size, bool render);
-    void renderRowsTopDown(RowSpan rows);
-
-    CodecInstance instance_{};
-    BITMAPINFOHEADER compressed_{};
+    FrameDecompressor codec_;
     BITMAPINFOHEADER outputHeader_{};
-    uint32_t outputStride_;
-    uint8_t rendererCode_;
+    OutputPicture output_;
     bool sameSize_;
-    std::vector<uint8_t> output_;
+    std::vector<uint8_t> pixels_;
 };
 
 // Throws ToolError unless the codec can carry a picture of the header's size:

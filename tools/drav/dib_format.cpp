@@ -1,6 +1,5 @@
 #include "dib_format.h"
 
-#include "codec/decompressor.h"
 #include "codec/frame_format.h"
 
 namespace drav::tool {
@@ -12,14 +11,14 @@ struct DibFormatEntry {
     unsigned bitCount;
     AVPixelFormat pixelFormat;
     DWORD compression;
-    uint8_t rendererCode;
+    OutputFormat outputFormat;
 };
 
 constexpr DibFormatEntry DIB_FORMATS[] = {
-    {DibFormat::Bgr24, "bgr24", 24, AV_PIX_FMT_BGR24, BI_RGB, OUT_BGR24},
-    {DibFormat::Bgr0, "bgr0", 32, AV_PIX_FMT_BGR0, BI_RGB, OUT_BGRX32},
-    {DibFormat::Rgb555, "rgb555", 16, AV_PIX_FMT_RGB555LE, BI_RGB, OUT_RGB555},
-    {DibFormat::Rgb565, "rgb565", 16, AV_PIX_FMT_RGB565LE, BI_BITFIELDS, OUT_RGB565},
+    {DibFormat::Bgr24, "bgr24", 24, AV_PIX_FMT_BGR24, BI_RGB, OutputFormat::Bgr24},
+    {DibFormat::Bgr0, "bgr0", 32, AV_PIX_FMT_BGR0, BI_RGB, OutputFormat::Bgrx32},
+    {DibFormat::Rgb555, "rgb555", 16, AV_PIX_FMT_RGB555LE, BI_RGB, OutputFormat::Rgb555},
+    {DibFormat::Rgb565, "rgb565", 16, AV_PIX_FMT_RGB565LE, BI_BITFIELDS, OutputFormat::Rgb565},
 };
 
 const DibFormatEntry& entryFor(DibFormat format) {
@@ -50,7 +49,7 @@ unsigned dibFormatBitCount(DibFormat format) { return entryFor(format).bitCount;
 
 AVPixelFormat dibFormatPixelFormat(DibFormat format) { return entryFor(format).pixelFormat; }
 
-uint8_t dibFormatRendererCode(DibFormat format) { return entryFor(format).rendererCode; }
+OutputFormat dibFormatOutputFormat(DibFormat format) { return entryFor(format).outputFormat; }
 
 BITMAPINFOHEADER dibHeader(uint32_t width, uint32_t height, unsigned bitCount, DWORD compression) {
     BITMAPINFOHEADER header{};

@@ -9,7 +9,8 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
-#include "codec/win_records.h"
+#include "codec/frame_codec.h"
+#include "win_records.h"
 
 namespace drav::tool {
 
@@ -25,8 +26,8 @@ const char* dibFormatName(DibFormat format);
 DibFormat defaultOutputFormat(unsigned streamBitCount);
 
 unsigned dibFormatBitCount(DibFormat format);
-// The renderer's OutputPixelFormat for the layout.
-uint8_t dibFormatRendererCode(DibFormat format);
+// The codec's output format for the layout.
+OutputFormat dibFormatOutputFormat(DibFormat format);
 AVPixelFormat dibFormatPixelFormat(DibFormat format);
 
 // The header of a bottom-up DIB, biSizeImage included.

@@ -76,7 +76,7 @@ int runEncode(const EncodeOptions& options) {
             throw ToolError(frameMessage(options.input, number, error.what()), error.code());
         }
         CompressedFrame compressed;
-        if (!codec.compress(converter->picture(), number, number % options.keyInterval == 0, compressed))
+        if (!codec.compress(converter->picture(), number % options.keyInterval == 0, compressed))
             throw ToolError(frameMessage(options.input, number, "the codec could not compress this picture"));
         writer.writeFrame(compressed.data, compressed.size, compressed.keyFrame);
         totals.keyFrames += compressed.keyFrame ? 1 : 0;

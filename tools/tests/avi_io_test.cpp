@@ -8,6 +8,8 @@
 
 #include "avi_reader.h"
 #include "avi_writer.h"
+#include "codec_streams.h"
+#include "dib_format.h"
 #include "codec/frame_format.h"
 #include "test_pictures.h"
 #include "tool_error.h"
@@ -17,9 +19,7 @@ namespace {
 
 // The driver's proposal for an input of the depth (8 or 16 bits).
 BITMAPINFOHEADER dravFormat(int32_t width, int32_t height, uint16_t bitCount) {
-    BITMAPINFOHEADER format;
-    describeCompressedStream(makeBitmapHeader(width, height, bitCount), format);
-    return format;
+    return compressedStreamFormat(dibHeader(uint32_t(width), uint32_t(height), bitCount));
 }
 
 std::vector<uint8_t> frameBytes(int64_t number, uint32_t size) {

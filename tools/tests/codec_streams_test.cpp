@@ -4,8 +4,6 @@
 
 #include <random>
 
-#include "codec/codec_stream.h"
-#include "codec/decompressor.h"
 #include "codec/frame_format.h"
 #include "test_pictures.h"
 #include "tool_error.h"
@@ -13,26 +11,29 @@
 namespace drav::tool {
 namespace {
 
-// The decompressor as the driver runs it: every frame rendered in full.
+// The codec's decompressor rendering every frame in full, bottom-up.
 class FullRenderDecoder {
 public:
     FullRenderDecoder(const BITMAPINFOHEADER& compressed, DibFormat format, uint32_t width, uint32_t height, bool mmx)
-        : compressed_(compressed), output_(outputHeaderFor(format, width, height)), pixels_(output_.biSizeImage) {
-        EXPECT_EQ(beginDecompressionStream(instance_, compressed_, mmx), ICERR_OK);
+        : pixels_(outputHeaderFor(format, width, height).biSizeImage) {
+        const PictureFormat stream{uint32_t(compressed.biWidth), uint32_t(compressed.biHeight), compressed.biBitCount};
+        EXPECT_EQ(codec_.begin(stream), CodecStatus::Ok);
+        output_.rows = pixels_.data();
+        output_.stride = ptrdiff_t(dibStride(width, dibFormatBitCount(format)));
+        output_.width = width;
+        output_.height = height;
+        output_.format = dibFormatOutputFormat(format);
+        output_.forms = mmx ? ScalingForms::Mmx : ScalingForms::Plain;
     }
-    ~FullRenderDecoder() { releaseStreamBuffers(instance_); }
     const std::vector<uint8_t>& decode(const std::vector<uint8_t>& frame) {
-        BITMAPINFOHEADER input = compressed_;
-        input.biSizeImage = uint32_t(frame.size());
-        ICDECOMPRESS request{0, &input, const_cast<uint8_t*>(frame.data()), &output_, pixels_.data(), 0};
-        EXPECT_EQ(decompressFrame(instance_, request), ICERR_OK);
+        EXPECT_EQ(codec_.apply(ByteSpan{frame.data(), frame.size()}), CodecStatus::Ok);
+        EXPECT_EQ(codec_.render(output_), CodecStatus::Ok);
         return pixels_;
     }
 
 private:
-    CodecInstance instance_{};
-    BITMAPINFOHEADER compressed_;
-    BITMAPINFOHEADER output_;
+    FrameDecompressor codec_;
+    OutputPicture output_;
     std::vector<uint8_t> pixels_;
 };
 
@@ -55,7 +56,7 @@ std::vector<std::vector<uint8_t>> recordSequence(unsigned bitCount, BITMAPINFOHE
         } else if (i % 4 == 2 && bitCount == 8) {
             picture.info.colors[random() % 256].rgbGreen ^= 0x40;
         }
-        frames.push_back(test::compressInto(encoder, picture, i, i % 6 == 0).bytes);
+        frames.push_back(test::compressInto(encoder, picture, i % 6 == 0).bytes);
     }
     return frames;
 }

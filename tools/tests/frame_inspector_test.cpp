@@ -16,7 +16,7 @@ struct FrameBuilder {
     uint32_t offset = 0;
 
     FrameBuilder& palette(uint32_t first, uint32_t last) {
-        RGBQUAD table[256] = {};
+        PaletteEntry table[256] = {};
         EXPECT_TRUE(writePaletteChunk(bytes.data(), uint32_t(bytes.size()), offset, table, first, last));
         return *this;
     }
@@ -135,15 +135,6 @@ TEST(FrameInspector, NamesTheChunkAndTheFault) {
     }
 }
 
-TEST(FrameInspector, SkippingCrcChecksStillFindsBrokenStructure) {
-    FrameBuilder builder;
-    builder.palette(0, 255).rect(ChunkType::CodedRect, 0, 0, 8, 8, 8, 5).end();
-    builder.bytes[778 + 20] ^= 0x10;
-    EXPECT_TRUE(inspectFrame(builder.bytes.data(), builder.offset, 64, 48, CrcCheck::Skip).intact);
-    builder.offset -= 10;
-    EXPECT_FALSE(inspectFrame(builder.bytes.data(), builder.offset, 64, 48, CrcCheck::Skip).intact);
-}
-
 TEST(FrameInspector, ChunksShorterThanTheirContentsAreFaults) {
     FrameBuilder palette;
     palette.palette(0, 200).end();
@@ -170,10 +161,10 @@ TEST(FrameInspector, RawRectsOfOtherPixelFormatsAreIgnoredLikeTheDecoderDoes) {
 TEST(FrameInspector, CompressorFramesAreSound) {
     DibPicture picture = test::makeRandomDib(33, 17, 32, 1);
     CompressionStream stream(picture.info.header);
-    test::StoredTestFrame key = test::compressInto(stream, picture, 0, true);
+    test::StoredTestFrame key = test::compressInto(stream, picture, true);
     picture.pixels[4 * 3] ^= 0xFF;  // one pixel of row 0 changes
-    test::StoredTestFrame delta = test::compressInto(stream, picture, 1, false);
-    test::StoredTestFrame same = test::compressInto(stream, picture, 2, false);
+    test::StoredTestFrame delta = test::compressInto(stream, picture, false);
+    test::StoredTestFrame same = test::compressInto(stream, picture, false);
     EXPECT_EQ(same.bytes.size(), END_CHUNK_SIZE);
 
     FrameInspection keyInspection = inspectFrame(key.bytes.data(), uint32_t(key.bytes.size()), 33, 17);

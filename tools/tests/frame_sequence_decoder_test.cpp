@@ -23,7 +23,7 @@ protected:
         for (int i = 0; i < 5; ++i) {
             if (i > 0)
                 for (int row = 2 * i; row < 2 * i + 3; ++row) picture.pixels[row * 80 + 4 * i] ^= 0x5A;
-            frames.push_back(test::compressInto(encoder, picture, i, i == 0 || i == 4));
+            frames.push_back(test::compressInto(encoder, picture, i == 0 || i == 4));
             expected.push_back(render(frames, i));
         }
     }
@@ -122,8 +122,8 @@ TEST_F(RecordedSequence, OnlyASoundWholeKeyFrameEndsTheHold) {
 TEST(UnchangedFrames, LeaveTheRenderedPictureAsItIs) {
     DibPicture picture = test::makeRandomDib(9, 5, 32, 3);
     CompressionStream encoder(picture.info.header);
-    test::StoredTestFrame key = test::compressInto(encoder, picture, 0, true);
-    test::StoredTestFrame same = test::compressInto(encoder, picture, 1, false);
+    test::StoredTestFrame key = test::compressInto(encoder, picture, true);
+    test::StoredTestFrame same = test::compressInto(encoder, picture, false);
     ASSERT_EQ(same.bytes.size(), 8u);
     BITMAPINFOHEADER format = encoder.compressedFormat();
     DecompressionStream codec(format, DibFormat::Bgr0, 9, 5, false);

@@ -70,9 +70,9 @@ std::vector<uint8_t> packedPixels(const DecompressionStream& stream) {
     return packedPixels(stream.outputRows(), stream.outputFormat());
 }
 
-StoredTestFrame compressInto(CompressionStream& stream, DibPicture& picture, int64_t number, bool keyFrame) {
+StoredTestFrame compressInto(CompressionStream& stream, const DibPicture& picture, bool keyFrame) {
     CompressedFrame compressed;
-    if (!stream.compress(picture, number, keyFrame, compressed)) throw std::runtime_error("compress failed");
+    if (!stream.compress(picture, keyFrame, compressed)) throw std::runtime_error("compress failed");
     return StoredTestFrame{std::vector<uint8_t>(compressed.data, compressed.data + compressed.size),
                            compressed.keyFrame};
 }

@@ -39,6 +39,6 @@ struct StoredTestFrame {
     std::vector<uint8_t> bytes;
     bool keyFrame = false;
 };
-StoredTestFrame compressInto(CompressionStream& stream, DibPicture& picture, int64_t number, bool keyFrame);
+StoredTestFrame compressInto(CompressionStream& stream, const DibPicture& picture, bool keyFrame);
 
 }  // namespace drav::tool::test

@@ -1,7 +1,7 @@
-// The published Windows records and status codes the frame codec reads and
-// writes. On Windows they come from the platform headers; elsewhere this file
-// declares the same names with the same 32-bit layouts, so the codec's sources
-// are identical on both.
+// The published Windows bitmap records that AVI files carry as stream formats
+// (BITMAPINFOHEADER, RGBQUAD), with the codes and frame records that go with
+// them. On Windows they come from the platform headers; elsewhere this file
+// declares the same names with the same 32-bit layouts.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,38 @@
+// The frame codec's picture terms for the system's bitmap headers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "codec/frame_codec.h"
+
+namespace drav {
+
+// True when a bitmap's width and height fit the format (1 to 65,535,
+// bottom-up) and every buffer size derived from them fits in 32 bits.
+inline bool isStreamPictureSizeSupported(const BITMAPINFOHEADER& format) {
+    return isPictureSizeSupported(format.biWidth, format.biHeight);
+}
+
+// Worst-case size of one compressed frame for an output format:
+// biWidth x biHeight x 3 + 803, in 32-bit arithmetic.
+inline uint32_t worstCaseFrameSize(const BITMAPINFOHEADER& output) {
+    return worstCaseFrameSize(uint32_t(output.biWidth), uint32_t(output.biHeight));
+}
+
+// For headers whose size the checks above have passed.
+inline PictureFormat pictureFormatOf(const BITMAPINFOHEADER& format) {
+    return PictureFormat{uint32_t(format.biWidth), uint32_t(format.biHeight), format.biBitCount};
+}
+
+// A BITMAPINFOHEADER of the given size, depth and compression; every other
+// field 0 but biSize and biPlanes.
+BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression = BI_RGB);
+
+// The BITMAPINFOHEADER of a compressed stream for an uncompressed input:
+// depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage the worst-case
+// frame size, which hosts allocate for each compressed frame.
+void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed);
+
+}  // namespace drav
