@@ -120,7 +120,6 @@ LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request) {
 }
 
 LRESULT decompressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {
-    if (!output) return ICERR_BADFORMAT;
     LRESULT status = decompressQuery(input, output);
     if (status != ICERR_OK) return status;
     status = statusResult(instance.decompressor.begin(pictureFormatOf(*input)));
@@ -142,11 +141,12 @@ LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request)
     if (!outputFormatOf(output, format) || !decompressor.running() || !isSamePicture(decompressor.format(), input))
         return ICERR_ERROR;
 
-    const bool render = (request->dwFlags & (ICDECOMPRESS_PREROLL | ICDECOMPRESS_HURRYUP)) == 0;
-    if (!isRenderableOutput(output, render ? request->lpOutput : &output)) return ICERR_ERROR;
+    // Later delta frames build on this one: its chunks are applied even when
+    // its output cannot be rendered.
     const auto* data = static_cast<const uint8_t*>(request->lpInput);
     if (decompressor.apply(ByteSpan{data, data ? input.biSizeImage : 0u}) != CodecStatus::Ok) return ICERR_ERROR;
-    if (!render) return ICERR_OK;
+    if (request->dwFlags & (ICDECOMPRESS_PREROLL | ICDECOMPRESS_HURRYUP)) return ICERR_OK;
+    if (!isRenderableOutput(output, request->lpOutput)) return ICERR_ERROR;
 
     OutputPicture picture;
     picture.rows = static_cast<uint8_t*>(request->lpOutput);

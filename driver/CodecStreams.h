@@ -21,12 +21,16 @@ LRESULT compressEnd(CodecInstance& instance);
 // (also without a running compression stream).
 LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request);
 
-// ICM_DECOMPRESS_BEGIN: as compressBegin, for the way back.
+// ICM_DECOMPRESS_BEGIN: the decompression query's status when the formats are
+// refused, ICERR_MEMORY or ICERR_OK. The stream needs only the input format:
+// without an output format each ICM_DECOMPRESS brings its own.
 LRESULT decompressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
 LRESULT decompressEnd(CodecInstance& instance);
 // ICM_DECOMPRESS: ICERR_OK, or ICERR_ERROR without a running decompression
-// stream, for an output the renderer cannot produce (nothing is applied
-// then) or for a bad frame.
+// stream, for an output format the renderer cannot produce (nothing is
+// applied then), for a bad frame, or for an output it cannot render (width
+// or height 0, top-down, no buffer): that frame is applied, so that later
+// delta frames build on it, but not rendered.
 LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request);
 
 // Everything a stream still holds (DRV_CLOSE).

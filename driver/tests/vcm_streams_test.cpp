@@ -169,6 +169,31 @@ protected:
     std::vector<std::vector<uint8_t>> pictures_, frames_;
 };
 
+// A frame that cannot be shown (no width, top-down, hurried) still advances
+// the picture, so that the delta frames after it decode right; the stream
+// itself began without an output format.
+TEST_F(RoundTrip, FramesThatAreNotShownStillAdvanceThePicture) {
+    compressSequence(16);
+    OpenCodec decompressor(ICMODE_DECOMPRESS);
+    ASSERT_EQ(decompressor.send(ICM_DECOMPRESS_BEGIN, DWORD_PTR(compressed_.get()), 0), ICERR_OK);
+    BitmapFormat output = makeFormat(WIDTH, HEIGHT, 16);
+    BitmapFormat noWidth = makeFormat(0, HEIGHT, 16), topDown = makeFormat(WIDTH, -HEIGHT, 16);
+    PoisonedBuffer picture(pictureBytes(output.header));
+    const std::vector<uint8_t> untouched(picture.data(), picture.data() + picture.size());
+    EXPECT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[0], noWidth.header, picture), ICERR_ERROR);
+    EXPECT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[1], topDown.header, picture), ICERR_ERROR);
+    compressed_.header.biSizeImage = DWORD(frames_[2].size());
+    EXPECT_EQ(LRESULT(ICDecompress(decompressor.get(), ICDECOMPRESS_HURRYUP, compressed_.get(), frames_[2].data(),
+                                   output.get(), picture.data())),
+              ICERR_OK);
+    EXPECT_EQ(untouched, std::vector<uint8_t>(picture.data(), picture.data() + picture.size()));
+    ASSERT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[2], output.header, picture), ICERR_OK);
+    const size_t row = pictureBytes(output.header) / HEIGHT;  // padding is not written
+    for (LONG y = 0; y < HEIGHT; ++y)
+        EXPECT_EQ(0, std::memcmp(picture.data() + y * row, inputRow(2, y), WIDTH * 2)) << "row " << y;
+    EXPECT_TRUE(picture.guardIntact());
+}
+
 TEST_F(RoundTrip, HighColourComesBackBitForBit) {
     ASSERT_NO_FATAL_FAILURE(compressSequence(16));
     decodeAll(16,
