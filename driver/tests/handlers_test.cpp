@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "CodecStreams.h"
 #include "DriverInstances.h"
@@ -120,6 +121,25 @@ TEST_F(Streams, RefusedBeginKeepsTheRunningStream) {
     EXPECT_EQ(compressBegin(*instance, refused.get(), output.get()), ICERR_BADFORMAT);
     EXPECT_EQ(instance->compressor.previousPicture(), previous);
     EXPECT_EQ(instance->compressor.previousPictureSize(), 64u * 48 * 4);
+}
+
+// The colour table is found at biSize: only the published header sizes are believed.
+TEST_F(Streams, FrameHeaderThatMisplacesTheColourTableIsRefused) {
+    Instance instance;
+    BitmapFormat input = makeFormat(4, 4, 8), output = makeCompressedFormat(4, 4, 8);
+    ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
+    std::vector<uint8_t> picture(16), frame(instance->maxCompressedSize);
+    DWORD flags = 0;
+    ICCOMPRESS request{0, output.get(), frame.data(), input.get(), picture.data(), nullptr, &flags, 0, 0,
+                       0, nullptr,      nullptr};
+    for (DWORD size : {39u, 125u, 0x7FFFFFFFu}) {
+        input.header.biSize = size;
+        output.header.biSizeImage = 1234;
+        EXPECT_EQ(compressOneFrame(*instance, &request), ICERR_ERROR) << size;
+        EXPECT_EQ(output.header.biSizeImage, 0u);
+    }
+    input.header.biSize = sizeof(BITMAPINFOHEADER);
+    EXPECT_EQ(compressOneFrame(*instance, &request), ICERR_OK);
 }
 
 }  // namespace
