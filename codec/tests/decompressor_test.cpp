@@ -363,3 +363,34 @@ TEST(Decompressor, SurvivesEveryTruncationAndBitFlip) {
 
 }  // namespace
 }  // namespace drav
+
+namespace drav {
+namespace {
+
+// Bands of rows, into a top-down buffer through a negative stride, give the
+// pixels of one whole render at every scale and with either set of forms.
+TEST(DecompressorOutput, BandsThroughANegativeStrideMatchAWholeRender) {
+    std::mt19937 random(7);
+    std::vector<uint8_t> pixels(9 * 7 * 2);
+    for (auto& byte : pixels) byte = uint8_t(random() & 0x7F);
+    for (bool mmx : {false, true})
+        for (const auto& [width, height] : std::vector<std::pair<uint32_t, uint32_t>>{{9, 7}, {4, 3}, {13, 11}}) {
+            TestDecoder decoder(9, 7, 16, mmx);
+            ASSERT_EQ(CodecStatus::Ok, decoder.apply(rectChunk(ChunkType::RawRect, 0, 0, 9, 7, 15, pixels)));
+            const uint32_t rowBytes = outputRowBytes(width, OutputFormat::Bgr24);
+            std::vector<uint8_t> whole(rowBytes * height, 0xCC), banded(whole.size(), 0xCC);
+            OutputPicture picture{whole.data(), ptrdiff_t(rowBytes), width,
+                                  height,       OutputFormat::Bgr24, mmx ? ScalingForms::Mmx : ScalingForms::Plain};
+            ASSERT_EQ(CodecStatus::Ok, decoder.codec.render(picture));
+            picture.rows = banded.data() + (height - 1) * rowBytes;
+            picture.stride = -ptrdiff_t(rowBytes);
+            for (uint32_t first = 0; first < height; first += 2)
+                ASSERT_EQ(CodecStatus::Ok, decoder.codec.renderRows(picture, first, std::min(first + 2, height)));
+            for (uint32_t j = 0; j < height; ++j)
+                EXPECT_EQ(0, std::memcmp(&whole[j * rowBytes], &banded[(height - 1 - j) * rowBytes], rowBytes))
+                    << width << "x" << height << " mmx " << mmx << " row " << j;
+        }
+}
+
+}  // namespace
+}  // namespace drav
