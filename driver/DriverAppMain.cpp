@@ -1,4 +1,4 @@
 // The driver's part of the module start at DRV_LOAD: nothing to set up.
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 int AppMain() { return 0; }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "codec/frame_format.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 #include "res/DriverResources.h"
 
 namespace drav {

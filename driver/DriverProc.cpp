@@ -9,7 +9,7 @@
 #include "DriverInfo.h"
 #include "DriverInstances.h"
 #include "FormatNegotiation.h"
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 using namespace drav;
 

@@ -7,7 +7,7 @@
 
 #include "foundation/Allocation.h"
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 VByteBuffer::~VByteBuffer() { freeBytes(data_); }
 

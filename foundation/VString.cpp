@@ -9,7 +9,7 @@
 
 #include "foundation/Allocation.h"
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 namespace {
 const char sharedEmpty[1] = "";

@@ -4,7 +4,7 @@
 #include "foundation/VString.h"
 #include "foundation/VSystemException.h"
 #include "gui/DialogProcedures.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 #include "gui/ResourceStrings.h"
 #include "gui/VPropertyPage.h"
 

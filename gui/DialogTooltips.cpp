@@ -1,6 +1,6 @@
 // Tooltips for controls, their texts asked for from the string table when
 // shown.
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 #include "gui/SentinelLists.h"
 #include "gui/VGuiDialogBase.h"
 

@@ -2,8 +2,8 @@
 // stops the module state at DRV_LOAD and DRV_FREE.
 #include <windows.h>
 
-#include "gui/ModuleStartup.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleStartup.h"
+#include "gui/EntryPoints.h"
 
 #if defined(__GLIBCXX__)
 // The C++ runtime linked into the file takes its emergency exception pool
@@ -26,7 +26,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 int dllStart() {
-    moduleStartupFromInstance();
+    startModule();
     return AppMain();
 }
 

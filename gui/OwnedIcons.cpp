@@ -1,6 +1,6 @@
 #include "gui/OwnedIcons.h"
 
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 HICON loadModuleIcon(int iconId, int size) {
     return static_cast<HICON>(

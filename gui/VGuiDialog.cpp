@@ -2,7 +2,7 @@
 
 #include "foundation/VSystemException.h"
 #include "gui/DialogProcedures.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 namespace {
 // The dialog procedure reads the object back as a VWindowObject.

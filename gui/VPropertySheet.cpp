@@ -2,7 +2,7 @@
 
 #include "foundation/VArray.h"
 #include "gui/DialogProcedures.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 #include "gui/VPropertyPage.h"
 #include "gui/WindowUtilities.h"
 

@@ -2,14 +2,14 @@
 // shut-down, and shows a VSystemException that escapes it.
 #include <windows.h>
 
+#include "foundation/ModuleStartup.h"
 #include "foundation/VSystemException.h"
-#include "gui/ModuleStartup.h"
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     setModuleInstance(instance);
     try {
-        moduleStartupFromInstance();
+        startModule();
         int code = AppMain();
         moduleShutdown();
         return code;

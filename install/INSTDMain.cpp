@@ -1,6 +1,6 @@
 // The installer's program body: its wizard, built, run once and destroyed.
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 #include "install/InstallWizard.h"
 #include "install/LicensePage.h"
 #include "install/SetupPage.h"

@@ -8,7 +8,7 @@
 
 #include "AllocationProbe.h"
 #include "ExpectThrow.h"
-#include "gui/tests/TestPaths.h"
+#include "TestPaths.h"
 #include "test_resources.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "FrameworkTest.h"
 #include "TestDialogs.h"
 #include "WindowDriver.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 namespace {
 BOOL CALLBACK findTooltipWindow(HWND window, LPARAM found) {

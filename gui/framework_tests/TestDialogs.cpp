@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "gui/ModuleState.h"
-
 ScriptedDialog::~ScriptedDialog() {
     if (destroyed != nullptr) *destroyed = true;
 }

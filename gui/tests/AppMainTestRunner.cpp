@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 namespace {
 int savedArgc = 0;

@@ -6,7 +6,12 @@
 
 #include <string>
 
-#include "TestPaths.h"
+#include "foundation/ModuleStartup.h"
+#include "foundation/ModuleState.h"
+#include "foundation/VString.h"
+#include "foundation/tests/TestPaths.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 
 namespace {
 struct Process {
@@ -74,7 +79,24 @@ Function exported(HMODULE library, const char* name) {
 }
 
 bool haveDisplay() { return GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0; }
+
+// The runner's DllMain is the library's, called here by hand; the runner's own
+// module state comes back afterwards.
+class DllMainOfTheRunner : public testing::Test {
+protected:
+    void TearDown() override {
+        setModuleInstance(GetModuleHandleA(nullptr));
+        moduleStartupFromInstance();
+    }
+};
 }  // namespace
+
+TEST(WinMainEntry, StartedTheRunnersModule) {
+    EXPECT_EQ(GetModuleHandleA(nullptr), getModuleInstance());
+    VString directory;
+    getModuleDirectory(directory);
+    EXPECT_EQ(executableDirectory(), directory.cStr());
+}
 
 TEST(WinMainEntry, ReturnsAppMainsCodeAsTheExitCode) {
     EXPECT_EQ(42u, runProbe("--exit=42"));
@@ -123,4 +145,15 @@ TEST(DllMainEntry, LoadedDllRunsOnItsOwnModuleState) {
     directory(text, sizeof text);
     EXPECT_STREQ("", text);
     FreeLibrary(library);
+}
+
+TEST_F(DllMainOfTheRunner, TakesTheInstanceOnlyAtProcessAttach) {
+    HINSTANCE runner = GetModuleHandleA(nullptr);
+    HINSTANCE other = GetModuleHandleA("kernel32.dll");
+    for (DWORD reason : {DWORD(DLL_PROCESS_DETACH), DWORD(DLL_THREAD_ATTACH), DWORD(DLL_THREAD_DETACH)}) {
+        EXPECT_TRUE(DllMain(other, reason, nullptr)) << "reason " << reason;
+        EXPECT_EQ(runner, getModuleInstance()) << "reason " << reason;
+    }
+    EXPECT_TRUE(DllMain(other, DLL_PROCESS_ATTACH, nullptr));
+    EXPECT_EQ(other, getModuleInstance());
 }

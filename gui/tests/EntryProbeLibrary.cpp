@@ -6,7 +6,8 @@
 #include "foundation/VByteBuffer.h"
 #include "foundation/VString.h"
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 #define PROBE_EXPORT extern "C" __declspec(dllexport)
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "foundation/VSystemException.h"
-#include "gui/ModuleState.h"
+#include "gui/EntryPoints.h"
 
 int AppMain() {
     const char* commandLine = GetCommandLineA();

@@ -11,7 +11,7 @@
 #include "WindowDriver.h"
 #include "foundation/tests/ExpectThrow.h"
 #include "gui/DialogProcedures.h"
-#include "gui/ModuleStartup.h"
+#include "foundation/ModuleStartup.h"
 #include "install/LicensePage.h"
 #include "install/SetupPage.h"
 #include "install/WelcomePage.h"

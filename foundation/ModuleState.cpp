@@ -1,9 +1,7 @@
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
-#include <commctrl.h>
-
+#include "foundation/ModuleStartup.h"
 #include "foundation/VString.h"
-#include "gui/ModuleStartup.h"
 
 namespace {
 HINSTANCE moduleInstance = nullptr;
@@ -23,7 +21,6 @@ void moduleStartup(const char* modulePath) {
     moduleDirectory.assign(modulePath);
     int lastBackslash = moduleDirectory.reverseFind('\\');
     if (lastBackslash >= 0) moduleDirectory.setLength(lastBackslash);
-    InitCommonControls();
 }
 
 void moduleStartupFromInstance() {

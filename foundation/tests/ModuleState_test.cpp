@@ -1,14 +1,12 @@
-#include "gui/ModuleState.h"
+#include "foundation/ModuleState.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/VString.h"
-#include "gui/ModuleStartup.h"
 #include "TestPaths.h"
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+#include "foundation/ModuleStartup.h"
+#include "foundation/VString.h"
 
 namespace {
 std::string moduleDirectory() {
@@ -28,7 +26,10 @@ protected:
 };
 }  // namespace
 
-TEST_F(ModuleState, WinMainStartedTheRunnersModule) {
+TEST_F(ModuleState, StartupFromInstanceTakesItsFilesDirectory) {
+    moduleShutdown();
+    setModuleInstance(GetModuleHandleA(nullptr));
+    moduleStartupFromInstance();
     EXPECT_EQ(GetModuleHandleA(nullptr), getModuleInstance());
     EXPECT_EQ(executableDirectory(), moduleDirectory());
 }
@@ -53,15 +54,4 @@ TEST_F(ModuleState, ShutdownForgetsInstanceAndDirectory) {
     moduleShutdown();
     EXPECT_EQ(nullptr, getModuleInstance());
     EXPECT_EQ("", moduleDirectory());
-}
-
-TEST_F(ModuleState, DllMainTakesTheInstanceOnlyAtProcessAttach) {
-    HINSTANCE runner = GetModuleHandleA(nullptr);
-    HINSTANCE other = GetModuleHandleA("kernel32.dll");
-    for (DWORD reason : {DWORD(DLL_PROCESS_DETACH), DWORD(DLL_THREAD_ATTACH), DWORD(DLL_THREAD_DETACH)}) {
-        EXPECT_TRUE(DllMain(other, reason, nullptr)) << "reason " << reason;
-        EXPECT_EQ(runner, getModuleInstance()) << "reason " << reason;
-    }
-    EXPECT_TRUE(DllMain(other, DLL_PROCESS_ATTACH, nullptr));
-    EXPECT_EQ(other, getModuleInstance());
 }
