@@ -12,6 +12,18 @@ endif()
 # warn about more, can turn that off.
 option(DRAV_WERROR "Treat compiler warnings in the project's own code as errors" ON)
 
+# drav_include_root(target folder): `target` and its users include the
+# library's headers as "<folder>/...", and see no other folder of the tree.
+# The root is a directory of the build tree holding one link, to the source
+# folder; so an include of a library that the target does not link (foundation
+# including gui/..., codec including anything of ours) fails to build.
+function(drav_include_root target folder)
+  set(root ${PROJECT_BINARY_DIR}/include-roots/${folder})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
 function(drav_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow $<$<BOOL:${DRAV_WERROR}>:-Werror>)
 endfunction()
