@@ -1,6 +1,6 @@
 // The compressor's string table: (prefix, suffix) -> code, kept in the
-// instance's LZW work area. Open addressing over 65,536 slots, at most half
-// full (a table holds at most 32,763 strings). Slots carry the generation in
+// instance's LZW work area. Open addressing over 49,152 slots, at most two
+// thirds full (a table holds at most 32,763 strings). Slots carry the generation in
 // which they were filled, so emptying the table is one increment instead of a
 // pass over 512 KiB. The work area starts zeroed; generation 0 never marks a
 // live slot.
@@ -13,8 +13,7 @@ namespace drav {
 
 class LzwDictionary {
 public:
-    static constexpr uint32_t SLOT_BITS = 16;
-    static constexpr uint32_t SLOTS = 1u << SLOT_BITS;
+    static constexpr uint32_t SLOTS = 49152;
     static constexpr uint32_t BYTES = 8 + SLOTS * 8;  // generation word, then the slots
 
     explicit LzwDictionary(uint8_t* workArea)
@@ -31,11 +30,11 @@ public:
     // string goes if it is entered next.
     uint16_t find(uint16_t prefix, uint16_t suffix) {
         uint32_t key = uint32_t(prefix) << 16 | suffix;
-        uint32_t index = (key * 0x9E3779B1u) >> (32 - SLOT_BITS);
+        uint32_t index = uint32_t((uint64_t(key * 0x9E3779B1u) * SLOTS) >> 32);
         const uint16_t generation = *generation_;
         while (slots_[index].generation == generation) {
             if (slots_[index].key == key) return slots_[index].code;
-            index = (index + 1) & (SLOTS - 1);
+            if (++index == SLOTS) index = 0;
         }
         vacant_ = index;
         vacantKey_ = key;

@@ -6,8 +6,11 @@
 // that symbol are entered in order of length (U^2, U^3, ... each extends the
 // one before), so while the current string is such a run, the longest match
 // over the next run of unchanged pixels is known from the chain's length
-// alone: those symbols are consumed without a table look-up. The tokens are
-// exactly those of the plain algorithm.
+// alone: those symbols are consumed without a table look-up. Runs of one
+// literal pixel (a background colour) grow the same way; each such string
+// keeps the code of the next longer one beside it, so a run is followed
+// code by code without hashing. The tokens are exactly those of the plain
+// algorithm.
 #pragma once
 
 #include <algorithm>
@@ -23,12 +26,15 @@ class LzwEncoder {
 public:
     static constexpr uint32_t RUN_CHAIN_CAPACITY = 16384;
     static constexpr uint32_t RUN_CHAIN_BYTES = RUN_CHAIN_CAPACITY * 2;
+    static constexpr uint32_t LONGER_RUN_BYTES = CODE_LIMIT * 2;
 
-    // `workArea` holds the dictionary, `runChain` RUN_CHAIN_CAPACITY codes.
-    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, unsigned literalBits)
+    // `workArea` holds the dictionary, `runChain` RUN_CHAIN_CAPACITY codes,
+    // `longerRun` one code per string code.
+    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, uint16_t* longerRun, unsigned literalBits)
         : bits_(bits),
           dictionary_(workArea),
           runChain_(runChain),
+          longerRun_(longerRun),
           literalMask_((1u << literalBits) - 1),
           literalBits_(literalBits) {
         bits_.put(CODE_CLEAR << 1, MIN_CODE_WIDTH + 1);  // a decoder starts in this state anyway
@@ -47,10 +53,15 @@ public:
                 i = consumeUnchangedRun(symbols, i, count);
                 continue;
             }
+            if (literalRun_ >= 2 && symbol == runLiteral_ && longerRun_[prefix_] != 0) {
+                i = consumeLiteralRun(symbols, i, count);
+                continue;
+            }
             const uint16_t code = dictionary_.find(prefix_, symbol);
             if (code != 0) {
                 prefix_ = code;
                 prefixRun_ = 0;
+                literalRun_ = literalRun_ > 0 && symbol == runLiteral_ ? literalRun_ + 1 : 0;
             } else {
                 closeString(symbol);
             }
@@ -67,6 +78,8 @@ private:
     void startString(uint16_t symbol) {
         prefix_ = symbol;
         prefixRun_ = symbol == SYMBOL_UNCHANGED ? 1 : 0;
+        literalRun_ = symbol & LITERAL_FLAG ? 1 : 0;
+        runLiteral_ = symbol;
     }
 
     // The current string followed by `symbol` is not in the table (the last
@@ -76,6 +89,8 @@ private:
         if (nextCode_ < CODE_LIMIT) {
             if ((1u << width_) <= nextCode_) ++width_;
             if (symbol == SYMBOL_UNCHANGED && prefixRun_ == longestRun_ && runChainValid_) extendRunChain();
+            longerRun_[nextCode_] = 0;
+            if (literalRun_ >= 2 && symbol == runLiteral_) longerRun_[prefix_] = nextCode_;
             dictionary_.enterLastMiss(nextCode_++);
         } else {
             writeValue(CODE_CLEAR);
@@ -107,6 +122,19 @@ private:
         return i;
     }
 
+    // The current string is L^literalRun_ for the literal L = symbols[i], and
+    // L^(literalRun_ + 1) is in the table: follow the run as far as both go.
+    uint32_t consumeLiteralRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
+        const uint16_t literal = runLiteral_;
+        uint16_t prefix = prefix_;
+        uint32_t run = literalRun_;
+        for (uint16_t longer; i < count && symbols[i] == literal && (longer = longerRun_[prefix]) != 0; ++i, ++run)
+            prefix = longer;
+        prefix_ = prefix;
+        literalRun_ = run;
+        return i;
+    }
+
     uint16_t runCode(uint32_t length) const { return length == 1 ? SYMBOL_UNCHANGED : runChain_[length]; }
 
     void extendRunChain() {
@@ -127,7 +155,8 @@ private:
 
     BitWriter& bits_;
     LzwDictionary dictionary_;
-    uint16_t* runChain_;  // runChain_[k]: code of U^k, for 2 <= k <= longestRun_
+    uint16_t* runChain_;   // runChain_[k]: code of U^k, for 2 <= k <= longestRun_
+    uint16_t* longerRun_;  // longerRun_[code of L^k]: code of L^(k+1) for a literal L, or 0
     uint32_t literalMask_;
     unsigned literalBits_;
     unsigned width_ = MIN_CODE_WIDTH;
@@ -135,6 +164,8 @@ private:
     uint16_t prefix_ = 0;
     uint32_t prefixRun_ = 0;   // k when the current string is U^k, else 0
     uint32_t longestRun_ = 1;  // the longest U^k in the table
+    uint32_t literalRun_ = 0;  // k when the current string is L^k for the literal runLiteral_, else 0
+    uint16_t runLiteral_ = 0;
     bool runChainValid_ = true;
     bool started_ = false;
 };
