@@ -21,7 +21,7 @@ AVRational containerFrameRate(const AVStream& stream) {
 
 }  // namespace
 
-VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(allocatePacket()), frame_(allocateFrame()) {
+VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(allocatePacket()) {
     const AVInputFormat* forcedFormat = nullptr;
     if (!spec.format.empty()) {
         forcedFormat = av_find_input_format(spec.format.c_str());
@@ -62,20 +62,76 @@ VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(alloca
     if (status < 0)
         throw ToolError(fileMessage(
             name_, std::string("cannot start the ") + codec->name + " decoder: " + ffmpegErrorText(status)));
+
+    for (size_t i = 0; i < FRAMES_AHEAD + 1; ++i) ring_.push_back(allocateFrame());
+    reader_ = std::thread(&VideoInput::readAhead, this);
 }
 
+VideoInput::~VideoInput() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    reader_.join();
+}
+
+// The caller holds slot consumed_ - 1 until its next call; the thread may
+// fill every other slot.
 const AVFrame* VideoInput::nextFrame() {
-    av_frame_unref(frame_.get());
-    while (!receiveFrame()) {
-        if (draining_) return nullptr;
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return filled_ > consumed_ || ended_; });
+    if (filled_ == consumed_) {
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+        return nullptr;
+    }
+    const AVFrame* frame = ring_[consumed_++ % ring_.size()].get();
+    lock.unlock();
+    changed_.notify_all();
+    return frame;
+}
+
+void VideoInput::readAhead() {
+    try {
+        for (;;) {
+            AVFrame* slot;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return stopping_ || filled_ - consumed_ + 1 < ring_.size(); });
+                if (stopping_) return;
+                slot = ring_[filled_ % ring_.size()].get();
+            }
+            const bool decoded = decodeNext(*slot);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (decoded) ++filled_;
+                ended_ = !decoded;
+            }
+            changed_.notify_all();
+            if (!decoded) return;
+        }
+    } catch (...) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            failure_ = std::current_exception();
+            ended_ = true;
+        }
+        changed_.notify_all();
+    }
+}
+
+bool VideoInput::decodeNext(AVFrame& into) {
+    av_frame_unref(&into);
+    while (!receiveFrame(into)) {
+        if (draining_) return false;
         sendNextPacket();
     }
     ++framesDecoded_;
-    return frame_.get();
+    return true;
 }
 
-bool VideoInput::receiveFrame() {
-    int status = avcodec_receive_frame(decoder_.get(), frame_.get());
+bool VideoInput::receiveFrame(AVFrame& into) {
+    int status = avcodec_receive_frame(decoder_.get(), &into);
     if (status == 0) return true;
     if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return false;
     throw ToolError(frameMessage(name_, framesDecoded_, "cannot decode: " + ffmpegErrorText(status)));

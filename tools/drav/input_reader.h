@@ -1,8 +1,14 @@
 // Any video FFmpeg reads, decoded frame by frame: files, image sequences, pipes.
+// Reading and decoding run on a thread of their own, a few frames ahead of the
+// caller, so that decoding a compressed source overlaps compressing it.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,6 +27,9 @@ class VideoInput {
 public:
     // Throws ToolError naming the file when it cannot be opened or has no video.
     explicit VideoInput(const InputSpec& spec);
+    ~VideoInput();
+    VideoInput(const VideoInput&) = delete;
+    VideoInput& operator=(const VideoInput&) = delete;
 
     // The next decoded picture, valid until the next call; null at the end.
     // Throws ToolError naming the file and frame when a frame cannot be decoded.
@@ -31,22 +40,36 @@ public:
     // The frame count the container announces; 0 when unknown.
     int64_t announcedFrameCount() const { return announcedFrames_; }
     const std::string& name() const { return name_; }
-    int64_t framesDecoded() const { return framesDecoded_; }
 
 private:
-    bool receiveFrame();
+    static constexpr size_t FRAMES_AHEAD = 3;
+
+    void readAhead();  // the reading thread
+    bool decodeNext(AVFrame& into);
+    bool receiveFrame(AVFrame& into);
     void sendNextPacket();
 
     std::string name_;
     InputContext format_;
     CodecContext decoder_;
     Packet packet_;
-    Frame frame_;
     int streamIndex_ = -1;
     AVRational frameRate_{25, 1};
     int64_t announcedFrames_ = 0;
-    int64_t framesDecoded_ = 0;
+    int64_t framesDecoded_ = 0;  // by the reading thread
     bool draining_ = false;
+
+    // A ring of frames: the reading thread fills slots ahead of the one the
+    // caller holds. Guarded by mutex_.
+    std::vector<Frame> ring_;
+    size_t filled_ = 0;    // slots decoded so far
+    size_t consumed_ = 0;  // slots the caller has taken
+    bool ended_ = false;   // no more frames after `filled_`
+    bool stopping_ = false;
+    std::exception_ptr failure_;  // thrown once the frames before it are taken
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread reader_;
 };
 
 }  // namespace drav::tool
