@@ -75,7 +75,13 @@ void VString::appendText(const char* source, int n) {
     if (n <= 0) return;
     checkCanGrowBy(n);
     reserve(length_ + n);
-    std::strncpy(data_ + length_, source, static_cast<std::size_t>(n));
+    // strncpy's copy, spelled out: GCC at -O3 takes a bounded strncpy from a
+    // formatting buffer for a possible truncation.
+    const std::size_t limit = static_cast<std::size_t>(n);
+    const void* nul = std::memchr(source, '\0', limit);
+    const std::size_t copied = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - source) : limit;
+    std::memcpy(data_ + length_, source, copied);
+    std::memset(data_ + length_ + copied, 0, limit - copied);
     length_ += n;
 }
 
