@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "foundation/Wow64.h"
+
 namespace drav {
 namespace {
 
@@ -28,8 +30,9 @@ bool ReadCodecSetting(const char* valueName, SettingText& text) {
     text[0] = 0;
     HKEY keys[PATH_DEPTH];
     HKEY parent = HKEY_LOCAL_MACHINE;
+    const REGSAM view = nativeRegistryView();
     for (int depth = 0; depth < PATH_DEPTH; ++depth) {
-        if (RegOpenKeyExA(parent, SETTINGS_PATH[depth], 0, KEY_READ, &keys[depth]) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(parent, SETTINGS_PATH[depth], 0, KEY_READ | view, &keys[depth]) != ERROR_SUCCESS) {
             closeKeys(keys, depth);
             return false;
         }
@@ -49,11 +52,15 @@ bool ReadCodecSetting(const char* valueName, SettingText& text) {
 }
 
 bool WriteCodecSetting(const char* valueName, const char* text) {
+    // The access RegOpenKeyA and RegCreateKeyA ask for, in the native view.
+    const REGSAM access = MAXIMUM_ALLOWED | nativeRegistryView();
     HKEY keys[PATH_DEPTH];
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SETTINGS_PATH[0], &keys[0]) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_PATH[0], 0, access, &keys[0]) != ERROR_SUCCESS) return false;
     int opened = 1;
     for (; opened < PATH_DEPTH; ++opened) {
-        if (RegCreateKeyA(keys[opened - 1], SETTINGS_PATH[opened], &keys[opened]) != ERROR_SUCCESS) break;
+        if (RegCreateKeyExA(keys[opened - 1], SETTINGS_PATH[opened], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                            nullptr, &keys[opened], nullptr) != ERROR_SUCCESS)
+            break;
     }
     bool stored = opened == PATH_DEPTH &&
                   RegSetValueExA(keys[PATH_DEPTH - 1], valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),

@@ -1,6 +1,8 @@
 // The codec's three machine-wide switches, REG_SZ values below
 // HKEY_LOCAL_MACHINE\Software\Korvell\DRAV. Read afresh at every use, never
-// cached: the Setup dialog may change them between two calls.
+// cached: the Setup dialog may change them between two calls. The key is
+// the one of the native registry view: on 64-bit Windows the 32-bit driver
+// (running under WoW64) and the 64-bit driver share one set of switches.
 #pragma once
 
 #include <cstddef>
