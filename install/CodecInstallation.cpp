@@ -12,8 +12,10 @@ namespace {
 // that nested keys close innermost first.
 class OpenedKey {
 public:
-    OpenedKey(HKEY parent, const char* name) {
-        if (parent == nullptr || RegOpenKeyA(parent, name, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    // RegOpenKeyA's access, in registry view `view`.
+    OpenedKey(HKEY parent, const char* name, REGSAM view = 0) {
+        if (parent == nullptr || RegOpenKeyExA(parent, name, 0, MAXIMUM_ALLOWED | view, &key_) != ERROR_SUCCESS)
+            key_ = nullptr;
     }
     ~OpenedKey() {
         if (key_ != nullptr) RegCloseKey(key_);
@@ -26,10 +28,45 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Keys opened one below the other, closed innermost first; last() is null
+// when any of them does not open (the ones below it are not tried).
+constexpr int MAX_PATH_DEPTH = 6;
+class KeyPath {
+public:
+    KeyPath(HKEY root, const char* const* names, REGSAM view) {
+        HKEY parent = root;
+        for (; names[depth_] != nullptr && depth_ < MAX_PATH_DEPTH; ++depth_) {
+            if (RegOpenKeyExA(parent, names[depth_], 0, MAXIMUM_ALLOWED | view, &keys_[depth_]) != ERROR_SUCCESS) {
+                failed_ = true;
+                break;
+            }
+            parent = keys_[depth_];
+        }
+    }
+    ~KeyPath() {
+        while (depth_ > 0) RegCloseKey(keys_[--depth_]);
+    }
+    KeyPath(const KeyPath&) = delete;
+    KeyPath& operator=(const KeyPath&) = delete;
+    HKEY last() const { return failed_ || depth_ == 0 ? nullptr : keys_[depth_ - 1]; }
+
+private:
+    HKEY keys_[MAX_PATH_DEPTH] = {};
+    int depth_ = 0;
+    bool failed_ = false;
+};
+
+const char* const NT_CURRENT_VERSION[] = {"Software", "Microsoft", "Windows NT", "CurrentVersion", nullptr};
+const char* const WINDOWS_CURRENT_VERSION[] = {"Software", "Microsoft", "Windows", "CurrentVersion", nullptr};
+constexpr char UNINSTALL_KEY[] = "Uninstall";
+constexpr char UNINSTALL_ENTRY[] = "Drevantic";
+constexpr char PUBLISHER[] = "Korvell";
+constexpr char DISPLAY_VERSION[] = "1.0.0.3";  // the version resource's
+
 // A REG_SZ value in subkey `keyName` of `parent`: its text and the closing
 // zero byte.
-bool setTextValue(HKEY parent, const char* keyName, const char* valueName, const char* text) {
-    OpenedKey key(parent, keyName);
+bool setTextValue(HKEY parent, const char* keyName, const char* valueName, const char* text, REGSAM view) {
+    OpenedKey key(parent, keyName, view);
     if (key.get() == nullptr) return false;
     DWORD bytes = static_cast<DWORD>(std::strlen(text) + 1);
     return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
@@ -78,10 +115,10 @@ bool isSupportedPlatform(DWORD platformId) {
     return platformId == VER_PLATFORM_WIN32_WINDOWS || platformId == VER_PLATFORM_WIN32_NT;
 }
 
-void codecTargetPath(VString& path) {
+void codecTargetPath(VString& path, const char* fileName) {
     VString directory;
     getSystemDirectory(directory);
-    pathInDirectory(path, directory, CODEC_FILE_NAME);
+    pathInDirectory(path, directory, fileName);
 }
 
 void systemIniPath(VString& path) {
@@ -104,14 +141,100 @@ bool registerInSystemIni(const VString& iniPath) {
     return WritePrivateProfileStringA("drivers32", "vidc.drav", CODEC_FILE_NAME, iniPath.cStr()) != 0;
 }
 
-bool registerInRegistry(HKEY root) {
-    OpenedKey software(root, "Software");
-    OpenedKey microsoft(software.get(), "Microsoft");
-    OpenedKey windowsNt(microsoft.get(), "Windows NT");
-    OpenedKey currentVersion(windowsNt.get(), "CurrentVersion");
-    if (currentVersion.get() == nullptr) return false;
+bool registerInRegistry(HKEY root, const char* fileName, REGSAM view) {
+    KeyPath path(root, NT_CURRENT_VERSION, view);
+    if (path.last() == nullptr) return false;
     // The description only names the codec in the system's lists; the driver
     // value is what makes it loadable, so it alone decides success.
-    setTextValue(currentVersion.get(), "Drivers.Desc", CODEC_FILE_NAME, CODEC_DESCRIPTION);
-    return setTextValue(currentVersion.get(), "Drivers32", "vidc.DRAV", CODEC_FILE_NAME);
+    setTextValue(path.last(), "Drivers.Desc", fileName, CODEC_DESCRIPTION, view);
+    return setTextValue(path.last(), "Drivers32", "vidc.DRAV", fileName, view);
+}
+
+RemoveOutcome removeFile(const VString& path, DWORD platformId) {
+    if (path.isEmpty()) return REMOVE_FAILED;
+    if (DeleteFileA(path.cStr()) || GetFileAttributesA(path.cStr()) == INVALID_FILE_ATTRIBUTES) return REMOVE_DONE;
+    if (platformId == VER_PLATFORM_WIN32_NT)
+        return MoveFileExA(path.cStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? REMOVE_AT_RESTART : REMOVE_FAILED;
+    // The 95/98 family's start-up deletes what [rename] gives as NUL=file,
+    // by its short name.
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
+    VString iniPath;
+    getWindowsDirectory(iniPath);
+    iniPath.append("\\wininit.ini");
+    bool listed =
+        length > 0 && length < MAX_PATH && WritePrivateProfileStringA("rename", "NUL", shortPath, iniPath.cStr()) != 0;
+    return listed ? REMOVE_AT_RESTART : REMOVE_FAILED;
+}
+
+bool unregisterInSystemIni(const VString& iniPath) {
+    if (iniPath.isEmpty()) return false;
+    char value[MAX_PATH];
+    GetPrivateProfileStringA("drivers32", "vidc.drav", "", value, sizeof value, iniPath.cStr());
+    if (lstrcmpiA(value, CODEC_FILE_NAME) != 0) return true;
+    return WritePrivateProfileStringA("drivers32", "vidc.drav", nullptr, iniPath.cStr()) != 0;
+}
+
+namespace {
+// Deletes value `valueName` of subkey `keyName`, if it is there and, given
+// `onlyIfText`, holds that text; true when it is not there afterwards.
+bool deleteTextValue(HKEY parent, const char* keyName, const char* valueName, const char* onlyIfText, REGSAM view) {
+    OpenedKey key(parent, keyName, view);
+    if (key.get() == nullptr) return true;
+    char data[MAX_PATH] = {};
+    DWORD bytes = sizeof data - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
+        return true;
+    if (onlyIfText != nullptr && (type != REG_SZ || lstrcmpiA(data, onlyIfText) != 0)) return true;
+    return RegDeleteValueA(key.get(), valueName) == ERROR_SUCCESS;
+}
+}  // namespace
+
+bool unregisterInRegistry(HKEY root, const char* fileName, REGSAM view) {
+    KeyPath path(root, NT_CURRENT_VERSION, view);
+    if (path.last() == nullptr) return true;
+    bool driver = deleteTextValue(path.last(), "Drivers32", "vidc.DRAV", fileName, view);
+    bool description = deleteTextValue(path.last(), "Drivers.Desc", fileName, nullptr, view);
+    return driver && description;
+}
+
+bool writeUninstallEntry(HKEY root, REGSAM view, const VString& command) {
+    KeyPath path(root, WINDOWS_CURRENT_VERSION, view);
+    if (path.last() == nullptr) return false;
+    HKEY entry = nullptr;
+    VString entryPath(UNINSTALL_KEY);
+    entryPath.append("\\");
+    entryPath.append(UNINSTALL_ENTRY);
+    if (RegCreateKeyExA(path.last(), entryPath.cStr(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | view, nullptr,
+                        &entry, nullptr) != ERROR_SUCCESS)
+        return false;
+    const char* const values[][2] = {{"DisplayName", CODEC_DESCRIPTION},
+                                     {"DisplayVersion", DISPLAY_VERSION},
+                                     {"Publisher", PUBLISHER},
+                                     {"UninstallString", command.cStr()}};
+    bool written = true;
+    for (const auto& value : values) {
+        DWORD bytes = static_cast<DWORD>(std::strlen(value[1]) + 1);
+        written = RegSetValueExA(entry, value[0], 0, REG_SZ, reinterpret_cast<const BYTE*>(value[1]), bytes) ==
+                      ERROR_SUCCESS &&
+                  written;
+    }
+    RegCloseKey(entry);
+    return written;
+}
+
+bool removeUninstallEntry(HKEY root, REGSAM view) {
+    KeyPath path(root, WINDOWS_CURRENT_VERSION, view);
+    OpenedKey uninstall(path.last(), UNINSTALL_KEY, view);
+    if (uninstall.get() == nullptr) return true;
+    // The entry holds values only: RegDeleteKeyA removes it on every family;
+    // in another view than the process's own it takes RegDeleteKeyExA (XP
+    // x64 and later, so looked up at run time).
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+    LONG result = view == 0 || deleteKeyEx == nullptr ? RegDeleteKeyA(uninstall.get(), UNINSTALL_ENTRY)
+                                                      : deleteKeyEx(uninstall.get(), UNINSTALL_ENTRY, view, 0);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }

@@ -8,6 +8,8 @@ class VByteBuffer;
 class VString;
 
 inline constexpr char CODEC_FILE_NAME[] = "DRAV32.VCM";
+// The 64-bit driver, installed beside it on 64-bit Windows.
+inline constexpr char CODEC64_FILE_NAME[] = "DRAV64.VCM";
 inline constexpr char CODEC_DESCRIPTION[] = "Drevantic";
 
 // GetVersionExA with the extended record, then with the plain one; false
@@ -25,9 +27,9 @@ void formatVersionText(VString& text, const OSVERSIONINFOA& version);
 // The 95/98 family and the NT family; Win32s and anything newer are refused.
 bool isSupportedPlatform(DWORD platformId);
 
-// The system directory followed by "\DRAV32.VCM"; empty when the system
-// does not tell its directory.
-void codecTargetPath(VString& path);
+// The system directory followed by "\" and the driver's file name; empty
+// when the system does not tell its directory.
+void codecTargetPath(VString& path, const char* fileName = CODEC_FILE_NAME);
 // The Windows directory followed by "\system.ini"; empty likewise.
 void systemIniPath(VString& path);
 
@@ -42,8 +44,34 @@ CopyOutcome writeCodecFile(const VString& path, const VByteBuffer& image);
 bool registerInSystemIni(const VString& iniPath);
 
 // Below `root` (HKEY_LOCAL_MACHINE for the real thing), under
-// Software\Microsoft\Windows NT\CurrentVersion: Drivers.Desc\DRAV32.VCM =
-// "Drevantic" when that key exists, and Drivers32\vidc.DRAV = "DRAV32.VCM".
-// Keys are opened, never created. True once the driver value is written:
-// the description alone does not make the codec loadable.
-bool registerInRegistry(HKEY root);
+// Software\Microsoft\Windows NT\CurrentVersion: Drivers.Desc\<file> =
+// "Drevantic" when that key exists, and Drivers32\vidc.DRAV = "<file>".
+// Keys are opened, never created, in registry view `view` (0: the process's
+// own; KEY_WOW64_64KEY: the 64-bit one). True once the driver value is
+// written: the description alone does not make the codec loadable.
+bool registerInRegistry(HKEY root, const char* fileName = CODEC_FILE_NAME, REGSAM view = 0);
+
+// --- removal ---
+
+enum RemoveOutcome { REMOVE_DONE, REMOVE_AT_RESTART, REMOVE_FAILED };
+
+// Deletes the file; one that is in use is left for the system to delete at
+// the next restart (MoveFileEx on the NT family, wininit.ini on the 95/98
+// family). A file that is not there counts as removed.
+RemoveOutcome removeFile(const VString& path, DWORD platformId);
+
+// Takes back what registerInSystemIni wrote, if the value still names our
+// driver.
+bool unregisterInSystemIni(const VString& iniPath);
+
+// Takes back what registerInRegistry wrote: vidc.DRAV only while it names
+// `fileName` (another codec may have taken the alias since), and the
+// description value. Other values stay. True when none of ours is left.
+bool unregisterInRegistry(HKEY root, const char* fileName = CODEC_FILE_NAME, REGSAM view = 0);
+
+// The entry of the system's list of installed programs, below `root`'s
+// Software\Microsoft\Windows\CurrentVersion\Uninstall\Drevantic in registry
+// view `view`: name, version, publisher and `command`, which removes the
+// codec again. Rewritten by every installation.
+bool writeUninstallEntry(HKEY root, REGSAM view, const VString& command);
+bool removeUninstallEntry(HKEY root, REGSAM view);

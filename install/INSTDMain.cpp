@@ -1,6 +1,7 @@
 // The installer's program body: its wizard, built, run once and destroyed.
 #include "foundation/VSystemException.h"
 #include "gui/EntryPoints.h"
+#include "install/CommandLine.h"
 #include "install/InstallWizard.h"
 #include "install/LicensePage.h"
 #include "install/SetupPage.h"
@@ -25,8 +26,11 @@ void InstallWizard::fillHeader(SheetHeader& header) {
     header.pszCaption = nullptr;
 }
 
-// The run's result is not used: the program ends with 0 either way.
+// Without options, the wizard; its run's result is not used: the program
+// ends with 0 either way.
 int AppMain() {
+    InstallOptions options = parseInstallOptions(GetCommandLineA());
+    if (options.silent || options.uninstall || options.help || options.invalid) return runWithoutWizard(options);
     InstallWizard wizard;
     wizard.run();
     return 0;

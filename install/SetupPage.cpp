@@ -1,10 +1,10 @@
 #include "install/SetupPage.h"
 
-#include "foundation/VByteBuffer.h"
 #include "foundation/VString.h"
 #include "gui/MessageBoxes.h"
 #include "gui/VPropertySheet.h"
 #include "install/CodecInstallation.h"
+#include "install/Installation.h"
 #include "install/res/InstallResources.h"
 
 namespace {
@@ -75,14 +75,11 @@ void SetupPage::checkPlatform() {
     succeeded_ = false;
 }
 
-// The driver image is loaded before the target is touched: a program without
-// it must not truncate a driver that is already installed.
+// Both driver images are loaded before a target is touched: a program
+// without them must not truncate a driver that is already installed.
 void SetupPage::copyCodec() {
     VString path;
-    codecTargetPath(path);
-    VByteBuffer image;
-    image.loadResource(IDR_CODEC_DRIVER);
-    CopyOutcome outcome = writeCodecFile(path, image);
+    CopyOutcome outcome = copyDriverFiles(path);
     if (outcome == COPY_DONE) {
         setStaticIcon(IDC_COPY_STATUS, IDI_STEP_DONE);
         postStep(StepRegisterCodec);
@@ -98,13 +95,7 @@ void SetupPage::copyCodec() {
 // Reached on a supported platform only: system.ini on the 95/98 family, the
 // registry on the NT family.
 void SetupPage::registerCodec() {
-    if (platformId_ == VER_PLATFORM_WIN32_WINDOWS) {
-        VString iniPath;
-        systemIniPath(iniPath);
-        succeeded_ = registerInSystemIni(iniPath);
-    } else {
-        succeeded_ = registerInRegistry(HKEY_LOCAL_MACHINE);
-    }
+    succeeded_ = registerDrivers(platformId_);
     if (succeeded_) setStaticIcon(IDC_REGISTER_STATUS, IDI_STEP_DONE);
     postStep(StepShowResult);
 }

@@ -18,6 +18,7 @@
 // Raw data of type "BINARY"
 #define IDR_CODEC_DRIVER 102
 #define IDR_LICENSE_TEXT 108
+#define IDR_CODEC64_DRIVER 109
 
 // Messages of the installation
 #define IDS_ERROR 512
@@ -26,6 +27,14 @@
 #define IDS_FILE_WRITE_ERROR 515
 #define IDS_INSTALL_SUCCEEDED 1072
 #define IDS_INSTALL_FAILED 1073
+
+// Removal and unattended use
+#define IDS_REMOVAL_TITLE 1080
+#define IDS_REMOVAL_DONE 1081
+#define IDS_REMOVAL_AT_RESTART 1082
+#define IDS_REMOVAL_FAILED 1083
+#define IDS_REGISTRATION_FAILED 1084
+#define IDS_USAGE 1085
 
 // Controls
 #define IDC_LICENSE_TEXT 1001

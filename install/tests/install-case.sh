@@ -6,19 +6,29 @@
 #
 # Environment (set by CTest): DRAV_TEMPLATE_PREFIX, DRAV_CASE_DIR,
 # DRAV_INSTALL_EXE, DRAV_DRIVER_FILE, DRAV_LICENSE_BIN, DRAV_WIZARD_DRIVER,
-# DRAV_CODEC_ROUNDTRIP. Each case has an X server (Xvfb) of its own, so that
-# no other window can cover the status marks it reads off the screen.
+# DRAV_CODEC_ROUNDTRIP; for the wow64_ cases, which run in a 64-bit prefix
+# (DRAV_TEMPLATE_PREFIX64), also DRAV_DRIVER64_FILE and DRAV_CODEC_ROUNDTRIP64.
+# Each case has an X server (Xvfb) of its own, so that no other window can
+# cover the status marks it reads off the screen.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 name=${1:?case}
-template=$DRAV_TEMPLATE_PREFIX
 prefix=$DRAV_CASE_DIR/$name
-use_prefix "$prefix"
-
 system32=$prefix/drive_c/windows/system32
-target=$system32/DRAV32.VCM
 target_windows='C:\windows\system32\DRAV32.VCM'
+if [[ $name == wow64_* ]]; then
+  # install.exe runs under WoW64: its DRAV32.VCM lands in syswow64.
+  template=$DRAV_TEMPLATE_PREFIX64
+  use_prefix "$prefix" win64
+  target=$prefix/drive_c/windows/syswow64/DRAV32.VCM
+  target64=$system32/DRAV64.VCM
+else
+  template=$DRAV_TEMPLATE_PREFIX
+  use_prefix "$prefix"
+  target=$system32/DRAV32.VCM
+fi
 nt_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Drevantic'
 log=$prefix/wizard.log
 
 # --- the prefix and its server ------------------------------------------------
@@ -55,23 +65,24 @@ check() {  # check WHAT ACTUAL EXPECTED
   fi
 }
 
-run_wizard() {  # run_wizard [wizard_driver options]
+run_wizard() {  # run_wizard [wizard_driver options]; INSTALLER: another path of install.exe
   local rc=0
-  wine "$DRAV_WIZARD_DRIVER" "$@" "$(windows_path "$DRAV_INSTALL_EXE")" </dev/null >"$log" 2>&1 || rc=$?
+  wine "$DRAV_WIZARD_DRIVER" "$@" "${INSTALLER:-$(windows_path "$DRAV_INSTALL_EXE")}" </dev/null >"$log" 2>&1 || rc=$?
   sed 's/^/  wizard: /' "$log"
   check "the wizard ran to its end" "$rc" 0
 }
 
 field() { sed -n "s/^$1: //p" "$log" | tr -d '\r'; }
 
-# "REG_SZ data" of a value, or "absent".
-reg_value() {  # reg_value KEY NAME
+# "REG_SZ data" of a value, or "absent"; in the 32-bit view of a 64-bit
+# prefix with /reg:32.
+reg_value() {  # reg_value KEY NAME [/reg:32]
   local out
-  out=$(wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r') || { echo absent; return; }
+  out=$(wine reg query "$1" /v "$2" ${3:-} </dev/null 2>/dev/null | tr -d '\r') || { echo absent; return; }
   awk -v name="$2" '$1 == name { $1 = ""; sub(/^ +/, ""); gsub(/ {2,}/, " "); print; found = 1 } END { if (!found) print "absent" }' <<<"$out"
 }
 
-key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1 && echo yes || echo no; }
+key_exists() { wine reg query "$1" ${2:-} </dev/null >/dev/null 2>&1 && echo yes || echo no; }
 
 # The value of KEY in [SECTION] of an ini file; "absent" when it has none.
 ini_value() {  # ini_value FILE SECTION KEY
@@ -129,15 +140,15 @@ expect_no_registration() {
   check "no [drivers32] vidc.drav" "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav)" absent
 }
 
-expect_codec_usable() {
-  local rc=0 out
-  out=$(wine "$DRAV_CODEC_ROUNDTRIP" </dev/null 2>&1) || rc=$?
+expect_codec_usable() {  # expect_codec_usable [CLIENT LABEL]
+  local rc=0 out client=${1:-$DRAV_CODEC_ROUNDTRIP} label=${2:-a separate program}
+  out=$(wine "$client" </dev/null 2>&1) || rc=$?
   sed 's/^/  roundtrip: /' <<<"$out"
-  check "a separate program round-trips frames through ICOpen('vidc', 'DRAV')" "$rc" 0
+  check "$label round-trips frames through ICOpen('vidc', 'DRAV')" "$rc" 0
   check "the opened codec is ours" "$(sed -n 's/^codec: //p' <<<"$out" | tr -d '\r')" Drevantic
 }
 
-previous_driver() { printf 'a driver installed earlier\n' >"$target"; }
+previous_driver() { printf 'a driver installed earlier\n' | tee "$target" ${target64:+"$target64"} >/dev/null; }
 
 # Every NT system has Drivers.Desc; Wine's prefixes have none, and the
 # installer only opens keys.
@@ -231,6 +242,113 @@ case_cancel_after_copy() {
   check "result" "$(field result)" "Instalation succesful."
   expect_driver_file
   expect_nt_registration
+}
+
+# --- 64-bit Windows: both drivers ---------------------------------------------
+
+# install.exe with options instead of the wizard (wizard_driver --options).
+run_installer() {  # run_installer OPTIONS [wizard_driver options]
+  local options=$1; shift
+  run_wizard "$@" --options "$options"
+}
+
+# Both views get a description key, as on Windows, and a codec of someone
+# else's beside ours, which every removal must leave alone.
+like_windows_x64() {
+  local view
+  for view in "" /reg:32; do
+    wine reg add "$nt_key\Drivers.Desc" /f $view </dev/null >/dev/null 2>&1
+    wine reg add "$nt_key\Drivers32" /v vidc.OTHR /d other.dll /f $view </dev/null >/dev/null 2>&1
+  done
+}
+
+expect_both_installed() {
+  expect_driver_file
+  check "system32\DRAV64.VCM equals the built 64-bit driver" "$(cmp -s "$target64" "$DRAV_DRIVER64_FILE" && echo same)" same
+  check "64-bit view Drivers32\vidc.DRAV" "$(reg_value "$nt_key\Drivers32" vidc.DRAV)" "REG_SZ DRAV64.VCM"
+  check "64-bit view Drivers.Desc\DRAV64.VCM" "$(reg_value "$nt_key\Drivers.Desc" DRAV64.VCM)" "REG_SZ Drevantic"
+  check "32-bit view Drivers32\vidc.DRAV" "$(reg_value "$nt_key\Drivers32" vidc.DRAV /reg:32)" "REG_SZ DRAV32.VCM"
+  check "32-bit view Drivers.Desc\DRAV32.VCM" "$(reg_value "$nt_key\Drivers.Desc" DRAV32.VCM /reg:32)" "REG_SZ Drevantic"
+  check "uninstall entry" "$(for v in DisplayName DisplayVersion Publisher UninstallString; do
+    reg_value "$uninstall_key" $v; done | paste -sd '|')" \
+    'REG_SZ Drevantic|REG_SZ 1.0.0.3|REG_SZ Korvell|REG_SZ "C:\windows\DRAVINST.EXE" /uninstall'
+  check "the uninstall command's program is install.exe" \
+    "$(cmp -s "$prefix/drive_c/windows/DRAVINST.EXE" "$DRAV_INSTALL_EXE" && echo same)" same
+  expect_codec_usable
+  expect_codec_usable "$DRAV_CODEC_ROUNDTRIP64" "a 64-bit program"
+}
+
+expect_both_removed() {
+  check "no DRAV32.VCM" "$(test -e "$target" && echo present || echo absent)" absent
+  check "no DRAV64.VCM" "$(test -e "$target64" && echo present || echo absent)" absent
+  local view
+  for view in "" /reg:32; do
+    check "no vidc.DRAV ${view:-64-bit view}" "$(reg_value "$nt_key\Drivers32" vidc.DRAV $view)" absent
+    check "no Drivers.Desc value ${view:-64-bit view}" \
+      "$(reg_value "$nt_key\Drivers.Desc" DRAV64.VCM $view)|$(reg_value "$nt_key\Drivers.Desc" DRAV32.VCM $view)" \
+      "absent|absent"
+    check "the other codec stays ${view:-64-bit view}" "$(reg_value "$nt_key\Drivers32" vidc.OTHR $view)" "REG_SZ other.dll"
+  done
+  check "no uninstall entry" "$(key_exists "$uninstall_key")" no
+}
+
+case_wow64_fresh() {
+  like_windows_x64
+  run_wizard
+  expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n'
+  expect_both_installed
+  # One set of switches: written in the 64-bit view (as the 64-bit driver's
+  # Setup dialog does), read by the 32-bit driver. Without colour depth
+  # conversion it refuses the 16-bit output the client asks for.
+  wine reg add 'HKLM\Software\Korvell\DRAV' /v ColorDepthConversion /d 1 /f </dev/null >/dev/null 2>&1
+  local refused
+  refused=$(wine "$DRAV_CODEC_ROUNDTRIP" </dev/null 2>&1 | tr -d '\r' | sed -n 's/^roundtrip: failed: //p') || true
+  check "the 32-bit driver reads the switch of the 64-bit view" "$refused" ICDecompressBegin
+  wine reg delete 'HKLM\Software\Korvell' /f </dev/null >/dev/null 2>&1
+  # The system's list runs the entry's command: a box says it is done.
+  INSTALLER='C:\windows\DRAVINST.EXE' run_installer /uninstall
+  check "removal box" "$(field box)" "Drevantic|Drevantic was removed from this computer."
+  check "removal exit code" "$(field exit)" 0
+  expect_both_removed
+}
+
+case_wow64_silent() {
+  like_windows_x64
+  run_installer /S
+  check "no window" "$(field windows)" 0
+  check "exit code" "$(field exit)" 0
+  expect_both_installed
+  previous_driver
+  run_installer /S
+  check "upgrade: exit code" "$(field exit)" 0
+  check "upgrade: both files replaced" \
+    "$(cmp -s "$target" "$DRAV_DRIVER_FILE" && cmp -s "$target64" "$DRAV_DRIVER64_FILE" && echo same)" same
+  run_installer /bogus
+  check "unknown option: exit code" "$(field exit)" 2
+  check "unknown option: the options listed" "$(grep -c '^  /S /uninstall' "$log")" 1
+  run_installer '/S /uninstall'
+  check "removal: no window" "$(field windows)" 0
+  check "removal: exit code" "$(field exit)" 0
+  expect_both_removed
+}
+
+case_wow64_in_use() {
+  like_windows_x64
+  run_installer /S --lock "$target_windows"
+  check "target in use: exit code" "$(field exit)" 1
+  check "target in use: message" "$(grep -cF "File creation error ($target_windows)." "$log")" 1
+  run_installer /S
+  check "exit code" "$(field exit)" 0
+  run_installer '/S /uninstall' --lock "$target_windows"
+  check "removal with a file in use: exit code" "$(field exit)" 0
+  check "removal with a file in use: the user is told" \
+    "$(grep -c 'Files in use will be deleted when Windows restarts.' "$log")" 1
+  check "the file in use is left for the restart" \
+    "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+      </dev/null 2>/dev/null | grep -c 'DRAV32.VCM')" 1
+  check "no DRAV64.VCM" "$(test -e "$target64" && echo present || echo absent)" absent
+  check "no vidc.DRAV in either view" \
+    "$(reg_value "$nt_key\Drivers32" vidc.DRAV)|$(reg_value "$nt_key\Drivers32" vidc.DRAV /reg:32)" "absent|absent"
 }
 
 # --- main -----------------------------------------------------------------------

@@ -15,6 +15,9 @@
 //   --cancel          leave the finished Setup page with Cancel, not Finish
 //   --pause-dir DIR   once each page has settled, write DIR\page-N.ready
 //                     (the wizard's screen rectangle) and wait for DIR\page-N.go
+//   --options ARGS    no wizard: run INSTALL_EXE ARGS to its end, report every
+//                     window it shows ("windows: N"), close its message
+//                     boxes with OK ("box: ..."), and report its exit code
 //
 // Exit code: 0 when every step happened, 1 otherwise.
 #include <windows.h>
@@ -55,6 +58,8 @@ struct Options {
     bool cancel = false;
     std::string pauseDir;
     std::string installer;
+    std::string installerOptions;
+    bool withOptions = false;
 };
 
 // Polls `ready` until it holds or `limitMs` passes.
@@ -380,6 +385,57 @@ private:
     HWND sheet_ = nullptr;
 };
 
+// Every visible top-level window of a process.
+struct ShownWindows {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK collectShownWindow(HWND window, LPARAM context) {
+    ShownWindows& shown = *reinterpret_cast<ShownWindows*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == shown.processId && IsWindowVisible(window)) shown.windows.push_back(window);
+    return TRUE;
+}
+
+// install.exe with options: no wizard to walk; its windows are counted and
+// its message boxes answered until it ends.
+bool runWithOptions(const Options& options) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + options.installer + "\" " + options.installerOptions;
+    if (!CreateProcessA(options.installer.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::printf("error: install.exe did not start\n");
+        return false;
+    }
+    std::vector<HWND> seen;
+    bool ended = waitUntil([&] {
+        ShownWindows shown{process.dwProcessId, {}};
+        EnumWindows(collectShownWindow, reinterpret_cast<LPARAM>(&shown));
+        for (HWND window : shown.windows) {
+            if (std::find(seen.begin(), seen.end(), window) != seen.end()) continue;
+            seen.push_back(window);
+            std::string text;
+            EnumChildWindows(window, collectStaticText, reinterpret_cast<LPARAM>(&text));
+            std::printf("box: %s|%s\n", textOf(window).c_str(), escaped(text).c_str());
+            PostMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+        }
+        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+    });
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("windows: %u\n", static_cast<unsigned>(seen.size()));
+    std::printf("exit: %lu\n", code);
+    if (!ended) std::printf("error: install.exe did not end\n");
+    return ended;
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -387,7 +443,10 @@ bool parse(int argc, char** argv, Options& options) {
             options.lockPath = argv[++i];
         else if (arg == "--pause-dir" && i + 1 < argc)
             options.pauseDir = argv[++i];
-        else if (arg == "--back-and-forth")
+        else if (arg == "--options" && i + 1 < argc) {
+            options.installerOptions = argv[++i];
+            options.withOptions = true;
+        } else if (arg == "--back-and-forth")
             options.backAndForth = true;
         else if (arg == "--cancel")
             options.cancel = true;
@@ -405,7 +464,9 @@ int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
         std::fprintf(
-            stderr, "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] INSTALL_EXE\n");
+            stderr,
+            "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] [--options ARGS] "
+            "INSTALL_EXE\n");
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -419,7 +480,7 @@ int main(int argc, char** argv) {
         }
         std::printf("locked: %s\n", options.lockPath.c_str());
     }
-    bool completed = WizardRun(options).run();
+    bool completed = options.withOptions ? runWithOptions(options) : WizardRun(options).run();
     if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
     return completed ? 0 : 1;
 }
