@@ -35,7 +35,7 @@ class KeyPath {
 public:
     KeyPath(HKEY root, const char* const* names, REGSAM view) {
         HKEY parent = root;
-        for (; names[depth_] != nullptr && depth_ < MAX_PATH_DEPTH; ++depth_) {
+        for (; depth_ < MAX_PATH_DEPTH && names[depth_] != nullptr; ++depth_) {
             if (RegOpenKeyExA(parent, names[depth_], 0, MAXIMUM_ALLOWED | view, &keys_[depth_]) != ERROR_SUCCESS) {
                 failed_ = true;
                 break;

@@ -201,6 +201,31 @@ TEST_F(SystemIni, ReplacesAnEarlierValueOfEitherCase) {
     EXPECT_EQ(contents(path("system.ini")).find("OLD.VCM"), std::string::npos);
 }
 
+TEST_F(SystemIni, RemovalTakesBackOnlyOurKey) {
+    write(path("system.ini"), "[drivers32]\r\nvidc.mrle=msrle32.dll\r\nvidc.drav=DRAV32.VCM\r\n");
+    EXPECT_TRUE(unregisterInSystemIni(VString(path("system.ini").c_str())));
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "<absent>");
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.mrle"), "msrle32.dll");
+    // An alias that another codec has taken since stays its.
+    write(path("system.ini"), "[drivers32]\r\nvidc.drav=OTHER.DLL\r\n");
+    EXPECT_TRUE(unregisterInSystemIni(VString(path("system.ini").c_str())));
+    EXPECT_EQ(profileValue(path("system.ini"), "drivers32", "vidc.drav"), "OTHER.DLL");
+}
+
+using FileRemoval = ScratchDirectory;
+
+TEST_F(FileRemoval, DeletesOrLeavesAFileInUseForTheRestart) {
+    write(path("DRAV32.VCM"), "driver");
+    EXPECT_EQ(removeFile(VString(path("DRAV32.VCM").c_str()), VER_PLATFORM_WIN32_NT), REMOVE_DONE);
+    EXPECT_EQ(GetFileAttributesA(path("DRAV32.VCM").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(removeFile(VString(path("DRAV32.VCM").c_str()), VER_PLATFORM_WIN32_NT), REMOVE_DONE) << "absent";
+    write(path("DRAV32.VCM"), "driver");
+    HANDLE held = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(removeFile(VString(path("DRAV32.VCM").c_str()), VER_PLATFORM_WIN32_NT), REMOVE_AT_RESTART);
+    CloseHandle(held);
+}
+
 // --- The registry ----------------------------------------------------------------
 
 // A scratch key of this process standing in for HKEY_LOCAL_MACHINE.
@@ -276,6 +301,41 @@ TEST_F(Registry, FailsWithoutTheDriversKeyAndDoesNotCreateIt) {
     createKey(DRIVERS_DESC);
     EXPECT_FALSE(registerInRegistry(root_));
     EXPECT_FALSE(keyExists(DRIVERS32));
+}
+
+TEST_F(Registry, RemovalTakesBackOurValuesAndNothingElse) {
+    createKey(DRIVERS32);
+    createKey(DRIVERS_DESC);
+    ASSERT_TRUE(registerInRegistry(root_));
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyA(root_, DRIVERS32, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "vidc.MRLE", 0, REG_SZ, reinterpret_cast<const BYTE*>("msrle32.dll"), 12);
+    RegCloseKey(key);
+    EXPECT_TRUE(unregisterInRegistry(root_));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), "<absent>");
+    EXPECT_EQ(value(DRIVERS_DESC, "DRAV32.VCM"), "<absent>");
+    EXPECT_EQ(value(DRIVERS32, "vidc.MRLE"), REG_SZ_TEXT + "msrle32.dll");
+    // vidc.DRAV naming another file is not ours to remove.
+    ASSERT_TRUE(registerInRegistry(root_, "DRAV64.VCM"));
+    EXPECT_TRUE(unregisterInRegistry(root_));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), REG_SZ_TEXT + "DRAV64.VCM");
+    EXPECT_TRUE(unregisterInRegistry(root_, "DRAV64.VCM"));
+    EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), "<absent>");
+}
+
+TEST_F(Registry, UninstallEntryIsWrittenAgainAndRemoved) {
+    constexpr char ENTRY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Drevantic";
+    createKey("Software\\Microsoft\\Windows\\CurrentVersion");
+    EXPECT_TRUE(writeUninstallEntry(root_, 0, VString("old")));
+    EXPECT_TRUE(writeUninstallEntry(root_, 0, VString("\"C:\\WINDOWS\\DRAVINST.EXE\" /uninstall")));
+    EXPECT_EQ(value(ENTRY, "DisplayName"), REG_SZ_TEXT + "Drevantic");
+    EXPECT_EQ(value(ENTRY, "Publisher"), REG_SZ_TEXT + "Korvell");
+    EXPECT_EQ(value(ENTRY, "DisplayVersion"), REG_SZ_TEXT + "1.0.0.3");
+    EXPECT_EQ(value(ENTRY, "UninstallString"), REG_SZ_TEXT + "\"C:\\WINDOWS\\DRAVINST.EXE\" /uninstall");
+    EXPECT_TRUE(removeUninstallEntry(root_, 0));
+    EXPECT_FALSE(keyExists(ENTRY));
+    EXPECT_TRUE(keyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+    EXPECT_TRUE(removeUninstallEntry(root_, 0)) << "already gone";
 }
 
 TEST_F(Registry, FailsWhenAnyParentKeyIsMissing) {
