@@ -6,8 +6,9 @@
 #      checks with FFmpeg's frame hashes that it is lossless (32-bit input cut to
 #      5 bits a channel), printing ratio and speed;
 #   2. on Windows (Wine), when the installer is built: installs the codec with
-#      install.exe into a fresh prefix and records and plays the same recordings
-#      through it with avifil32 (install/main-job.sh).
+#      install.exe into a fresh 32-bit prefix and records and plays the same
+#      recordings through it with avifil32, then the same with a 64-bit client
+#      in a fresh 64-bit prefix, through DRAV64.VCM (install/main-job.sh).
 # The recordings: the files named (anything FFmpeg reads, of any size and frame
 # rate), else those in $DRAV_CORPUS_DIR, else the repository's recordings/.
 # Run as root on Debian 12.
