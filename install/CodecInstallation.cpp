@@ -159,11 +159,11 @@ RemoveOutcome removeFile(const VString& path, DWORD platformId) {
     // by its short name.
     char shortPath[MAX_PATH];
     DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
-    VString iniPath;
-    getWindowsDirectory(iniPath);
-    iniPath.append("\\wininit.ini");
-    bool listed =
-        length > 0 && length < MAX_PATH && WritePrivateProfileStringA("rename", "NUL", shortPath, iniPath.cStr()) != 0;
+    VString windows, iniPath;
+    getWindowsDirectory(windows);
+    pathInDirectory(iniPath, windows, "wininit.ini");
+    bool listed = !iniPath.isEmpty() && length > 0 && length < MAX_PATH &&
+                  WritePrivateProfileStringA("rename", "NUL", shortPath, iniPath.cStr()) != 0;
     return listed ? REMOVE_AT_RESTART : REMOVE_FAILED;
 }
 
