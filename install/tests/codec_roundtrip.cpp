@@ -4,6 +4,9 @@
 // second frame, decompresses both and checks that every pixel came back.
 // Prints "codec: <description>" and "roundtrip: ..."; exit code 0 when the
 // frames came back identical.
+// With --toggle-conversion it instead opens the codec's Setup dialog
+// (ICConfigure), clicks "Disable color depth conversion" and OK, as a user of
+// this host would; exit code 0 when the dialog was there and took it.
 #include <windows.h>
 #include <vfw.h>
 
@@ -65,6 +68,38 @@ private:
     HIC hic_;
 };
 
+// The Setup dialog of the codec, driven from a second thread while
+// ICConfigure runs it modally on the first.
+constexpr char SETUP_TITLE[] = "DRAV Setup";
+constexpr int DISABLE_CONVERSION_BOX = 1013;
+
+DWORD WINAPI clickConversionAndOk(void*) {
+    for (int tries = 0; tries < 500; ++tries) {
+        HWND setup = FindWindowA(nullptr, SETUP_TITLE);
+        if (setup != nullptr && IsWindowVisible(setup)) {
+            SendMessageA(GetDlgItem(setup, DISABLE_CONVERSION_BOX), BM_CLICK, 0, 0);
+            PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+            return 1;
+        }
+        Sleep(20);
+    }
+    return 0;
+}
+
+int toggleConversion() {
+    HIC codec = ICOpen(ICTYPE_VIDEO, HANDLER, ICMODE_QUERY);
+    if (codec == nullptr) return 1;
+    HANDLE driver = CreateThread(nullptr, 0, clickConversionAndOk, nullptr, 0, nullptr);
+    LRESULT answer = ICConfigure(codec, nullptr);
+    DWORD clicked = 0;
+    WaitForSingleObject(driver, INFINITE);
+    GetExitCodeThread(driver, &clicked);
+    CloseHandle(driver);
+    ICClose(codec);
+    std::printf("setup: %s, answer %ld\n", clicked ? "clicked" : "not found", static_cast<long>(answer));
+    return clicked && answer == 1 ? 0 : 1;  // 1: closed with OK
+}
+
 int fail(const char* what) {
     std::printf("roundtrip: failed: %s\n", what);
     return 1;
@@ -72,8 +107,9 @@ int fail(const char* what) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc == 2 && std::strcmp(argv[1], "--toggle-conversion") == 0) return toggleConversion();
     Codec compressor(ICMODE_COMPRESS);
     Codec decompressor(ICMODE_DECOMPRESS);
     if (compressor.get() == nullptr || decompressor.get() == nullptr)

@@ -292,18 +292,29 @@ expect_both_removed() {
   check "no uninstall entry" "$(key_exists "$uninstall_key")" no
 }
 
+expect_setup_click() {  # expect_setup_click CLIENT LABEL
+  local rc=0
+  wine "$1" --toggle-conversion </dev/null 2>&1 | tr -d '\r' | sed 's/^/  client: /' || rc=$?
+  check "$2 took the click on OK" "$rc" 0
+}
+
 case_wow64_fresh() {
   like_windows_x64
   run_wizard
   expect_success "Microsoft Windows 2000 " '6.1 (Build 7601)\n'
   expect_both_installed
-  # One set of switches: written in the 64-bit view (as the 64-bit driver's
-  # Setup dialog does), read by the 32-bit driver. Without colour depth
-  # conversion it refuses the 16-bit output the client asks for.
-  wine reg add 'HKLM\Software\Korvell\DRAV' /v ColorDepthConversion /d 1 /f </dev/null >/dev/null 2>&1
-  local refused
+  # One set of switches: the Setup dialog opened by a 64-bit host turns
+  # colour depth conversion off, and the 32-bit driver then refuses the 16-bit
+  # output its client asks for; the 32-bit driver's dialog turns it back on.
+  local settings='HKLM\Software\Korvell\DRAV' refused
+  expect_setup_click "$DRAV_CODEC_ROUNDTRIP64" "a 64-bit host's Setup dialog"
+  check "the switch, in the 64-bit view" "$(reg_value "$settings" ColorDepthConversion)" "REG_SZ 1"
   refused=$(wine "$DRAV_CODEC_ROUNDTRIP" </dev/null 2>&1 | tr -d '\r' | sed -n 's/^roundtrip: failed: //p') || true
-  check "the 32-bit driver reads the switch of the 64-bit view" "$refused" ICDecompressBegin
+  check "the 32-bit driver reads it" "$refused" ICDecompressBegin
+  expect_setup_click "$DRAV_CODEC_ROUNDTRIP" "a 32-bit host's Setup dialog"
+  check "the 32-bit driver wrote the 64-bit view" "$(reg_value "$settings" ColorDepthConversion)" "REG_SZ 0"
+  check "nothing in the 32-bit view" "$(key_exists "$settings" /reg:32)" no
+  expect_codec_usable "$DRAV_CODEC_ROUNDTRIP64" "a 64-bit program, conversion allowed again,"
   wine reg delete 'HKLM\Software\Korvell' /f </dev/null >/dev/null 2>&1
   # The system's list runs the entry's command: a box says it is done.
   INSTALLER='C:\windows\DRAVINST.EXE' run_installer /uninstall
