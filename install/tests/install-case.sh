@@ -176,6 +176,15 @@ case_win98() {
     "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav)" DRAV32.VCM
   check "no registry record on the 95/98 family" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" absent
   expect_codec_usable
+  # Removal on 95/98 with the driver in use: wininit.ini deletes it at the
+  # restart; system.ini loses our key only.
+  run_installer '/S /uninstall' --lock "$target_windows"
+  check "removal: exit code" "$(field exit)" 0
+  check "removal: the user is told" "$(grep -c 'Files in use will be deleted when Windows restarts.' "$log")" 1
+  check "wininit.ini [rename] NUL" "$(ini_value "$prefix/drive_c/windows/wininit.ini" rename NUL)" "$target_windows"
+  check "system.ini: vidc.drav removed, vidc.mrle kept" \
+    "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav) $(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.mrle)" \
+    "absent msrle32.dll"
 }
 
 case_unsupported_platform() {
