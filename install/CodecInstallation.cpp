@@ -121,11 +121,13 @@ void codecTargetPath(VString& path, const char* fileName) {
     pathInDirectory(path, directory, fileName);
 }
 
-void systemIniPath(VString& path) {
+void windowsDirectoryPath(VString& path, const char* fileName) {
     VString directory;
     getWindowsDirectory(directory);
-    pathInDirectory(path, directory, "system.ini");
+    pathInDirectory(path, directory, fileName);
 }
+
+void systemIniPath(VString& path) { windowsDirectoryPath(path, "system.ini"); }
 
 CopyOutcome writeCodecFile(const VString& path, const VByteBuffer& image) {
     if (path.isEmpty()) return COPY_CREATE_FAILED;
@@ -159,9 +161,8 @@ RemoveOutcome removeFile(const VString& path, DWORD platformId) {
     // by its short name.
     char shortPath[MAX_PATH];
     DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
-    VString windows, iniPath;
-    getWindowsDirectory(windows);
-    pathInDirectory(iniPath, windows, "wininit.ini");
+    VString iniPath;
+    windowsDirectoryPath(iniPath, "wininit.ini");
     bool listed = !iniPath.isEmpty() && length > 0 && length < MAX_PATH &&
                   WritePrivateProfileStringA("rename", "NUL", shortPath, iniPath.cStr()) != 0;
     return listed ? REMOVE_AT_RESTART : REMOVE_FAILED;

@@ -32,6 +32,8 @@ bool isSupportedPlatform(DWORD platformId);
 void codecTargetPath(VString& path, const char* fileName = CODEC_FILE_NAME);
 // The Windows directory followed by "\system.ini"; empty likewise.
 void systemIniPath(VString& path);
+// The Windows directory followed by "\" and `fileName`; empty likewise.
+void windowsDirectoryPath(VString& path, const char* fileName);
 
 enum CopyOutcome { COPY_DONE, COPY_CREATE_FAILED, COPY_WRITE_FAILED };
 

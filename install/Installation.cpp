@@ -1,6 +1,5 @@
 #include "install/Installation.h"
 
-#include "foundation/SystemDirectories.h"
 #include "foundation/VByteBuffer.h"
 #include "foundation/VString.h"
 #include "foundation/Wow64.h"
@@ -10,12 +9,7 @@ namespace {
 // Where install.exe keeps a copy of itself for the uninstall command.
 constexpr char INSTALLER_COPY_NAME[] = "DRAVINST.EXE";
 
-void installerCopyPath(VString& path) {
-    getWindowsDirectory(path);
-    if (path.isEmpty()) return;
-    path.append("\\");
-    path.append(INSTALLER_COPY_NAME);
-}
+void installerCopyPath(VString& path) { windowsDirectoryPath(path, INSTALLER_COPY_NAME); }
 
 // install.exe copies itself into the Windows directory (unless it runs from
 // there already, as the upgrade started from the entry does) and names that
