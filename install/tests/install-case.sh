@@ -76,9 +76,13 @@ field() { sed -n "s/^$1: //p" "$log" | tr -d '\r'; }
 
 # "REG_SZ data" of a value, or "absent"; in the 32-bit view of a 64-bit
 # prefix with /reg:32.
+# reg.exe now and then fails under load although the value is there: a
+# failed query is asked once more before the value counts as absent.
 reg_value() {  # reg_value KEY NAME [/reg:32]
-  local out
-  out=$(wine reg query "$1" /v "$2" ${3:-} </dev/null 2>/dev/null | tr -d '\r') || { echo absent; return; }
+  local out _
+  for _ in 1 2; do
+    out=$(wine reg query "$1" /v "$2" ${3:-} </dev/null 2>/dev/null | tr -d '\r') && break
+  done
   awk -v name="$2" '$1 == name { $1 = ""; sub(/^ +/, ""); gsub(/ {2,}/, " "); print; found = 1 } END { if (!found) print "absent" }' <<<"$out"
 }
 
