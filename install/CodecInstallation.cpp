@@ -152,19 +152,58 @@ bool registerInRegistry(HKEY root, const char* fileName, REGSAM view) {
     return setTextValue(path.last(), "Drivers32", "vidc.DRAV", fileName, view);
 }
 
+namespace {
+// The largest section appendProfileLine reads whole; wininit.ini's [rename]
+// lists a handful of files.
+constexpr int MAX_PROFILE_SECTION = 64 * 1024;
+
+// The lines of [section] as GetPrivateProfileSectionA gives them, each ending
+// in a zero byte, then one more zero at lines[length]. False when the section
+// does not fit in MAX_PROFILE_SECTION bytes: cut short, it would lose lines.
+bool readProfileSection(const VString& iniPath, const char* section, VByteBuffer& lines, DWORD& length) {
+    for (int size = 4096; size <= MAX_PROFILE_SECTION; size *= 2) {
+        lines.setSize(size);
+        length = GetPrivateProfileSectionA(section, reinterpret_cast<char*>(lines.data()), size, iniPath.cStr());
+        // size - 2 tells a section cut short (or one that just fits).
+        if (length < static_cast<DWORD>(size - 2)) return true;
+    }
+    return false;
+}
+
+// Adds "key=value" `line` at the end of [section], keeping every line there.
+// WritePrivateProfileStringA would replace a line with the same key instead.
+bool appendProfileLine(const VString& iniPath, const char* section, const char* line) {
+    VByteBuffer lines;
+    DWORD length = 0;
+    if (iniPath.isEmpty() || !readProfileSection(iniPath, section, lines, length)) return false;
+    int lineBytes = static_cast<int>(std::strlen(line)) + 1;
+    lines.setSize(static_cast<int>(length) + lineBytes + 1);
+    std::memcpy(lines.data() + length, line, lineBytes);
+    lines.data()[length + lineBytes] = '\0';
+    return WritePrivateProfileSectionA(section, reinterpret_cast<const char*>(lines.data()), iniPath.cStr()) != 0;
+}
+}  // namespace
+
+bool listForDeletionAtRestart(const VString& path, const VString& wininitPath) {
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    VString line("NUL=");
+    line.append(shortPath);
+    return appendProfileLine(wininitPath, "rename", line.cStr());
+}
+
 RemoveOutcome removeFile(const VString& path, DWORD platformId) {
     if (path.isEmpty()) return REMOVE_FAILED;
     if (DeleteFileA(path.cStr()) || GetFileAttributesA(path.cStr()) == INVALID_FILE_ATTRIBUTES) return REMOVE_DONE;
-    if (platformId == VER_PLATFORM_WIN32_NT)
-        return MoveFileExA(path.cStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? REMOVE_AT_RESTART : REMOVE_FAILED;
-    // The 95/98 family's start-up deletes what [rename] gives as NUL=file,
-    // by its short name.
-    char shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
-    VString iniPath;
-    windowsDirectoryPath(iniPath, "wininit.ini");
-    bool listed = !iniPath.isEmpty() && length > 0 && length < MAX_PATH &&
-                  WritePrivateProfileStringA("rename", "NUL", shortPath, iniPath.cStr()) != 0;
+    bool listed;
+    if (platformId == VER_PLATFORM_WIN32_NT) {
+        listed = MoveFileExA(path.cStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    } else {
+        VString wininitPath;
+        windowsDirectoryPath(wininitPath, "wininit.ini");
+        listed = listForDeletionAtRestart(path, wininitPath);
+    }
     return listed ? REMOVE_AT_RESTART : REMOVE_FAILED;
 }
 

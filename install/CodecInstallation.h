@@ -62,6 +62,13 @@ enum RemoveOutcome { REMOVE_DONE, REMOVE_AT_RESTART, REMOVE_FAILED };
 // family). A file that is not there counts as removed.
 RemoveOutcome removeFile(const VString& path, DWORD platformId);
 
+// The 95/98 family's start-up deletes each file that the [rename] section of
+// wininit.ini (`wininitPath`) names as NUL=<short path>: a line for `path`
+// goes after the lines already there, which may be other programs' and may
+// repeat the key NUL. False, with the file unchanged, when the section is too
+// large to read whole.
+bool listForDeletionAtRestart(const VString& path, const VString& wininitPath);
+
 // Takes back what registerInSystemIni wrote, if the value still names our
 // driver.
 bool unregisterInSystemIni(const VString& iniPath);

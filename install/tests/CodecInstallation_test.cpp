@@ -91,8 +91,8 @@ protected:
         CreateDirectoryA(directory_.c_str(), nullptr);
     }
     void TearDown() override {
-        DeleteFileA(path("DRAV32.VCM").c_str());
-        DeleteFileA(path("system.ini").c_str());
+        for (const char* name : {"DRAV32.VCM", "DRAV64.VCM", "system.ini", "wininit.ini"})
+            DeleteFileA(path(name).c_str());
         RemoveDirectoryA(directory_.c_str());
     }
     std::string path(const char* name) const { return directory_ + "\\" + name; }
@@ -224,6 +224,29 @@ TEST_F(FileRemoval, DeletesOrLeavesAFileInUseForTheRestart) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(removeFile(VString(path("DRAV32.VCM").c_str()), VER_PLATFORM_WIN32_NT), REMOVE_AT_RESTART);
     CloseHandle(held);
+}
+
+// On the 95/98 family each file gets a NUL= line of its own in [rename],
+// after the lines other programs put there (more than the first 4 KB read).
+TEST_F(FileRemoval, ListsEveryFileForWininitAndKeepsOtherLines) {
+    std::string foreign = "NUL=C:\\OLD.TMP\r\n";
+    for (int i = 0; i < 300; ++i) foreign += "C:\\APP" + std::to_string(i) + ".DLL=C:\\APP.NEW\r\n";
+    write(path("wininit.ini"), "[rename]\r\n" + foreign);
+    VString wininit(path("wininit.ini").c_str());
+    char directory[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(directory_.c_str(), directory, MAX_PATH), 0u);
+    std::string expected = "[rename]\r\n" + foreign;
+    for (const char* name : {"DRAV32.VCM", "DRAV64.VCM"}) {
+        write(path(name), "driver");
+        EXPECT_TRUE(listForDeletionAtRestart(VString(path(name).c_str()), wininit)) << name;
+        expected += std::string("NUL=") + directory + "\\" + name + "\r\n";
+    }
+    EXPECT_EQ(contents(path("wininit.ini")), expected);
+    // A section too large to read whole is left as it is.
+    for (int i = 0; i < 3000; ++i) foreign += "C:\\APP" + std::to_string(i) + ".DLL=C:\\APP.NEW\r\n";
+    write(path("wininit.ini"), "[rename]\r\n" + foreign);
+    EXPECT_FALSE(listForDeletionAtRestart(VString(path("DRAV32.VCM").c_str()), wininit));
+    EXPECT_EQ(contents(path("wininit.ini")), "[rename]\r\n" + foreign);
 }
 
 // --- The registry ----------------------------------------------------------------
