@@ -84,13 +84,9 @@ RemovalResult removeInstallation(DWORD platformId) {
             unregisterInRegistry(HKEY_LOCAL_MACHINE, CODEC64_FILE_NAME, KEY_WOW64_64KEY) && result.succeeded;
     }
     result.succeeded = removeUninstallEntry(HKEY_LOCAL_MACHINE, nativeRegistryView()) && result.succeeded;
-    // The copy that runs the removal cannot delete itself now; on NT it goes
-    // at the restart, which is nothing to tell the user about. wininit.ini
-    // holds one NUL= key only, which a driver file in use needs more.
+    // The copy that runs the removal cannot delete itself now: it goes at the
+    // restart, which is nothing to tell the user about.
     installerCopyPath(path);
-    if (platformId == VER_PLATFORM_WIN32_NT)
-        removeFile(path, platformId);
-    else
-        DeleteFileA(path.cStr());
+    removeFile(path, platformId);
     return result;
 }

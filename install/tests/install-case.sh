@@ -180,12 +180,17 @@ case_win98() {
     "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav)" DRAV32.VCM
   check "no registry record on the 95/98 family" "$(reg_value "$nt_key\\Drivers32" vidc.DRAV)" absent
   expect_codec_usable
-  # Removal on 95/98 with the driver in use: wininit.ini deletes it at the
-  # restart; system.ini loses our key only.
-  run_installer '/S /uninstall' --lock "$target_windows"
+  # Removal on 95/98 by the uninstall command with the driver in use: both it
+  # and the running copy get a NUL= line in wininit.ini's [rename], after
+  # another program's, for the restart; system.ini loses our key only.
+  local wininit=$prefix/drive_c/windows/wininit.ini
+  printf '[rename]\r\nNUL=C:\\OTHER.TMP\r\n' >"$wininit"
+  wine reg add 'HKCU\Software\Wine\AppDefaults\DRAVINST.EXE' /v Version /t REG_SZ /d win98 /f </dev/null >/dev/null 2>&1
+  INSTALLER='C:\windows\DRAVINST.EXE' run_installer '/S /uninstall' --lock "$target_windows"
   check "removal: exit code" "$(field exit)" 0
   check "removal: the user is told" "$(grep -c 'Files in use will be deleted when Windows restarts.' "$log")" 1
-  check "wininit.ini [rename] NUL" "$(ini_value "$prefix/drive_c/windows/wininit.ini" rename NUL)" "$target_windows"
+  check "wininit.ini [rename]" "$(ini_value "$wininit" rename NUL | paste -sd '|')" \
+    "C:\\OTHER.TMP|$target_windows|C:\\windows\\DRAVINST.EXE"
   check "system.ini: vidc.drav removed, vidc.mrle kept" \
     "$(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav) $(ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.mrle)" \
     "absent msrle32.dll"
