@@ -11,7 +11,7 @@
 #include "bit_reader.h"
 #include "decompressor.h"
 #include "lzw_decode_tables.h"
-#include "rect_geometry.h"
+#include "work_picture.h"
 
 namespace drav {
 namespace {
@@ -69,7 +69,7 @@ inline void copySymbols(uint16_t* to, const uint16_t* from, uint32_t count) {
 template <uint8_t PixelFormat>
 class PictureWriter {
 public:
-    PictureWriter(const FrameDecodeContext& context, const RectGeometry& rect, const uint16_t* history)
+    PictureWriter(const FrameDecodeContext& context, const ChunkInfo& rect, const uint16_t* history)
         : context_(context), rect_(rect), history_(history) {}
 
     // Applies every row that the first `written` symbols complete.
@@ -111,7 +111,7 @@ private:
     }
 
     const FrameDecodeContext& context_;
-    const RectGeometry& rect_;
+    const ChunkInfo& rect_;
     const uint16_t* const history_;
     uint32_t applied_ = 0;  // symbols applied
     uint32_t row_ = 0;      // the row they reach
@@ -191,8 +191,10 @@ private:
 template <uint8_t PixelFormat>
 class StringWriter {
 public:
-    StringWriter(const FrameDecodeContext& context, const RectGeometry& rect)
-        : tables_(*context.tables), pixels_(rect.width * rect.height), picture_(context, rect, tables_.history) {}
+    StringWriter(const FrameDecodeContext& context, const ChunkInfo& rect)
+        : tables_(*context.tables),
+          pixels_(uint32_t(rect.width) * rect.height),
+          picture_(context, rect, tables_.history) {}
 
     bool fitsHistory() const { return pixels_ <= tables_.historyCapacity; }
 
@@ -233,7 +235,7 @@ private:
 };
 
 template <uint8_t PixelFormat>
-bool decodeCodedRect(const FrameDecodeContext& context, const RectGeometry& rect, const uint8_t* stream,
+bool decodeCodedRect(const FrameDecodeContext& context, const ChunkInfo& rect, const uint8_t* stream,
                      const uint8_t* end) {
     using Reader = TokenReader<PixelFormat>;
     StringWriter<PixelFormat> writer(context, rect);
@@ -249,18 +251,13 @@ bool decodeCodedRect(const FrameDecodeContext& context, const RectGeometry& rect
 
 }  // namespace
 
-bool applyCodedRectChunk(FrameDecodeContext& context) {
-    const uint8_t* chunk;
-    uint32_t length;
-    if (!consumeChunk(context, ChunkType::CodedRect, RECT_CHUNK_HEADER_SIZE, chunk, length)) return false;
-    const RectGeometry rect = readRectGeometry(chunk);
-    if (!rectInsidePicture(rect, context)) return false;
-    const uint8_t* stream = chunk + RECT_CHUNK_HEADER_SIZE;
-    const uint8_t* end = chunk + length;
-    switch (rect.pixelFormat) {
-        case PIXEL_FORMAT_PALETTE: return decodeCodedRect<PIXEL_FORMAT_PALETTE>(context, rect, stream, end);
-        case PIXEL_FORMAT_RGB555: return decodeCodedRect<PIXEL_FORMAT_RGB555>(context, rect, stream, end);
-        default: return false;
+bool applyCodedRectChunk(const FrameDecodeContext& context, const ChunkInfo& chunk) {
+    const uint8_t* stream = context.data + chunk.offset + RECT_CHUNK_HEADER_SIZE;
+    const uint8_t* end = context.data + chunk.offset + chunk.length;
+    switch (chunk.pixelFormat) {
+        case PIXEL_FORMAT_PALETTE: return decodeCodedRect<PIXEL_FORMAT_PALETTE>(context, chunk, stream, end);
+        case PIXEL_FORMAT_RGB555: return decodeCodedRect<PIXEL_FORMAT_RGB555>(context, chunk, stream, end);
+        default: return false;  // the inspector passes no other
     }
 }
 

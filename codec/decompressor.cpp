@@ -9,7 +9,7 @@
 #include "frame_format.h"
 #include "frame_inspector.h"
 #include "lzw_decode_tables.h"
-#include "rect_geometry.h"
+#include "work_picture.h"
 #include "renderer.h"
 
 namespace drav {
@@ -21,11 +21,11 @@ void release(T*& buffer) {
     buffer = nullptr;
 }
 
-bool applyChunk(FrameDecodeContext& context, ChunkType type) {
-    switch (type) {
-        case ChunkType::Palette: return applyPaletteChunk(context);
-        case ChunkType::RawRect: return applyRawRectChunk(context);
-        case ChunkType::CodedRect: return applyCodedRectChunk(context);
+bool applyChunk(const FrameDecodeContext& context, const ChunkInfo& chunk) {
+    switch (chunk.type) {
+        case ChunkType::Palette: return applyPaletteChunk(context, chunk);
+        case ChunkType::RawRect: return applyRawRectChunk(context, chunk);
+        case ChunkType::CodedRect: return applyCodedRectChunk(context, chunk);
         default: return true;  // End
     }
 }
@@ -39,13 +39,12 @@ void widen(RowRange& rows, const ChunkInfo& chunk) {
 
 // Applies the chunks the inspector passes, up to the End chunk or the end of
 // the data; false on the first bad chunk (the chunks before it stay applied).
-bool applyChunks(FrameDecodeContext& context, RowRange& changed) {
+bool applyChunks(const FrameDecodeContext& context, RowRange& changed) {
     FrameInspector inspector(context.data, context.dataSize, context.sourceWidth, context.sourceHeight);
     ChunkInfo chunk;
     while (inspector.next(chunk)) {
         widen(changed, chunk);
-        context.offset = chunk.offset;
-        if (!applyChunk(context, chunk.type)) return false;
+        if (!applyChunk(context, chunk)) return false;
     }
     return inspector.fault() == ChunkFault::None;
 }
@@ -162,15 +161,9 @@ CodecStatus FrameDecompressor::renderRows(const OutputPicture& output, uint32_t 
     return renderOutput(context) ? CodecStatus::Ok : CodecStatus::BadOutput;
 }
 
-bool applyPaletteChunk(FrameDecodeContext& context) {
-    const uint8_t* chunk;
-    uint32_t length;
-    if (!consumeChunk(context, ChunkType::Palette, PALETTE_CHUNK_BASE_SIZE, chunk, length)) return false;
-    const uint32_t first = chunk[8], last = chunk[9];
-    if (first > last) return true;
-    if (length < PALETTE_CHUNK_BASE_SIZE + 3 * (last - first + 1)) return false;
-    const uint8_t* colour = chunk + PALETTE_CHUNK_BASE_SIZE;
-    for (uint32_t i = first; i <= last; ++i, colour += 3) {
+bool applyPaletteChunk(const FrameDecodeContext& context, const ChunkInfo& chunk) {
+    const uint8_t* colour = context.data + chunk.offset + PALETTE_CHUNK_BASE_SIZE;
+    for (uint32_t i = chunk.firstIndex; i <= chunk.lastIndex; ++i, colour += 3) {
         context.palette[i].red = colour[0];
         context.palette[i].green = colour[1];
         context.palette[i].blue = colour[2];
@@ -178,20 +171,14 @@ bool applyPaletteChunk(FrameDecodeContext& context) {
     return true;
 }
 
-bool applyRawRectChunk(FrameDecodeContext& context) {
-    const uint8_t* chunk;
-    uint32_t length;
-    if (!consumeChunk(context, ChunkType::RawRect, RECT_CHUNK_HEADER_SIZE, chunk, length)) return false;
-    const RectGeometry rect = readRectGeometry(chunk);
-    if (rect.pixelFormat != PIXEL_FORMAT_PALETTE && rect.pixelFormat != PIXEL_FORMAT_RGB555) return true;
-    if (rect.width == 0 || rect.height == 0 || !rectInsidePicture(rect, context)) return false;
-    const uint32_t bytesPerPixel = rect.pixelFormat == PIXEL_FORMAT_PALETTE ? 1 : 2;
-    if (length - RECT_CHUNK_HEADER_SIZE < uint64_t(rect.width) * rect.height * bytesPerPixel) return false;
-
-    const uint8_t* source = chunk + RECT_CHUNK_HEADER_SIZE;
-    for (uint32_t row = 0; row < rect.height; ++row) {
-        uint8_t* pixel = workPixel(context, rect.x, rect.y + row);
-        for (uint32_t column = 0; column < rect.width; ++column, pixel += 3, source += bytesPerPixel) {
+// A RawRect of an unknown pixel format passes the inspector and changes nothing.
+bool applyRawRectChunk(const FrameDecodeContext& context, const ChunkInfo& chunk) {
+    if (!changesPixels(chunk)) return true;
+    const uint32_t bytesPerPixel = chunk.pixelFormat == PIXEL_FORMAT_PALETTE ? 1 : 2;
+    const uint8_t* source = context.data + chunk.offset + RECT_CHUNK_HEADER_SIZE;
+    for (uint32_t row = 0; row < chunk.height; ++row) {
+        uint8_t* pixel = workPixel(context, chunk.x, chunk.y + row);
+        for (uint32_t column = 0; column < chunk.width; ++column, pixel += 3, source += bytesPerPixel) {
             if (bytesPerPixel == 1) {
                 storePaletteEntry(pixel, context.palette[source[0]]);
             } else {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "frame_codec.h"
+#include "frame_inspector.h"
 
 namespace drav {
 
@@ -18,9 +19,8 @@ struct FrameDecodeContext {
     uint32_t sourceWidth, sourceHeight;
     uint32_t outputWidth, outputHeight;
     uint32_t outputBitCount;
-    const uint8_t* data;
+    const uint8_t* data;  // the frame
     uint32_t dataSize;
-    uint32_t offset;
     uint8_t* output;         // output row 0
     ptrdiff_t outputStride;  // bytes from one output row to the next; 0: the bottom-up DIB row size
     // Output rows firstRow to firstRow + rowCount - 1 are rendered; rowCount 0: every row.
@@ -35,10 +35,11 @@ struct FrameDecodeContext {
     LzwDecodeTables* tables;
 };
 
-// Each applies the chunk at context.offset; false on a type, reserved-byte or
-// length mismatch (offset unchanged) or on corrupt contents (offset advanced).
-bool applyPaletteChunk(FrameDecodeContext& context);
-bool applyRawRectChunk(FrameDecodeContext& context);
-bool applyCodedRectChunk(FrameDecodeContext& context);
+// Each applies a chunk of its type that the FrameInspector passed for this
+// frame and picture size: the header, length, palette range and rectangle are
+// known good and not checked again. False on corrupt contents.
+bool applyPaletteChunk(const FrameDecodeContext& context, const ChunkInfo& chunk);
+bool applyRawRectChunk(const FrameDecodeContext& context, const ChunkInfo& chunk);
+bool applyCodedRectChunk(const FrameDecodeContext& context, const ChunkInfo& chunk);
 
 }  // namespace drav
