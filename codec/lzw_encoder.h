@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "bit_writer.h"
 #include "frame_format.h"
@@ -105,8 +106,7 @@ private:
 
     // The current string is U^prefixRun_ and symbols[i] starts a run of U.
     uint32_t consumeUnchangedRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
-        uint32_t end = i;
-        while (end < count && symbols[end] == SYMBOL_UNCHANGED) ++end;
+        const uint32_t end = endOfUnchangedRun(symbols, i, count);
         while (i < end) {
             const uint32_t take = std::min(longestRun_ - prefixRun_, end - i);
             prefixRun_ += take;
@@ -119,6 +119,20 @@ private:
             ++i;
             if (!runChainValid_) break;
         }
+        return i;
+    }
+
+    // Index of the first symbol from i on that is not SYMBOL_UNCHANGED, or
+    // count. Runs span whole rows of unchanged screen: four symbols are
+    // compared at a time.
+    static uint32_t endOfUnchangedRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
+        constexpr uint64_t FOUR_UNCHANGED = 0x0001000100010001ull * SYMBOL_UNCHANGED;
+        for (; i + 4 <= count; i += 4) {
+            uint64_t four;
+            std::memcpy(&four, symbols + i, 8);
+            if (four != FOUR_UNCHANGED) return i + uint32_t(__builtin_ctzll(four ^ FOUR_UNCHANGED) / 16);
+        }
+        while (i < count && symbols[i] == SYMBOL_UNCHANGED) ++i;
         return i;
     }
 
