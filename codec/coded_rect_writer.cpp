@@ -98,7 +98,7 @@ bool rectFitsPicture(const PictureFormat& header, const ChangeRect& rect) {
 }  // namespace
 
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
                          uint8_t* lzwWorkArea) {
     if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
     if (!rectFitsPicture(header, rect)) return false;
@@ -121,6 +121,7 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, c
             uint32_t count = std::min(rect.width - done, SYMBOL_BATCH_CAPACITY);
             size_t at = rowStart + size_t(done) * bitCount / 8;
             readSymbols(picture + at, keyFrame ? nullptr : previous + at, count, bitCount, keyFrame, symbols);
+            std::memcpy(previous + at, picture + at, size_t(count) * bitCount / 8);  // while both are in cache
             encoder.encode(symbols, count);
             done += count;
         }

@@ -117,11 +117,7 @@ bool FrameCompressor::compressPixels(const uint8_t* picture, bool keyFrame, Muta
     if (rect.width == 0 || rect.height == 0) return true;
     bool written = writeCodedRectChunk(output.data, uint32_t(output.size), offset, picture, previousFrame_, format_,
                                        rect, keyFrame, lzwWorkArea_);
-    if (keyFrame) {
-        std::memcpy(previousFrame_, picture, previousFrameSize_);
-    } else {
-        copyRect(picture, previousFrame_, format_, rect);
-    }
+    if (!written) copyRect(picture, previousFrame_, format_, rect);  // the next frame compares with this one
     return written;
 }
 

@@ -28,8 +28,10 @@ bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, con
 
 void findChangedRect(const PictureFormat& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect);
 
+// Also brings `previous` up to date inside the rectangle, row by row as the
+// rows are read; when it returns false, some rows may be left behind.
 bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         const uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
                          uint8_t* lzwWorkArea);
 
 void copyRect(const uint8_t* picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect);
