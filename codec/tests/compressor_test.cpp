@@ -227,6 +227,9 @@ TEST(Compressor, TooSmallOutputCapacityFailsWithoutOverrun) {
         EXPECT_EQ(0u, encoder.size());
         for (size_t i = capacity; i < encoder.output.size(); ++i) ASSERT_EQ(0xCC, encoder.output[i]) << capacity;
     }
+    // A failed frame, even one cut off inside its rectangle, is still what the next frame is compared with.
+    ASSERT_EQ(CodecStatus::Ok, encoder.compress(frame, false));
+    EXPECT_EQ(END_CHUNK, encoder.frame());
 }
 
 TEST(FindChangedPaletteRange, IgnoresTheFourthByteAndReportsEmptyAsInverted) {
