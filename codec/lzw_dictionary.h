@@ -17,13 +17,16 @@ public:
     static constexpr uint32_t BYTES = 8 + SLOTS * 8;  // generation word, then the slots
 
     explicit LzwDictionary(uint8_t* workArea)
-        : generation_(reinterpret_cast<uint16_t*>(workArea)), slots_(reinterpret_cast<Slot*>(workArea + 8)) {}
+        : generation_(reinterpret_cast<uint16_t*>(workArea)),
+          slots_(reinterpret_cast<Slot*>(workArea + 8)),
+          current_(*generation_) {}
 
     void clear() {
         if (++*generation_ == 0) {  // wrapped: every stale slot would look live again
             std::memset(slots_, 0, SLOTS * sizeof(Slot));
             *generation_ = 1;
         }
+        current_ = *generation_;
     }
 
     // Returns the code of (prefix, suffix), or 0 after remembering where the
@@ -31,7 +34,7 @@ public:
     uint16_t find(uint16_t prefix, uint16_t suffix) {
         uint32_t key = uint32_t(prefix) << 16 | suffix;
         uint32_t index = uint32_t((uint64_t(key * 0x9E3779B1u) * SLOTS) >> 32);
-        const uint16_t generation = *generation_;
+        const uint16_t generation = current_;
         while (slots_[index].generation == generation) {
             if (slots_[index].key == key) return slots_[index].code;
             if (++index == SLOTS) index = 0;
@@ -42,7 +45,7 @@ public:
     }
 
     // Enters the string of the last unsuccessful find.
-    void enterLastMiss(uint16_t code) { slots_[vacant_] = Slot{vacantKey_, code, *generation_}; }
+    void enterLastMiss(uint16_t code) { slots_[vacant_] = Slot{vacantKey_, code, current_}; }
 
 private:
     struct Slot {
@@ -51,8 +54,9 @@ private:
         uint16_t generation;
     };
 
-    uint16_t* generation_;
+    uint16_t* generation_;  // in the work area, for the next chunk
     Slot* slots_;
+    uint16_t current_;  // *generation_, held where slot stores cannot alias it
     uint32_t vacant_ = 0;
     uint32_t vacantKey_ = 0;
 };

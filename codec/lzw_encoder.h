@@ -50,19 +50,22 @@ public:
         }
         while (i < count) {
             const uint16_t symbol = symbols[i];
-            if (symbol == SYMBOL_UNCHANGED && prefixRun_ > 0 && runChainValid_) {
-                i = consumeUnchangedRun(symbols, i, count);
-                continue;
-            }
-            if (literalRun_ >= 2 && symbol == runLiteral_ && longerRun_[prefix_] != 0) {
-                i = consumeLiteralRun(symbols, i, count);
-                continue;
+            if (symbol == runSymbol_) {
+                if (symbol == SYMBOL_UNCHANGED) {
+                    i = consumeUnchangedRun(symbols, i, count);
+                    continue;
+                }
+                if (longerRun_[prefix_] != 0) {
+                    i = consumeLiteralRun(symbols, i, count);
+                    continue;
+                }
             }
             const uint16_t code = dictionary_.find(prefix_, symbol);
             if (code != 0) {
                 prefix_ = code;
                 prefixRun_ = 0;
                 literalRun_ = literalRun_ > 0 && symbol == runLiteral_ ? literalRun_ + 1 : 0;
+                runSymbol_ = literalRun_ >= 2 ? runLiteral_ : NO_RUN;
             } else {
                 closeString(symbol);
             }
@@ -81,6 +84,7 @@ private:
         prefixRun_ = symbol == SYMBOL_UNCHANGED ? 1 : 0;
         literalRun_ = symbol & LITERAL_FLAG ? 1 : 0;
         runLiteral_ = symbol;
+        runSymbol_ = prefixRun_ > 0 && runChainValid_ ? SYMBOL_UNCHANGED : NO_RUN;
     }
 
     // The current string followed by `symbol` is not in the table (the last
@@ -180,6 +184,11 @@ private:
     uint32_t longestRun_ = 1;  // the longest U^k in the table
     uint32_t literalRun_ = 0;  // k when the current string is L^k for the literal runLiteral_, else 0
     uint16_t runLiteral_ = 0;
+    // The symbol that continues the current string along a run shortcut: U
+    // while the string is U^k (and the chain holds), L while it is L^k with
+    // k >= 2; else NO_RUN. One compare per symbol then guards both shortcuts.
+    static constexpr uint16_t NO_RUN = CODE_END;  // never a symbol
+    uint16_t runSymbol_ = NO_RUN;
     bool runChainValid_ = true;
     bool started_ = false;
 };
