@@ -64,13 +64,20 @@ inline void copySymbols(uint16_t* to, const uint16_t* from, uint32_t count) {
     }
 }
 
+// The chunk's rectangle held as 32-bit values: the chunk's own 16-bit fields
+// could alias the history's stores and be read again after each one.
+struct Rectangle {
+    explicit Rectangle(const ChunkInfo& chunk) : x(chunk.x), y(chunk.y), width(chunk.width), height(chunk.height) {}
+    uint32_t x, y, width, height;
+};
+
 // Applies the history to the rectangle a row at a time, row y upwards in
 // memory: literal pixels are stored, unchanged ones keep their value.
 template <uint8_t PixelFormat>
 class PictureWriter {
 public:
-    PictureWriter(const FrameDecodeContext& context, const ChunkInfo& rect, const uint16_t* history)
-        : context_(context), rect_(rect), history_(history) {}
+    PictureWriter(const FrameDecodeContext& context, const ChunkInfo& chunk, const uint16_t* history)
+        : context_(context), rect_(chunk), history_(history) {}
 
     // Applies every row that the first `written` symbols complete.
     void applyCompleteRows(uint32_t written) {
@@ -111,7 +118,7 @@ private:
     }
 
     const FrameDecodeContext& context_;
-    const ChunkInfo& rect_;
+    const Rectangle rect_;
     const uint16_t* const history_;
     uint32_t applied_ = 0;  // symbols applied
     uint32_t row_ = 0;      // the row they reach
