@@ -158,7 +158,7 @@ public:
             }
             if ((token.isString && value > nextCode_) || nextCode_ > CODE_LIMIT) return Status::Corrupt;
             token.defines = nextCode_++;
-            if (nextCode_ > (1u << width_) - 1 && width_ < MAX_CODE_WIDTH) ++width_;
+            if (nextCode_ == widthLimit_) widen();
             return Status::Token;
         }
     }
@@ -167,7 +167,14 @@ private:
     void startTable() {
         hasPrevious_ = false;
         width_ = MIN_CODE_WIDTH;
+        widthLimit_ = 1u << MIN_CODE_WIDTH;
         nextCode_ = FIRST_TABLE_CODE;
+    }
+
+    // Codes grow a bit wide once the next code no longer fits, up to the widest.
+    void widen() {
+        ++width_;
+        widthLimit_ = width_ < MAX_CODE_WIDTH ? 1u << width_ : NEVER;
     }
 
     // A token is a flag bit and a literal or a code: one look at the next 16
@@ -189,7 +196,9 @@ private:
     }
 
     BitReader bits_;
+    static constexpr uint32_t NEVER = UINT32_MAX;  // no next code reaches it
     unsigned width_ = MIN_CODE_WIDTH;
+    uint32_t widthLimit_ = 1u << MIN_CODE_WIDTH;  // the next code at which width_ grows
     uint32_t nextCode_ = FIRST_TABLE_CODE;
     bool hasPrevious_ = false;
 };
