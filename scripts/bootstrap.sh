@@ -12,6 +12,8 @@ packages=(
   xvfb xdotool x11-apps x11-utils imagemagick
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   python3
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-base gstreamer1.0-tools
 )
 
 missing=()
