@@ -5,6 +5,8 @@
 #   drav -> driver: drav encodes the recordings' inputs; read_avi.exe, under
 #     Wine, plays them back through the driver installed in WIN_BUILD/wineprefix
 #     and compares every frame with the raw frames the driver tests use.
+#   dravenc -> driver: the same, the frames compressed by dravenc in a
+#     GStreamer pipeline (NATIVE_BUILD's plugin) from raw BGRx and RGB15.
 #   driver -> drav: drav decodes the AVIs the driver tests wrote through
 #     avifil32, checked against the recordings with FFmpeg's frame hashes.
 #   32-bit <-> 64-bit (WIN64_BUILD, built from the same sources with the x86-64
@@ -25,7 +27,7 @@ drav=$native/tools/drav
 read_avi=$win/driver/tests/read_avi.exe
 written=$win/driver/tests                # the driver tests' AVIs
 corpus_raw=$win/corpus-raw               # the recordings' inputs and raw bottom-up frames
-source "$root/tools/tests/test-lib.sh"
+source "$root/tools/gst/tests/dravenc-lib.sh"  # and the tool tests' test-lib.sh
 
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
 wine_run() { wine "$@" </dev/null; }
@@ -83,6 +85,15 @@ drav_to_driver() {
   wine_run "$read_avi" "$avi" "$raw" "$depth" "$frames"
 }
 
+# dravenc_to_driver SOURCE DEPTH RAW FRAMES: as drav_to_driver, through dravenc.
+dravenc_to_driver() {
+  local source=$1 depth=$2 raw=$3 frames=$4 avi pixfmt=bgr0
+  [ "$depth" = 16 ] && pixfmt=rgb555le
+  avi=$work/$(basename "$source").dravenc.avi
+  dravenc_avi "$native/tools/gst" "$source" $pixfmt "$frames" 10 "$avi"
+  wine_run "$read_avi" "$avi" "$raw" "$depth" "$frames"
+}
+
 # driver_to_drav AVI FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: drav reads the
 # driver's file with every checksum passing, and decodes it to frames whose
 # hashes equal the corpus frames FFmpeg reads with the given arguments.
@@ -105,6 +116,10 @@ check "drav -> driver: $first32, 32 bits, 5 bits per channel" \
   drav_to_driver "$(info "$first32" 32 source)" 32 "$(info "$first32" 32 raw)" "$(frames "$first32" 32 24)"
 check "drav -> driver: $last8, 8 bits, palette colours" \
   drav_to_driver "$(info "$last8" 8 source)" 8 "$(info "$last8" 8 raw)" "$(frames "$last8" 8 12)"
+check "dravenc -> driver: $last16, RGB15, exact" \
+  dravenc_to_driver "$(info "$last16" 16 source)" 16 "$(info "$last16" 16 raw)" "$(frames "$last16" 16 24)"
+check "dravenc -> driver: $first32, BGRx, 5 bits per channel" \
+  dravenc_to_driver "$(info "$first32" 32 source)" 32 "$(info "$first32" 32 raw)" "$(frames "$first32" 32 24)"
 check "driver -> drav: recording-rgb555.avi ($last16), exact" \
   driver_to_drav "$written/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \
   "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
