@@ -6,11 +6,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../tests/test-lib.sh"
 # registry of its own. A sanitizer build's plugin needs the sanitizers' runtimes
 # loaded first into the uninstrumented gst-launch-1.0.
 gst_launch() {
-  local dir=$1 preload=; shift
+  local dir=$1 preload= lsan=; shift
   if [[ $(ldd "$dir/libgstdrav.so") == *libasan* ]]; then
     preload="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so)"
+    lsan="fast_unwind_on_malloc=0:suppressions=$(dirname "${BASH_SOURCE[0]}")/lsan-glib.supp"
   fi
-  GST_PLUGIN_PATH=$dir GST_REGISTRY=$dir/registry.bin LD_PRELOAD=$preload gst-launch-1.0 -q "$@"
+  GST_PLUGIN_PATH=$dir GST_REGISTRY=$dir/registry.bin LD_PRELOAD=$preload LSAN_OPTIONS=$lsan gst-launch-1.0 -q "$@"
 }
 
 # dravenc_avi PLUGIN_DIR SOURCE PIX_FMT FRAMES KEYINT AVI: the first FRAMES frames
