@@ -19,16 +19,16 @@ gst_launch() {
 # rawvideoparse and dravenc (a key frame every KEYINT) into AVI by dravavisink,
 # at SOURCE's frame rate, so that drav encode of SOURCE writes the same file.
 dravenc_avi() {
-  local dir=$1 source=$2 pixfmt=$3 frames=$4 keyint=$5 avi=$6 size rate format bytes
-  read -r size < <(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$source")
-  rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$source")
+  local dir=$1 source=$2 pixfmt=$3 frames=$4 keyint=$5 avi=$6 width height rate format bytes
+  IFS=, read -r width height rate < <(ffprobe -v error -select_streams v:0 \
+    -show_entries stream=width,height,r_frame_rate -of csv=p=0 "$source")
   case $pixfmt in
     bgr0) format=bgrx bytes=4 ;;
     rgb555le) format=rgb15 bytes=2 ;;
     *) fail "dravenc_avi: no dravenc input for $pixfmt" ;;
   esac
   "${ff[@]}" -i "$source" -frames:v "$frames" -f rawvideo -pix_fmt "$pixfmt" - |
-    gst_launch "$dir" fdsrc blocksize=$((${size%x*} * ${size#*x} * bytes)) ! \
-      rawvideoparse width=${size%x*} height=${size#*x} format=$format framerate="$rate" \
-      plane-strides="<$((${size%x*} * bytes))>" ! dravenc key-interval="$keyint" ! dravavisink location="$avi"
+    gst_launch "$dir" fdsrc ! rawvideoparse width=$width height=$height format=$format framerate="$rate" \
+      plane-strides="<$((width * bytes))>" frame-size=$((width * height * bytes)) ! \
+      dravenc key-interval="$keyint" ! dravavisink location="$avi"
 }
