@@ -26,6 +26,7 @@ struct _GstDravAviSink {
     GstBaseSink parent;
     gchar* location;
     drav::tool::DravAviWriter* writer;
+    BITMAPINFOHEADER format;  // the writer's
 };
 
 G_DEFINE_TYPE(GstDravAviSink, gst_drav_avi_sink, GST_TYPE_BASE_SINK)
@@ -51,12 +52,14 @@ gboolean setCaps(GstBaseSink* sink, GstCaps* caps) {
         GST_ELEMENT_ERROR(self, STREAM, FORMAT, (nullptr), ("the DRAV stream carries no stream format"));
         return FALSE;
     }
+    if (self->writer && std::memcmp(&format, &self->format, sizeof format) == 0) return TRUE;
     if (self->writer) {
         GST_ELEMENT_ERROR(self, STREAM, FORMAT, (nullptr), ("an AVI file holds one stream format"));
         return FALSE;
     }
     if (rateNumerator <= 0 || rateDenominator <= 0) rateNumerator = 25, rateDenominator = 1;
     try {
+        self->format = format;
         self->writer = new drav::tool::DravAviWriter(self->location ? self->location : "", format,
                                                      AVRational{rateNumerator, rateDenominator});
     } catch (const std::exception& error) {
