@@ -5,6 +5,7 @@
 
 #include "avi_writer.h"
 #include "codec/frame_format.h"
+#include "elements.h"
 #include "tool_error.h"
 
 namespace {

@@ -10,5 +10,3 @@ G_BEGIN_DECLS
 G_DECLARE_FINAL_TYPE(GstDravAviSink, gst_drav_avi_sink, GST, DRAV_AVI_SINK, GstBaseSink)
 
 G_END_DECLS
-
-gboolean registerDravAviSink(GstPlugin* plugin);

@@ -5,3 +5,4 @@
 
 gboolean registerDravDec(GstPlugin* plugin);
 gboolean registerDravEnc(GstPlugin* plugin);
+gboolean registerDravAviSink(GstPlugin* plugin);

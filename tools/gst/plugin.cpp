@@ -1,5 +1,4 @@
 // libgstdrav: the DRAV elements for GStreamer.
-#include "dravavisink.h"
 #include "elements.h"
 
 #ifndef PACKAGE
