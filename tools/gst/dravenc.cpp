@@ -1,6 +1,7 @@
 #include "dravenc.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -60,8 +61,8 @@ GstStaticPadTemplate sinkTemplate =
                                             "width = (int) [ 1, 65535 ], height = (int) [ 1, 65535 ], "
                                             "framerate = (fraction) [ 0/1, MAX ]"));
 
-// As the AVI and Matroska demuxers present a DRAV stream, with the stream's
-// BITMAPINFOHEADER (as a VfW track in Matroska carries it) as codec_data.
+// As the AVI demuxer presents a DRAV stream, with the stream's format, the
+// BITMAPINFOHEADER a VfW track in Matroska carries, as codec_data.
 GstStaticPadTemplate srcTemplate =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS,
                             GST_STATIC_CAPS("video/x-avi-unknown, fourcc = (int) 1447121476, "
@@ -81,6 +82,22 @@ void dropStream(GstDravEnc* self) {
     self->stream = nullptr;
 }
 
+// A running stream for pictures of the format, or null without the memory.
+EncoderStream* newStream(const GstVideoInfo& info, unsigned depth) {
+    const auto width = uint32_t(GST_VIDEO_INFO_WIDTH(&info)), height = uint32_t(GST_VIDEO_INFO_HEIGHT(&info));
+    try {
+        auto stream = std::make_unique<EncoderStream>();
+        if (stream->codec.begin(drav::PictureFormat{width, height, depth}) != drav::CodecStatus::Ok) return nullptr;
+        stream->input = info;
+        stream->rowBytes = uint32_t(drav::pictureRowBytes(width, depth));
+        stream->picture.assign(size_t(stream->rowBytes) * height, 0);
+        stream->frame.resize(stream->codec.maxFrameSize());
+        return stream.release();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
     GstDravEnc* self = GST_DRAV_ENC(encoder);
     const GstVideoInfo& info = state->info;
@@ -91,17 +108,11 @@ gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
         GST_ELEMENT_ERROR(self, STREAM, FORMAT, (nullptr), ("no DRAV stream for %ux%u pictures", width, height));
         return FALSE;
     }
-    auto* stream = new (std::nothrow) EncoderStream;
-    if (!stream || stream->codec.begin(drav::PictureFormat{width, height, depth}) != drav::CodecStatus::Ok) {
-        delete stream;
+    self->stream = newStream(info, depth);
+    if (!self->stream) {
         GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, (nullptr), ("no memory for a %ux%u stream", width, height));
         return FALSE;
     }
-    stream->input = info;
-    stream->rowBytes = uint32_t(drav::pictureRowBytes(width, depth));
-    stream->picture.assign(size_t(stream->rowBytes) * height, 0);
-    stream->frame.resize(stream->codec.maxFrameSize());
-    self->stream = stream;
 
     const BITMAPINFOHEADER input = drav::tool::dibHeader(width, height, depth);
     GstVideoCodecState* output =
@@ -161,6 +172,13 @@ GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
     return gst_video_encoder_finish_frame(encoder, frame);
 }
 
+// Whatever follows a flush (a seek upstream) opens with a key frame.
+gboolean flushEncoder(GstVideoEncoder* encoder) {
+    GstDravEnc* self = GST_DRAV_ENC(encoder);
+    if (self->stream) self->stream->framesToKey = 0;
+    return TRUE;
+}
+
 gboolean stopEncoding(GstVideoEncoder* encoder) {
     dropStream(GST_DRAV_ENC(encoder));
     return TRUE;
@@ -215,6 +233,7 @@ static void gst_drav_enc_class_init(GstDravEncClass* klass) {
     GstVideoEncoderClass* encoderClass = GST_VIDEO_ENCODER_CLASS(klass);
     encoderClass->set_format = setFormat;
     encoderClass->handle_frame = handleFrame;
+    encoderClass->flush = flushEncoder;
     encoderClass->stop = stopEncoding;
     GST_DEBUG_CATEGORY_INIT(dravenc_debug, "dravenc", 0, "DRAV encoder");
 }
