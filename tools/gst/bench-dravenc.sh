@@ -2,11 +2,11 @@
 # bench-dravenc.sh BUILD_DIR [RECORDINGS_DIR] [RUNS]: dravenc against drav encode
 # on the same raw frames on disk (every recording played twice, as top-down BGRx
 # and RGB15, made once in BUILD_DIR/bench-dravenc), run alternately, the best of RUNS
-# (default 3) each: drav encode to an AVI, dravenc to fakesink, and dravenc
+# (default 5) each: drav encode to an AVI, dravenc to fakesink, and dravenc
 # through dravavisink to an AVI. Use a Release build on a quiet machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?build dir}" && pwd) recordings=${2:-$root/recordings} runs=${3:-3}
+build=$(cd "${1:?build dir}" && pwd) recordings=${2:-$root/recordings} runs=${3:-5}
 source "$root/tools/gst/tests/dravenc-lib.sh"
 drav=$build/tools/drav plugins=$build/tools/gst work=$build/bench-dravenc
 mkdir -p "$work"; cd "$work"
