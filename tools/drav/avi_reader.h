@@ -7,6 +7,7 @@
 
 #include "win_records.h"
 #include "ffmpeg_support.h"
+#include "stored_frame.h"
 
 namespace drav::tool {
 
@@ -14,14 +15,6 @@ struct DravStreamInfo {
     BITMAPINFOHEADER format{};  // as the stream header gives it; biSizeImage 0
     AVRational frameRate{0, 1};
     int64_t announcedFrames = 0;  // the header's frame count; 0 when unknown
-};
-
-struct StoredFrame {
-    int64_t number = 0;  // position in the stream, from 0
-    const uint8_t* data = nullptr;
-    uint32_t size = 0;
-    bool keyFrame = false;
-    bool cutShort = false;  // the file ends inside this frame
 };
 
 class DravAviReader {

@@ -8,10 +8,6 @@
 namespace drav::tool {
 namespace {
 
-PictureFormat pictureFormatOf(const BITMAPINFOHEADER& header) {
-    return PictureFormat{uint32_t(header.biWidth), uint32_t(header.biHeight), header.biBitCount};
-}
-
 std::string sizeText(const BITMAPINFOHEADER& header) {
     return std::to_string(header.biWidth) + "x" + std::to_string(header.biHeight);
 }
@@ -24,6 +20,10 @@ void throwOnBeginFailure(CodecStatus status, const char* direction) {
 }
 
 }  // namespace
+
+PictureFormat pictureFormatOf(const BITMAPINFOHEADER& header) {
+    return PictureFormat{uint32_t(header.biWidth), uint32_t(header.biHeight), header.biBitCount};
+}
 
 void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* what) {
     if (!isPictureSizeSupported(header.biWidth, header.biHeight))

@@ -8,6 +8,7 @@
 #include "codec/frame_codec.h"
 #include "win_records.h"
 #include "dib_format.h"
+#include "frame_sequence_decoder.h"
 
 namespace drav::tool {
 
@@ -60,7 +61,7 @@ private:
 // Same-size output is kept top-down, so that a picture whose rows need no
 // padding can be written out from where it lies; other sizes are the
 // decompressor's bottom-up DIB.
-class DecompressionStream {
+class DecompressionStream final : public FrameApplier {
 public:
     // Throws ToolError when the compressed format is not one the driver would
     // accept (depth 8, 16 or 24, FOURCC DRAV, a supported size) or the output
@@ -72,7 +73,7 @@ public:
 
     // Applies one frame and renders the output picture. False when the codec
     // rejects the frame; the output picture then keeps what it held.
-    bool decompress(const uint8_t* data, uint32_t size);
+    bool decompress(const uint8_t* data, uint32_t size) override;
 
     // The rendered output picture, rows of the DIB's stride; black until the
     // first good frame.
@@ -86,6 +87,9 @@ private:
     bool sameSize_;
     std::vector<uint8_t> pixels_;
 };
+
+// The codec's picture format of a bitmap header: its width, height and depth.
+PictureFormat pictureFormatOf(const BITMAPINFOHEADER& header);
 
 // Throws ToolError unless the codec can carry a picture of the header's size:
 // bottom-up, 1 to 65535 each way, every buffer below 4 GiB.

@@ -69,7 +69,7 @@ int runDecode(const DecodeOptions& options) {
         progress.clear();
         printDiagnostic(frameMessage(options.input, frame, text));
     };
-    FrameSequenceDecoder decoder(*codec, stream.format);
+    FrameSequenceDecoder decoder(*codec, pictureFormatOf(stream.format));
     DecodeTotals totals;
     bool damaged = false;
     StoredFrame frame;

@@ -26,15 +26,13 @@ FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& fr
 bool FrameSequenceDecoder::mayEndHold(const StoredFrame& frame) const {
     if (!frame.keyFrame) return false;
     if (frame.cutShort) return true;
-    uint32_t width = uint32_t(format_.biWidth), height = uint32_t(format_.biHeight);
-    FrameInspection inspection = inspectFrame(frame.data, frame.size, width, height);
-    return !inspection.intact || coversWholePicture(inspection, width, height, format_.biBitCount);
+    FrameInspection inspection = inspectFrame(frame.data, frame.size, stream_.width, stream_.height);
+    return !inspection.intact || coversWholePicture(inspection, stream_.width, stream_.height, stream_.depth);
 }
 
 std::string FrameSequenceDecoder::corruptionText(const StoredFrame& frame) const {
     if (frame.cutShort) return "truncated file: the file ends inside this frame";
-    FrameInspection inspection =
-        inspectFrame(frame.data, frame.size, uint32_t(format_.biWidth), uint32_t(format_.biHeight));
+    FrameInspection inspection = inspectFrame(frame.data, frame.size, stream_.width, stream_.height);
     if (!inspection.intact) return "corrupt frame: " + inspection.problem;
     return "corrupt frame: its coded pixels do not decode";
 }

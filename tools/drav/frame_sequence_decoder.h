@@ -4,12 +4,25 @@
 // frame applied to a damaged picture would show wrong pixels as right ones.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "avi_reader.h"
-#include "codec_streams.h"
+#include "codec/frame_codec.h"
+#include "stored_frame.h"
 
 namespace drav::tool {
+
+// What the sequence applies frames to: the tool's decompression stream, or a
+// player's decoder that renders into buffers of its own.
+class FrameApplier {
+public:
+    // Applies one frame (and renders what it must); false when the codec
+    // rejects the frame, the output then keeping what it held.
+    virtual bool decompress(const uint8_t* data, uint32_t size) = 0;
+
+protected:
+    ~FrameApplier() = default;
+};
 
 class FrameSequenceDecoder {
 public:
@@ -21,10 +34,16 @@ public:
         Corrupt,      // the frame was rejected; the last good picture is held
     };
 
-    FrameSequenceDecoder(DecompressionStream& codec, const BITMAPINFOHEADER& format) : codec_(codec), format_(format) {}
+    FrameSequenceDecoder(FrameApplier& codec, const PictureFormat& stream) : codec_(codec), stream_(stream) {}
 
     // problem receives the reason for Corrupt.
     Outcome decode(const StoredFrame& frame, std::string& problem);
+
+    // After a discontinuity in a started stream: the picture held does not
+    // belong to the frames that follow, so only a key frame may show again.
+    void holdUntilKeyFrame() {
+        if (started_) waitingForKeyFrame_ = heldBefore_ = true;
+    }
 
     // True while the output holds a picture older than the last frame.
     bool holding() const { return waitingForKeyFrame_; }
@@ -33,8 +52,8 @@ private:
     bool mayEndHold(const StoredFrame& frame) const;
     std::string corruptionText(const StoredFrame& frame) const;
 
-    DecompressionStream& codec_;
-    BITMAPINFOHEADER format_;
+    FrameApplier& codec_;
+    PictureFormat stream_;
     bool waitingForKeyFrame_ = true;
     bool started_ = false;
     bool heldBefore_ = false;  // the output has shown a held picture

@@ -52,7 +52,7 @@ protected:
 
 TEST_F(RecordedSequence, ACleanStreamDecodesFrameByFrame) {
     DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     for (int i = 0; i < 5; ++i) {
         std::string problem;
         EXPECT_EQ(decoder.decode(stored(frames[i], i), problem), Outcome::Decoded) << "frame " << i;
@@ -64,7 +64,7 @@ TEST_F(RecordedSequence, ACleanStreamDecodesFrameByFrame) {
 TEST_F(RecordedSequence, ACorruptFrameHoldsTheLastGoodPictureUntilTheNextKeyFrame) {
     frames[2].bytes[frames[2].bytes.size() / 2] ^= 0x01;
     DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     const Outcome outcomes[] = {Outcome::Decoded, Outcome::Decoded, Outcome::Corrupt, Outcome::Held,
                                 Outcome::Recovered};
     const int shown[] = {0, 1, 1, 1, 4};
@@ -81,7 +81,7 @@ TEST_F(RecordedSequence, ACorruptFrameHoldsTheLastGoodPictureUntilTheNextKeyFram
 
 TEST_F(RecordedSequence, AFrameCutShortIsReportedAsTruncation) {
     DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     std::string problem;
     EXPECT_EQ(decoder.decode(stored(frames[0], 0), problem), Outcome::Decoded);
     StoredFrame cut = stored(frames[1], 1);
@@ -93,7 +93,7 @@ TEST_F(RecordedSequence, AFrameCutShortIsReportedAsTruncation) {
 
 TEST_F(RecordedSequence, AStreamWithoutLeadingKeyFrameShowsBlackUntilOne) {
     DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     std::string problem;
     EXPECT_EQ(decoder.decode(stored(frames[1], 1), problem), Outcome::NotKeyFrame);
     EXPECT_EQ(test::packedPixels(codec), std::vector<uint8_t>(expected[0].size(), 0));
@@ -109,7 +109,7 @@ TEST_F(RecordedSequence, OnlyASoundWholeKeyFrameEndsTheHold) {
     frames[3].keyFrame = true;
     frames[4].bytes[frames[4].bytes.size() / 2] ^= 0x01;
     DecompressionStream codec(format, DibFormat::Rgb555, WIDTH, HEIGHT, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     const Outcome outcomes[] = {Outcome::Decoded, Outcome::Corrupt, Outcome::Held, Outcome::Held, Outcome::Corrupt};
     for (int i = 0; i < 5; ++i) {
         std::string problem;
@@ -127,7 +127,7 @@ TEST(UnchangedFrames, LeaveTheRenderedPictureAsItIs) {
     ASSERT_EQ(same.bytes.size(), 8u);
     BITMAPINFOHEADER format = encoder.compressedFormat();
     DecompressionStream codec(format, DibFormat::Bgr0, 9, 5, false);
-    FrameSequenceDecoder decoder(codec, format);
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(format));
     std::string problem;
     StoredFrame frame{0, key.bytes.data(), uint32_t(key.bytes.size()), true, false};
     EXPECT_EQ(decoder.decode(frame, problem), Outcome::Decoded);

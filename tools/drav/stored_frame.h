@@ -1,0 +1,16 @@
+// One compressed frame as a container stores it.
+#pragma once
+
+#include <cstdint>
+
+namespace drav::tool {
+
+struct StoredFrame {
+    int64_t number = 0;  // position in the stream, from 0
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    bool keyFrame = false;
+    bool cutShort = false;  // the file ends inside this frame
+};
+
+}  // namespace drav::tool
