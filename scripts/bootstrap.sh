@@ -11,9 +11,9 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   xvfb xdotool x11-apps x11-utils imagemagick
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base-apps
   python3
-  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-good
-  gstreamer1.0-plugins-base gstreamer1.0-tools
 )
 
 missing=()

@@ -1,11 +1,19 @@
-// libgstdrav: the DRAV elements for GStreamer.
+// libgstdrav: GStreamer elements over the DRAV frame codec.
+#include <gst/gst.h>
+
 #include "elements.h"
 
 #ifndef PACKAGE
 #define PACKAGE "drevantic"
 #endif
 
-static gboolean initPlugin(GstPlugin* plugin) { return registerDravEnc(plugin) && registerDravAviSink(plugin); }
+namespace {
 
-GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, drav, "DRAV lossless screen video", initPlugin, DRAV_VERSION,
-                  "Proprietary", "Drevantic", "drevantic")
+gboolean initPlugin(GstPlugin* plugin) {
+    return registerDravDec(plugin) && registerDravEnc(plugin) && registerDravAviSink(plugin);
+}
+
+}  // namespace
+
+GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, drav, "DRAV lossless screen-recording video codec", initPlugin,
+                  DRAV_VERSION, "Proprietary", "Drevantic", "https://drevantic.invalid/")

@@ -1,0 +1,434 @@
+#include "dravdec.h"
+
+#include <gst/video/video.h>
+
+#include <cinttypes>
+#include <memory>
+#include <string>
+
+#include "codec/frame_codec.h"
+#include "codec/frame_inspector.h"
+#include "elements.h"
+#include "frame_sequence_decoder.h"
+
+GST_DEBUG_CATEGORY_STATIC(dravdec_debug);
+#define GST_CAT_DEFAULT dravdec_debug
+
+namespace {
+
+using drav::tool::FrameSequenceDecoder;
+using Outcome = FrameSequenceDecoder::Outcome;
+
+// How the demuxers present a DRAV stream: the AVI demuxer as an unknown AVI
+// FOURCC (as an integer), the Matroska demuxer as a VfW-compatible track. The
+// picture size comes from the caps' width and height when they carry them,
+// else from the stream's first key frame.
+#define DRAV_SINK_CAPS                                 \
+    "video/x-avi-unknown, fourcc = (int) 1447121476; " \
+    "video/x-unknown, codec-id = (string) V_MS/VFW/FOURCC, fourcc = (string) DRAV"
+
+GstStaticPadTemplate sinkTemplate =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(DRAV_SINK_CAPS));
+GstStaticPadTemplate srcTemplate = GST_STATIC_PAD_TEMPLATE(
+    "src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("{ BGRx, BGR, RGB15, RGB16 }")));
+
+struct OutputChoice {
+    GstVideoFormat video;
+    drav::OutputFormat codec;
+};
+
+// The renderer's formats, most natural first: a 16-bit stream's own RGB555
+// pixels, else 24-bit colour (a palette's colours exactly).
+constexpr OutputChoice RGB15_FIRST[] = {{GST_VIDEO_FORMAT_RGB15, drav::OutputFormat::Rgb555},
+                                        {GST_VIDEO_FORMAT_BGRx, drav::OutputFormat::Bgrx32},
+                                        {GST_VIDEO_FORMAT_BGR, drav::OutputFormat::Bgr24},
+                                        {GST_VIDEO_FORMAT_RGB16, drav::OutputFormat::Rgb565}};
+constexpr OutputChoice BGR_FIRST[] = {{GST_VIDEO_FORMAT_BGR, drav::OutputFormat::Bgr24},
+                                      {GST_VIDEO_FORMAT_BGRx, drav::OutputFormat::Bgrx32},
+                                      {GST_VIDEO_FORMAT_RGB15, drav::OutputFormat::Rgb555},
+                                      {GST_VIDEO_FORMAT_RGB16, drav::OutputFormat::Rgb565}};
+
+// The decompressor with what the element needs around it: whether the held
+// picture changed since it was last rendered, and the buffer that shows it.
+class StreamDecoder final : public drav::tool::FrameApplier {
+public:
+    explicit StreamDecoder(const drav::PictureFormat& stream) : stream_(stream), sequence_(*this, stream) {}
+    ~StreamDecoder() { gst_buffer_replace(&shown_, nullptr); }
+    StreamDecoder(const StreamDecoder&) = delete;
+    StreamDecoder& operator=(const StreamDecoder&) = delete;
+
+    drav::CodecStatus begin() { return codec_.begin(stream_); }
+    const drav::PictureFormat& stream() const { return stream_; }
+    FrameSequenceDecoder& sequence() { return sequence_; }
+
+    bool decompress(const uint8_t* data, uint32_t size) override {
+        drav::RowRange changed;
+        if (codec_.apply(drav::ByteSpan{data, size}, &changed) != drav::CodecStatus::Ok) return false;
+        changedSinceShown_ |= !changed.empty();
+        return true;
+    }
+
+    // The buffer showing the held picture when it has not changed since it
+    // was rendered, else null.
+    GstBuffer* unchangedPicture() const { return changedSinceShown_ ? nullptr : shown_; }
+
+    // After the output format changed: the next frame renders anew.
+    void forgetShownPicture() {
+        gst_buffer_replace(&shown_, nullptr);
+        changedSinceShown_ = true;
+    }
+
+    // Renders the held picture into the frame's output buffer, which then
+    // shows it.
+    bool render(GstBuffer* output, GstVideoInfo* info, drav::OutputFormat format) {
+        GstVideoFrame frame;
+        if (!gst_video_frame_map(&frame, info, output, GST_MAP_WRITE)) return false;
+        // The codec's row 0 is the picture's bottom row; GStreamer's is the top.
+        const ptrdiff_t stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+        drav::OutputPicture picture;
+        picture.rows = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)) +
+                       ptrdiff_t(GST_VIDEO_FRAME_HEIGHT(&frame) - 1) * stride;
+        picture.stride = -stride;
+        picture.width = uint32_t(GST_VIDEO_FRAME_WIDTH(&frame));
+        picture.height = uint32_t(GST_VIDEO_FRAME_HEIGHT(&frame));
+        picture.format = format;
+        const bool rendered = codec_.render(picture) == drav::CodecStatus::Ok;
+        gst_video_frame_unmap(&frame);
+        if (!rendered) return false;
+        gst_buffer_replace(&shown_, output);
+        changedSinceShown_ = false;
+        return true;
+    }
+
+private:
+    drav::PictureFormat stream_;
+    drav::FrameDecompressor codec_;
+    FrameSequenceDecoder sequence_;
+    GstBuffer* shown_ = nullptr;
+    bool changedSinceShown_ = true;
+};
+
+}  // namespace
+
+struct _GstDravDec {
+    GstVideoDecoder parent;
+    GstVideoCodecState* inputState;
+    StreamDecoder* decoder;  // from the first key frame (or the caps) on
+    drav::OutputFormat output;
+    GstClockTime inputEnd;       // where the last frame received ends
+    GstClockTime frameDuration;  // of the first frame, for the frame rate
+    int64_t lastFrame;
+};
+
+G_DEFINE_TYPE(GstDravDec, gst_drav_dec, GST_TYPE_VIDEO_DECODER)
+
+namespace {
+
+GstDravDec* self(GstVideoDecoder* decoder) { return GST_DRAV_DEC(decoder); }
+
+void releaseStream(GstDravDec* dec) {
+    delete dec->decoder;
+    dec->decoder = nullptr;
+}
+
+std::string sizeText(const drav::PictureFormat& format) {
+    return std::to_string(format.width) + "x" + std::to_string(format.height);
+}
+
+// A key frame rebuilds the whole picture from its origin: its first
+// rectangle at 0,0 gives the picture's size, its pixel format the depth.
+bool pictureFormatOfKeyFrame(const uint8_t* data, uint32_t size, drav::PictureFormat& format) {
+    drav::FrameInspector inspector(data, size, drav::MAX_PICTURE_DIMENSION, drav::MAX_PICTURE_DIMENSION);
+    drav::ChunkInfo chunk;
+    while (inspector.next(chunk)) {
+        if (!drav::changesPixels(chunk) || chunk.x != 0 || chunk.y != 0) continue;
+        format = {chunk.width, chunk.height, chunk.pixelFormat == drav::PIXEL_FORMAT_PALETTE ? 8u : 16u};
+        return true;
+    }
+    return false;
+}
+
+// The caps' width, height and depth (bits per pixel of the stream), for
+// demuxers and encoders that give them.
+bool announcedPictureFormat(GstCaps* caps, drav::PictureFormat& format) {
+    const GstStructure* structure = gst_caps_get_structure(caps, 0);
+    int width = 0, height = 0, depth = 16;
+    if (!gst_structure_get_int(structure, "width", &width) || !gst_structure_get_int(structure, "height", &height))
+        return false;
+    gst_structure_get_int(structure, "depth", &depth);
+    format = {uint32_t(width), uint32_t(height), unsigned(depth)};
+    return true;
+}
+
+// Why the codec cannot decode a stream of the format; empty when it can.
+std::string formatProblem(const drav::PictureFormat& format) {
+    if (format.depth != 8 && format.depth != 16 && format.depth != 24)
+        return "unsupported depth " + std::to_string(format.depth) + " bits per pixel (DRAV streams have 8, 16 or 24)";
+    if (!drav::isPictureSizeSupported(format.width, format.height))
+        return "unsupported picture size " + sizeText(format) + " (1 to 65535 each way, buffers below 4 GiB)";
+    return {};
+}
+
+// Downstream's choice among the renderer's formats, the stream's natural one
+// when downstream takes any.
+OutputChoice chooseOutput(GstVideoDecoder* decoder, unsigned depth) {
+    const OutputChoice* order = depth == 16 ? RGB15_FIRST : BGR_FIRST;
+    GstCaps* accepted = gst_pad_peer_query_caps(GST_VIDEO_DECODER_SRC_PAD(decoder), nullptr);
+    OutputChoice chosen = order[0];
+    for (size_t i = 0; i < G_N_ELEMENTS(RGB15_FIRST); ++i) {
+        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                            gst_video_format_to_string(order[i].video), nullptr);
+        const bool usable = !accepted || gst_caps_can_intersect(caps, accepted);
+        gst_caps_unref(caps);
+        if (usable) {
+            chosen = order[i];
+            break;
+        }
+    }
+    if (accepted) gst_caps_unref(accepted);
+    return chosen;
+}
+
+// Starts decoding a stream of the format: the codec's buffers, a black
+// picture, and the output caps. Posts an error saying why when it cannot.
+bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
+    GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
+    std::string problem = formatProblem(format);
+    releaseStream(dec);
+    if (problem.empty()) {
+        dec->decoder = new StreamDecoder(format);
+        if (dec->decoder->begin() != drav::CodecStatus::Ok)
+            problem = "not enough memory for a " + sizeText(format) + " stream";
+    }
+    if (!problem.empty()) {
+        releaseStream(dec);
+        GST_ELEMENT_ERROR(dec, STREAM, FORMAT, ("cannot decode this DRAV stream: %s", problem.c_str()), (nullptr));
+        return false;
+    }
+    return gst_video_decoder_negotiate(decoder);
+}
+
+// Chooses the output format again whenever downstream may have changed (the
+// decoding bins link their pads after the first caps), then lets the base
+// class negotiate it.
+gboolean negotiate(GstVideoDecoder* decoder) {
+    GstDravDec* dec = self(decoder);
+    if (dec->decoder) {
+        const drav::PictureFormat& format = dec->decoder->stream();
+        OutputChoice output = chooseOutput(decoder, format.depth);
+        if (output.codec != dec->output) dec->decoder->forgetShownPicture();
+        dec->output = output.codec;
+        GstVideoCodecState* state =
+            gst_video_decoder_set_output_state(decoder, output.video, format.width, format.height, dec->inputState);
+        // The demuxers' caps for DRAV carry no frame rate; the frames' duration gives it.
+        if (state->info.fps_n == 0 && GST_CLOCK_TIME_IS_VALID(dec->frameDuration))
+            gst_video_guess_framerate(dec->frameDuration, &state->info.fps_n, &state->info.fps_d);
+        gst_video_codec_state_unref(state);
+        GST_INFO_OBJECT(dec, "%s stream of %u bits per pixel, decoded to %s", sizeText(format).c_str(), format.depth,
+                        gst_video_format_to_string(output.video));
+    }
+    return GST_VIDEO_DECODER_CLASS(gst_drav_dec_parent_class)->negotiate(decoder);
+}
+
+// The frame's position in the stream: the AVI demuxer's buffer offset, else
+// the count of frames since the stream started.
+int64_t frameNumber(GstVideoCodecFrame* frame) {
+    const guint64 offset = GST_BUFFER_OFFSET(frame->input_buffer);
+    return offset != GST_BUFFER_OFFSET_NONE ? int64_t(offset) : int64_t(frame->system_frame_number);
+}
+
+void report(GstDravDec* dec, Outcome outcome, int64_t number, const std::string& problem) {
+    switch (outcome) {
+        case Outcome::Corrupt:
+            GST_ELEMENT_WARNING(dec, STREAM, DECODE,
+                                ("frame %" PRId64 ": %s; holding the last good picture until the next key frame",
+                                 number, problem.c_str()),
+                                (nullptr));
+            break;
+        case Outcome::NotKeyFrame:
+            GST_ELEMENT_WARNING(
+                dec, STREAM, DECODE,
+                ("frame %" PRId64 ": the stream does not start with a key frame: black until the first one", number),
+                (nullptr));
+            break;
+        case Outcome::Recovered:
+            // Also as the debug text, which is what gst-launch-1.0 prints of information.
+            GST_ELEMENT_INFO(dec, STREAM, DECODE, ("frame %" PRId64 ": key frame: decoding recovered", number),
+                             ("frame %" PRId64 ": key frame: decoding recovered", number));
+            break;
+        default: break;
+    }
+}
+
+// Decodes one frame in stream order and pushes the picture the output shows:
+// the buffer already showing it when nothing changed, else a new render.
+GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
+    GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
+    StreamDecoder& stream = *dec->decoder;
+    GstMapInfo map;
+    if (!gst_buffer_map(frame->input_buffer, &map, GST_MAP_READ)) {
+        GST_ELEMENT_ERROR(dec, RESOURCE, READ, ("cannot read an input buffer"), (nullptr));
+        gst_video_decoder_drop_frame(decoder, frame);
+        return GST_FLOW_ERROR;
+    }
+    drav::tool::StoredFrame stored;
+    stored.number = frameNumber(frame);
+    stored.data = map.data;
+    stored.size = map.size <= UINT32_MAX ? uint32_t(map.size) : 0;
+    stored.keyFrame = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame);
+    std::string problem;
+    const Outcome outcome = stream.sequence().decode(stored, problem);
+    gst_buffer_unmap(frame->input_buffer, &map);
+    report(dec, outcome, stored.number, problem);
+
+    if (GstBuffer* shown = stream.unchangedPicture()) {
+        frame->output_buffer = gst_buffer_ref(shown);
+        return gst_video_decoder_finish_frame(decoder, frame);
+    }
+    GstFlowReturn result = gst_video_decoder_allocate_output_frame(decoder, frame);
+    if (result != GST_FLOW_OK) {
+        gst_video_decoder_drop_frame(decoder, frame);
+        return result;
+    }
+    GstVideoCodecState* state = gst_video_decoder_get_output_state(decoder);
+    const bool rendered = stream.render(frame->output_buffer, &state->info, dec->output);
+    gst_video_codec_state_unref(state);
+    if (!rendered) {
+        GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("the renderer cannot write the negotiated output"), (nullptr));
+        gst_video_decoder_drop_frame(decoder, frame);
+        return GST_FLOW_ERROR;
+    }
+    return gst_video_decoder_finish_frame(decoder, frame);
+}
+
+// Without a size in the caps, frames wait in the base class until a key
+// frame gives it; then every waiting frame is decoded in order (those before
+// the key frame black), this one last.
+GstFlowReturn openFromKeyFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
+    drav::PictureFormat format;
+    bool found = false;
+    if (GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame)) {
+        GstMapInfo map;
+        if (gst_buffer_map(frame->input_buffer, &map, GST_MAP_READ)) {
+            found = map.size <= UINT32_MAX && pictureFormatOfKeyFrame(map.data, uint32_t(map.size), format);
+            gst_buffer_unmap(frame->input_buffer, &map);
+        }
+    }
+    gst_video_codec_frame_unref(frame);  // the base class holds it among the waiting frames
+    if (!found) return GST_FLOW_OK;
+    if (!openStream(dec, format)) return GST_FLOW_NOT_NEGOTIATED;
+    GList* waiting = gst_video_decoder_get_frames(GST_VIDEO_DECODER(dec));
+    GstFlowReturn result = GST_FLOW_OK;
+    for (GList* item = waiting; item; item = item->next) {
+        auto* next = static_cast<GstVideoCodecFrame*>(item->data);
+        if (result == GST_FLOW_OK)
+            result = decodeFrame(dec, next);
+        else
+            gst_video_codec_frame_unref(next);
+    }
+    g_list_free(waiting);
+    return result;
+}
+
+gboolean setFormat(GstVideoDecoder* decoder, GstVideoCodecState* state) {
+    GstDravDec* dec = self(decoder);
+    if (dec->inputState) gst_video_codec_state_unref(dec->inputState);
+    dec->inputState = gst_video_codec_state_ref(state);
+    releaseStream(dec);
+    drav::PictureFormat format;
+    return !announcedPictureFormat(state->caps, format) || openStream(dec, format);
+}
+
+GstFlowReturn handleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
+    GstDravDec* dec = self(decoder);
+    const GstClockTime start = GST_BUFFER_DTS_OR_PTS(frame->input_buffer);
+    if (GST_CLOCK_TIME_IS_VALID(start) && GST_BUFFER_DURATION_IS_VALID(frame->input_buffer))
+        dec->inputEnd = start + GST_BUFFER_DURATION(frame->input_buffer);
+    dec->lastFrame = frameNumber(frame);
+    if (!GST_CLOCK_TIME_IS_VALID(dec->frameDuration)) dec->frameDuration = GST_BUFFER_DURATION(frame->input_buffer);
+    if (!dec->decoder) return openFromKeyFrame(dec, frame);
+    // A discontinuity leaves the held picture foreign to the frames that
+    // follow: only a key frame may show again.
+    if (GST_BUFFER_FLAG_IS_SET(frame->input_buffer, GST_BUFFER_FLAG_DISCONT))
+        dec->decoder->sequence().holdUntilKeyFrame();
+    return decodeFrame(dec, frame);
+}
+
+// After a seek the stream starts again: a black picture until a key frame.
+gboolean flush(GstVideoDecoder* decoder) {
+    GstDravDec* dec = self(decoder);
+    if (!dec->decoder) return TRUE;
+    drav::PictureFormat format = dec->decoder->stream();
+    releaseStream(dec);
+    dec->decoder = new StreamDecoder(format);
+    return dec->decoder->begin() == drav::CodecStatus::Ok;
+}
+
+// The demuxers drop a frame the file ends inside: a stream that ends before
+// the duration the container announces (and before the segment's end) was cut.
+void reportTruncation(GstDravDec* dec) {
+    GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
+    gint64 duration = 0;
+    if (!GST_CLOCK_TIME_IS_VALID(dec->inputEnd) || decoder->input_segment.rate < 0 ||
+        !gst_pad_peer_query_duration(GST_VIDEO_DECODER_SINK_PAD(decoder), GST_FORMAT_TIME, &duration))
+        return;
+    GstClockTime announced = GstClockTime(duration);
+    if (GST_CLOCK_TIME_IS_VALID(decoder->input_segment.stop)) announced = MIN(announced, decoder->input_segment.stop);
+    if (dec->inputEnd + GST_MSECOND >= announced) return;
+    GST_ELEMENT_WARNING(dec, STREAM, DECODE,
+                        ("truncated file: the stream ends after frame %" PRId64 ", at %" GST_TIME_FORMAT
+                         " of the %" GST_TIME_FORMAT " the container announces",
+                         dec->lastFrame, GST_TIME_ARGS(dec->inputEnd), GST_TIME_ARGS(announced)),
+                        (nullptr));
+}
+
+GstFlowReturn finish(GstVideoDecoder* decoder) {
+    GstDravDec* dec = self(decoder);
+    reportTruncation(dec);
+    if (dec->decoder) return GST_FLOW_OK;
+    GList* waiting = gst_video_decoder_get_frames(decoder);
+    const bool framesLost = waiting != nullptr;
+    g_list_free_full(waiting, reinterpret_cast<GDestroyNotify>(gst_video_codec_frame_unref));
+    if (!framesLost) return GST_FLOW_OK;
+    GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("no key frame in the DRAV stream gives its picture size"), (nullptr));
+    return GST_FLOW_ERROR;
+}
+
+gboolean start(GstVideoDecoder* decoder) {
+    gst_video_decoder_set_packetized(decoder, TRUE);
+    self(decoder)->inputEnd = self(decoder)->frameDuration = GST_CLOCK_TIME_NONE;
+    return TRUE;
+}
+
+gboolean stop(GstVideoDecoder* decoder) {
+    GstDravDec* dec = self(decoder);
+    releaseStream(dec);
+    if (dec->inputState) gst_video_codec_state_unref(dec->inputState);
+    dec->inputState = nullptr;
+    return TRUE;
+}
+
+}  // namespace
+
+static void gst_drav_dec_class_init(GstDravDecClass* klass) {
+    GstElementClass* element = GST_ELEMENT_CLASS(klass);
+    gst_element_class_add_static_pad_template(element, &sinkTemplate);
+    gst_element_class_add_static_pad_template(element, &srcTemplate);
+    gst_element_class_set_static_metadata(element, "DRAV video decoder", "Codec/Decoder/Video",
+                                          "Decodes DRAV lossless screen recordings", "Drevantic developers");
+    GstVideoDecoderClass* decoder = GST_VIDEO_DECODER_CLASS(klass);
+    decoder->start = start;
+    decoder->stop = stop;
+    decoder->set_format = setFormat;
+    decoder->handle_frame = handleFrame;
+    decoder->flush = flush;
+    decoder->finish = finish;
+    decoder->negotiate = negotiate;
+    GST_DEBUG_CATEGORY_INIT(dravdec_debug, "dravdec", 0, "DRAV video decoder");
+}
+
+static void gst_drav_dec_init(GstDravDec* dec) { gst_video_decoder_set_packetized(GST_VIDEO_DECODER(dec), TRUE); }
+
+gboolean registerDravDec(GstPlugin* plugin) {
+    return gst_element_register(plugin, "dravdec", GST_RANK_PRIMARY, GST_TYPE_DRAV_DEC);
+}
