@@ -9,6 +9,8 @@
 #     GStreamer pipeline (NATIVE_BUILD's plugin) from raw BGRx and RGB15.
 #   driver -> drav: drav decodes the AVIs the driver tests wrote through
 #     avifil32, checked against the recordings with FFmpeg's frame hashes.
+#   driver -> dravdec: GStreamer's decodebin picks the native build's dravdec
+#     for the same AVIs and gives the same frames.
 #   32-bit <-> 64-bit (WIN64_BUILD, built from the same sources with the x86-64
 #     toolchain and tested in its own 64-bit prefix): both drivers compress the
 #     same frames at 8, 16 and 32 bits into byte-identical frames (the AVIs the
@@ -108,6 +110,29 @@ driver_to_drav() {
   same_hashes "$(basename "$avi")" "$work/expected.txt" "$work/got.txt"
 }
 
+# GStreamer's programs load the native build's plugin, with the sanitizer
+# runtimes first when that build is sanitized (they are not instrumented).
+gst_preload=
+if grep -q '^DRAV_SANITIZE:BOOL=ON' "$native/CMakeCache.txt"; then
+  cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$native/CMakeCache.txt")
+  gst_preload="$("$cxx" -print-file-name=libasan.so) $("$cxx" -print-file-name=libubsan.so)"
+fi
+
+# driver_to_dravdec AVI GST_FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: decodebin
+# picks dravdec for the driver's file, whose frames in GST_FORMAT hash as the
+# corpus frames FFmpeg reads with the given arguments.
+driver_to_dravdec() {
+  local avi=$1 gst_format=$2 pixfmt=$3 frames=$4 size=$5; shift 5
+  [ -f "$avi" ] || fail "$avi is missing: run the driver tests first"
+  frame_hashes "$@" -frames:v "$frames" -- "$pixfmt" >"$work/expected.txt"
+  GST_PLUGIN_PATH=$native/tools/gst GST_REGISTRY=$work/registry.bin LD_PRELOAD=$gst_preload ASAN_OPTIONS=detect_leaks=0 \
+    gst-launch-1.0 -v filesrc location="$avi" ! decodebin ! "video/x-raw,format=$gst_format" ! \
+    filesink location="$work/dravdec.raw" >"$work/gst.txt" 2>&1 || fail "gst-launch-1.0: $(grep -v '^/Gst' "$work/gst.txt")"
+  grep -q "GstDravDec:dravdec0" "$work/gst.txt" || fail "decodebin did not pick dravdec"
+  frame_hashes -f rawvideo -pix_fmt "$pixfmt" -s "$size" -i "$work/dravdec.raw" -- "$pixfmt" >"$work/got.txt"
+  same_hashes "$(basename "$avi") through dravdec" "$work/expected.txt" "$work/got.txt"
+}
+
 check "driver installed in $WINEPREFIX" install_driver
 last16=$(clip last 16) first32=$(clip first 32) last8=$(clip last 8)
 check "drav -> driver: $last16, 16 bits, exact" \
@@ -128,6 +153,15 @@ check "driver -> drav: recording-bgr0.avi ($first32), 5 bits per channel" \
   "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
 check "driver -> drav: recording-pal8.avi ($last8), palette colours" \
   driver_to_drav "$written/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
+  "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+check "driver -> dravdec: recording-rgb555.avi ($last16), exact" \
+  driver_to_dravdec "$written/recording-rgb555.avi" RGB15 rgb555le "$(frames "$last16" 16 24)" \
+  "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
+check "driver -> dravdec: recording-bgr0.avi ($first32), 5 bits per channel" \
+  driver_to_dravdec "$written/recording-bgr0.avi" RGB15 rgb555le "$(frames "$first32" 32 12)" \
+  "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
+check "driver -> dravdec: recording-pal8.avi ($last8), palette colours" \
+  driver_to_dravdec "$written/recording-pal8.avi" BGR bgr24 "$(frames "$last8" 8 12)" \
   "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
 # avifil32 and the driver play the driver's own files as they play drav's
 # (read_avi.exe's checks: in order, key frames, GetFrame with three formats).

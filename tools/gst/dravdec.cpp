@@ -213,20 +213,19 @@ bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
 // class negotiate it.
 gboolean negotiate(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
-    if (dec->decoder) {
-        const drav::PictureFormat& format = dec->decoder->stream();
-        OutputChoice output = chooseOutput(decoder, format.depth);
-        if (output.codec != dec->output) dec->decoder->forgetShownPicture();
-        dec->output = output.codec;
-        GstVideoCodecState* state =
-            gst_video_decoder_set_output_state(decoder, output.video, format.width, format.height, dec->inputState);
-        // The demuxers' caps for DRAV carry no frame rate; the frames' duration gives it.
-        if (state->info.fps_n == 0 && GST_CLOCK_TIME_IS_VALID(dec->frameDuration))
-            gst_video_guess_framerate(dec->frameDuration, &state->info.fps_n, &state->info.fps_d);
-        gst_video_codec_state_unref(state);
-        GST_INFO_OBJECT(dec, "%s stream of %u bits per pixel, decoded to %s", sizeText(format).c_str(), format.depth,
-                        gst_video_format_to_string(output.video));
-    }
+    if (!dec->decoder) return TRUE;  // nothing to negotiate before the picture size is known
+    const drav::PictureFormat& format = dec->decoder->stream();
+    OutputChoice output = chooseOutput(decoder, format.depth);
+    if (output.codec != dec->output) dec->decoder->forgetShownPicture();
+    dec->output = output.codec;
+    GstVideoCodecState* state =
+        gst_video_decoder_set_output_state(decoder, output.video, format.width, format.height, dec->inputState);
+    // The demuxers' caps for DRAV carry no frame rate; the frames' duration gives it.
+    if (state->info.fps_n == 0 && GST_CLOCK_TIME_IS_VALID(dec->frameDuration))
+        gst_video_guess_framerate(dec->frameDuration, &state->info.fps_n, &state->info.fps_d);
+    gst_video_codec_state_unref(state);
+    GST_INFO_OBJECT(dec, "%s stream of %u bits per pixel, decoded to %s", sizeText(format).c_str(), format.depth,
+                    gst_video_format_to_string(output.video));
     return GST_VIDEO_DECODER_CLASS(gst_drav_dec_parent_class)->negotiate(decoder);
 }
 
@@ -275,6 +274,7 @@ GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     stored.number = frameNumber(frame);
     stored.data = map.data;
     stored.size = map.size <= UINT32_MAX ? uint32_t(map.size) : 0;
+    stored.cutShort = map.size > UINT32_MAX;  // no frame is that large: damage
     stored.keyFrame = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame);
     std::string problem;
     const Outcome outcome = stream.sequence().decode(stored, problem);

@@ -35,6 +35,7 @@ frame_hashes -i src8.nut -- bgr24 >pal8.txt
 # downstream asks for; the Matroska demuxer's VfW track too.
 expect_code 0 decode clip16.avi RGB15 out.raw
 expect_text out.txt "GstDravDec:dravdec0.GstPad:src: caps = video/x-raw, format=(string)RGB15, width=(int)64, height=(int)48"
+grep -q WARNING out.txt && fail "a clean file gives warnings: $(grep -A1 WARNING out.txt)"
 hashes out.raw RGB15 rgb555le >got.txt
 same_hashes "16 bits, exact" rgb555.txt got.txt
 expect_code 0 decode clip32.avi RGB15 out.raw
@@ -51,6 +52,7 @@ same_hashes "16 bits to BGRx, as drav decodes it" expected.txt got.txt
 "${ff[@]}" -i clip16.avi -c copy clip16.mkv
 expect_code 0 decode clip16.mkv RGB15 out.raw
 expect_text out.txt "GstDravDec:dravdec0"
+grep -q WARNING out.txt && fail "a clean Matroska file gives warnings: $(grep -A1 WARNING out.txt)"
 hashes out.raw RGB15 rgb555le >got.txt
 same_hashes "16 bits from Matroska" rgb555.txt got.txt
 expect_code 0 gst gst-launch-1.0 playbin uri="file://$work/clip8.avi" video-sink=fakesink audio-sink=fakesink
