@@ -24,3 +24,15 @@ same_hashes() {
 patch() { printf "$(echo "$3" | sed 's/../\\x&/g')" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
 # packet_position FILE N: where frame N's chunk starts (its 8-byte chunk header).
 packet_position() { ffprobe -v error -show_packets -of csv=p=0 -show_entries packet=pos "$1" | sed -n "$(($2 + 1))p" | cut -d, -f1; }
+# add_noise FILE SEED: 40 random bytes written over the frames of FILE (from its first frame to its end).
+add_noise() {
+  local start end
+  start=$(packet_position "$1" 0); end=$(stat -c %s "$1")
+  python3 -c "
+import random
+random.seed($2)
+data = bytearray(open('$1', 'rb').read())
+for _ in range(40):
+    data[random.randrange($start, $end)] = random.randrange(256)
+open('$1', 'wb').write(data)"
+}
