@@ -118,12 +118,13 @@ if grep -q '^DRAV_SANITIZE:BOOL=ON' "$native/CMakeCache.txt"; then
   gst_preload="$("$cxx" -print-file-name=libasan.so) $("$cxx" -print-file-name=libubsan.so)"
 fi
 
-# driver_to_dravdec AVI GST_FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: decodebin
-# picks dravdec for the driver's file, whose frames in GST_FORMAT hash as the
-# corpus frames FFmpeg reads with the given arguments.
+# driver_to_dravdec AVI FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: as
+# driver_to_drav, with decodebin, which must pick dravdec, decoding to the
+# GStreamer format of drav's FORMAT (rgb555: RGB15, bgr24: BGR).
 driver_to_dravdec() {
   local avi=$1 gst_format=$2 pixfmt=$3 frames=$4 size=$5; shift 5
   [ -f "$avi" ] || fail "$avi is missing: run the driver tests first"
+  case $gst_format in rgb555) gst_format=RGB15 ;; bgr24) gst_format=BGR ;; esac
   frame_hashes "$@" -frames:v "$frames" -- "$pixfmt" >"$work/expected.txt"
   GST_PLUGIN_PATH=$native/tools/gst GST_REGISTRY=$work/registry.bin LD_PRELOAD=$gst_preload ASAN_OPTIONS=detect_leaks=0 \
     gst-launch-1.0 -v filesrc location="$avi" ! decodebin ! "video/x-raw,format=$gst_format" ! \
@@ -145,24 +146,18 @@ check "dravenc -> driver: $last16, RGB15, exact" \
   dravenc_to_driver "$(info "$last16" 16 source)" 16 "$(info "$last16" 16 raw)" "$(frames "$last16" 16 24)"
 check "dravenc -> driver: $first32, BGRx, 5 bits per channel" \
   dravenc_to_driver "$(info "$first32" 32 source)" 32 "$(info "$first32" 32 raw)" "$(frames "$first32" 32 24)"
-check "driver -> drav: recording-rgb555.avi ($last16), exact" \
-  driver_to_drav "$written/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \
-  "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
-check "driver -> drav: recording-bgr0.avi ($first32), 5 bits per channel" \
-  driver_to_drav "$written/recording-bgr0.avi" rgb555 rgb555le "$(frames "$first32" 32 12)" \
-  "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
-check "driver -> drav: recording-pal8.avi ($last8), palette colours" \
-  driver_to_drav "$written/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
-  "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
-check "driver -> dravdec: recording-rgb555.avi ($last16), exact" \
-  driver_to_dravdec "$written/recording-rgb555.avi" RGB15 rgb555le "$(frames "$last16" 16 24)" \
-  "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
-check "driver -> dravdec: recording-bgr0.avi ($first32), 5 bits per channel" \
-  driver_to_dravdec "$written/recording-bgr0.avi" RGB15 rgb555le "$(frames "$first32" 32 12)" \
-  "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
-check "driver -> dravdec: recording-pal8.avi ($last8), palette colours" \
-  driver_to_dravdec "$written/recording-pal8.avi" BGR bgr24 "$(frames "$last8" 8 12)" \
-  "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+# The driver's files through drav, then through GStreamer's dravdec.
+for reader in drav dravdec; do
+  check "driver -> $reader: recording-rgb555.avi ($last16), exact" \
+    driver_to_$reader "$written/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \
+    "$(info "$last16" 16 width)x$(info "$last16" 16 height)" -i "$(info "$last16" 16 source)"
+  check "driver -> $reader: recording-bgr0.avi ($first32), 5 bits per channel" \
+    driver_to_$reader "$written/recording-bgr0.avi" rgb555 rgb555le "$(frames "$first32" 32 12)" \
+    "$(info "$first32" 32 width)x$(info "$first32" 32 height)" -i "$(info "$first32" 32 source)" -sws_flags neighbor
+  check "driver -> $reader: recording-pal8.avi ($last8), palette colours" \
+    driver_to_$reader "$written/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
+    "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+done
 # avifil32 and the driver play the driver's own files as they play drav's
 # (read_avi.exe's checks: in order, key frames, GetFrame with three formats).
 check "driver -> avifil32: recording-rgb555.avi ($last16), exact" \
