@@ -7,7 +7,7 @@
 # keep the sanitizer build's run short.
 set -euo pipefail
 drav=$1 recordings=$2 derived=$3 work=$4
-source "$(dirname "$0")/../../tests/test-lib.sh"
+source "$(dirname "$0")/gst-lib.sh"
 derive=$(cd "$(dirname "$0")/../../.." && pwd)/recordings/derive.sh
 mapfile -t sources < <(bash "$derive" list "$recordings")
 [ ${#sources[@]} -gt 0 ] || fail "no recordings in $recordings"
@@ -16,7 +16,7 @@ frames=24
 
 # gst_hashes AVI GST_FORMAT PIX_FMT SIZE: dravdec's frames, picked by decodebin.
 gst_hashes() {
-  LD_PRELOAD=${DRAV_GST_PRELOAD:-} gst-launch-1.0 -v filesrc location="$1" ! decodebin ! "video/x-raw,format=$2" ! \
+  gst gst-launch-1.0 -v filesrc location="$1" ! decodebin ! "video/x-raw,format=$2" ! \
     filesink location=out.raw >log.txt 2>&1 || fail "$1: $(grep -v '^/Gst' log.txt)"
   grep -q "GstDravDec:dravdec0" log.txt || fail "$1: decodebin did not pick dravdec"
   frame_hashes -f rawvideo -pix_fmt "$3" -s "$4" -i out.raw -- "$3"

@@ -8,13 +8,9 @@
 # from GST_PLUGIN_PATH.
 set -euo pipefail
 drav=$1 gst_frames=$2 work=$3
-source "$(dirname "$0")/../../tests/test-lib.sh"
+source "$(dirname "$0")/gst-lib.sh"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 size=64x48
-
-# gst PROGRAM ARGS...: a GStreamer program, with the sanitizer runtimes a
-# sanitized plugin needs (DRAV_GST_PRELOAD) loaded first.
-gst() { LD_PRELOAD=${DRAV_GST_PRELOAD:-} "$@"; }
 
 # decode FILE FORMAT OUT: gst-launch-1.0 through decodebin to raw frames in
 # OUT, its messages all on stdout.

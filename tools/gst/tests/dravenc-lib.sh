@@ -1,17 +1,12 @@
 # Sourced by the dravenc tests and the cross-checks: the build's plugin through
 # gst-launch-1.0, and raw frames through dravenc into a DRAV AVI.
-source "$(dirname "${BASH_SOURCE[0]}")/../../tests/test-lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/gst-lib.sh"
 
-# gst_launch PLUGIN_DIR PIPELINE...: gst-launch-1.0 with the build's plugin and a
-# registry of its own. A sanitizer build's plugin needs the sanitizers' runtimes
-# loaded first into the uninstrumented gst-launch-1.0.
+# gst_launch PLUGIN_DIR PIPELINE...: gst-launch-1.0 with the build's plugin and,
+# unless GST_REGISTRY names one, a registry of its own beside it.
 gst_launch() {
-  local dir=$1 preload= lsan=; shift
-  if [[ $(ldd "$dir/libgstdrav.so") == *libasan* ]]; then
-    preload="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so)"
-    lsan="fast_unwind_on_malloc=0:suppressions=$(dirname "${BASH_SOURCE[0]}")/lsan-glib.supp"
-  fi
-  GST_PLUGIN_PATH=$dir GST_REGISTRY=$dir/registry.bin LD_PRELOAD=$preload LSAN_OPTIONS=$lsan gst-launch-1.0 -q "$@"
+  local dir=$1; shift
+  GST_PLUGIN_PATH=$dir GST_REGISTRY=${GST_REGISTRY:-$dir/registry.bin} gst gst-launch-1.0 -q "$@"
 }
 
 # dravenc_avi PLUGIN_DIR SOURCE PIX_FMT FRAMES KEYINT AVI: the first FRAMES frames
