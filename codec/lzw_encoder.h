@@ -9,8 +9,9 @@
 // alone: those symbols are consumed without a table look-up. Runs of one
 // literal pixel (a background colour) grow the same way; each such string
 // keeps the code of the next longer one beside it, so a run is followed
-// code by code without hashing. The tokens are exactly those of the plain
-// algorithm.
+// code by code without hashing. The codes found so for the latest run
+// literal are kept by length too, so a later run of it skips to its longest
+// known string at once. The tokens are exactly those of the plain algorithm.
 #pragma once
 
 #include <algorithm>
@@ -28,14 +29,19 @@ public:
     static constexpr uint32_t RUN_CHAIN_CAPACITY = 16384;
     static constexpr uint32_t RUN_CHAIN_BYTES = RUN_CHAIN_CAPACITY * 2;
     static constexpr uint32_t LONGER_RUN_BYTES = CODE_LIMIT * 2;
+    static constexpr uint32_t LITERAL_CHAIN_CAPACITY = 4096;
+    static constexpr uint32_t LITERAL_CHAIN_BYTES = LITERAL_CHAIN_CAPACITY * 2;
 
     // `workArea` holds the dictionary, `runChain` RUN_CHAIN_CAPACITY codes,
-    // `longerRun` one code per string code.
-    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, uint16_t* longerRun, unsigned literalBits)
+    // `longerRun` one code per string code, `literalChain`
+    // LITERAL_CHAIN_CAPACITY codes.
+    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, uint16_t* longerRun, uint16_t* literalChain,
+               unsigned literalBits)
         : bits_(bits),
           dictionary_(workArea),
           runChain_(runChain),
           longerRun_(longerRun),
+          literalChain_(literalChain),
           literalMask_((1u << literalBits) - 1),
           literalBits_(literalBits) {
         bits_.put(CODE_CLEAR << 1, MIN_CODE_WIDTH + 1);  // a decoder starts in this state anyway
@@ -104,13 +110,14 @@ private:
             width_ = MIN_CODE_WIDTH;
             longestRun_ = 1;
             runChainValid_ = true;
+            chainLiteral_ = NO_RUN;
         }
         startString(symbol);
     }
 
     // The current string is U^prefixRun_ and symbols[i] starts a run of U.
     uint32_t consumeUnchangedRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
-        const uint32_t end = endOfUnchangedRun(symbols, i, count);
+        const uint32_t end = endOfRun(symbols, i, count, SYMBOL_UNCHANGED);
         while (i < end) {
             const uint32_t take = std::min(longestRun_ - prefixRun_, end - i);
             prefixRun_ += take;
@@ -126,28 +133,45 @@ private:
         return i;
     }
 
-    // Index of the first symbol from i on that is not SYMBOL_UNCHANGED, or
-    // count. Runs span whole rows of unchanged screen: four symbols are
-    // compared at a time.
-    static uint32_t endOfUnchangedRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
-        constexpr uint64_t FOUR_UNCHANGED = 0x0001000100010001ull * SYMBOL_UNCHANGED;
+    // Index of the first symbol from i on that is not `symbol`, or count.
+    // Runs span whole rows of screen: four symbols are compared at a time.
+    static uint32_t endOfRun(const uint16_t* symbols, uint32_t i, uint32_t count, uint16_t symbol) {
+        const uint64_t fourOfThem = 0x0001000100010001ull * symbol;
         for (; i + 4 <= count; i += 4) {
             uint64_t four;
             std::memcpy(&four, symbols + i, 8);
-            if (four != FOUR_UNCHANGED) return i + uint32_t(__builtin_ctzll(four ^ FOUR_UNCHANGED) / 16);
+            if (four != fourOfThem) return i + uint32_t(__builtin_ctzll(four ^ fourOfThem) / 16);
         }
-        while (i < count && symbols[i] == SYMBOL_UNCHANGED) ++i;
+        while (i < count && symbols[i] == symbol) ++i;
         return i;
     }
 
     // The current string is L^literalRun_ for the literal L = symbols[i], and
-    // L^(literalRun_ + 1) is in the table: follow the run as far as both go.
+    // L^(literalRun_ + 1) is in the table: follow the run as far as both go,
+    // by length while the chain of L knows the codes, then link by link.
     uint32_t consumeLiteralRun(const uint16_t* symbols, uint32_t i, uint32_t count) {
         const uint16_t literal = runLiteral_;
         uint16_t prefix = prefix_;
         uint32_t run = literalRun_;
-        for (uint16_t longer; i < count && symbols[i] == literal && (longer = longerRun_[prefix]) != 0; ++i, ++run)
+        if (literal != chainLiteral_ && run == 2) {  // runs reach here first as L^2: start L's chain
+            chainLiteral_ = literal;
+            literalChain_[2] = prefix;
+            chainLength_ = 2;
+        }
+        const bool chained = literal == chainLiteral_ && run <= chainLength_;
+        if (chained) {
+            const uint32_t end = endOfRun(symbols, i, std::min(count, i + (chainLength_ - run)), literal);
+            run += end - i;
+            i = end;
+            prefix = literalChain_[run];
+        }
+        for (uint16_t longer; i < count && symbols[i] == literal && (longer = longerRun_[prefix]) != 0; ++i) {
             prefix = longer;
+            if (++run == chainLength_ + 1 && chained && run < LITERAL_CHAIN_CAPACITY) {
+                literalChain_[run] = prefix;
+                chainLength_ = run;
+            }
+        }
         prefix_ = prefix;
         literalRun_ = run;
         return i;
@@ -173,8 +197,9 @@ private:
 
     BitWriter& bits_;
     LzwDictionary dictionary_;
-    uint16_t* runChain_;   // runChain_[k]: code of U^k, for 2 <= k <= longestRun_
-    uint16_t* longerRun_;  // longerRun_[code of L^k]: code of L^(k+1) for a literal L, or 0
+    uint16_t* runChain_;      // runChain_[k]: code of U^k, for 2 <= k <= longestRun_
+    uint16_t* longerRun_;     // longerRun_[code of L^k]: code of L^(k+1) for a literal L, or 0
+    uint16_t* literalChain_;  // literalChain_[k]: code of chainLiteral_^k, for 2 <= k <= chainLength_
     uint32_t literalMask_;
     unsigned literalBits_;
     unsigned width_ = MIN_CODE_WIDTH;
@@ -189,6 +214,8 @@ private:
     // k >= 2; else NO_RUN. One compare per symbol then guards both shortcuts.
     static constexpr uint16_t NO_RUN = CODE_END;  // never a symbol
     uint16_t runSymbol_ = NO_RUN;
+    uint16_t chainLiteral_ = NO_RUN;  // the literal literalChain_ follows, or none
+    uint32_t chainLength_ = 0;
     bool runChainValid_ = true;
     bool started_ = false;
 };

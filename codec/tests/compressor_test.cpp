@@ -285,8 +285,21 @@ TEST(FindChangedRect, RowPaddingIsNotCompared) {
     EXPECT_EQ(0u, rect.width);
 }
 
+// Rows of value 1 with a run of 2 or 3 and some noise in each: long runs of
+// few literals, and a string table that fills up between them.
+void fillStripes(Dib& picture, std::mt19937& random) {
+    for (uint32_t y = 0; y < picture.format.height; ++y) {
+        uint8_t* row = picture.pixel(0, y);
+        std::memset(row, 1, picture.stride);
+        const uint32_t length = random() % 300, at = random() % (picture.format.width - length);
+        std::memset(row + at, 2 + random() % 2, length);
+        for (uint32_t n = random() % 64; n > 0; --n) row[random() % picture.format.width] = uint8_t(random());
+    }
+}
+
 // The optimised encoder must produce the plain encoder's tokens exactly,
-// including the 15-bit CODE_CLEAR after a full table.
+// including the 15-bit CODE_CLEAR after a full table, and along runs of one
+// literal past the longest the encoder keeps by length.
 TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
     std::mt19937 random(7);
     std::vector<uint8_t> workArea(LZW_WORK_AREA_SIZE, 0);
@@ -296,12 +309,14 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
         uint32_t valueMask;
         bool keyFrame;
         uint32_t sparseChanges = 0;  // previous equals the picture but for this many pixels
+        bool stripes = false;        // fillStripes
     };
     const Case cases[] = {
-        {400, 400, 16, 0xFF, true},       {400, 400, 32, 0xFF, true},      {300, 300, 8, 0xFF, true},
-        {257, 131, 16, 0x03, false},      {64, 64, 8, 0x01, false},        {1, 1, 32, 0xFF, true},
-        {333, 1, 32, 0x07, false},        {1, 333, 16, 0x01, true},        {700, 700, 32, 0xFF, false, 900},
-        {1000, 400, 16, 0xFF, false, 20}, {640, 480, 8, 0x0F, false, 5000}};
+        {400, 400, 16, 0xFF, true},       {400, 400, 32, 0xFF, true},       {300, 300, 8, 0xFF, true},
+        {257, 131, 16, 0x03, false},      {64, 64, 8, 0x01, false},         {1, 1, 32, 0xFF, true},
+        {333, 1, 32, 0x07, false},        {1, 333, 16, 0x01, true},         {700, 700, 32, 0xFF, false, 900},
+        {1000, 400, 16, 0xFF, false, 20}, {640, 480, 8, 0x0F, false, 5000}, {3000, 3000, 8, 0, true},
+        {3000, 3000, 8, 0, true, 0, true}};
     for (const Case& c : cases) {
         Dib picture(c.width, c.height, c.bitCount), previous(c.width, c.height, c.bitCount);
         picture.fillRandom(random(), c.valueMask);
@@ -310,6 +325,7 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
             previous.pixels = picture.pixels;
             for (uint32_t n = 0; n < c.sparseChanges; ++n) previous.pixels[random() % previous.pixels.size()] ^= 0x80;
         }
+        if (c.stripes) fillStripes(picture, random);
         ChangeRect rect{0, 0, uint32_t(c.width), uint32_t(c.height)};
         if (c.width > 8 && c.height > 8) rect = ChangeRect{3, 2, uint32_t(c.width - 5), uint32_t(c.height - 4)};
         auto expected = test::referenceCodedRectChunk(picture.pixels.data(), previous.pixels.data(), picture.format,
