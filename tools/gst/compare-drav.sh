@@ -1,55 +1,69 @@
 #!/usr/bin/env bash
-# compare-drav.sh [REPEATS] [RECORDING...]: dravdec against drav decode on the
-# same DRAV AVIs, side by side in one run. The AVIs are the recordings (those
-# named, else $DRAV_CORPUS_DIR's, else the repository's recordings/) encoded by
-# drav at 16 bits from their 32-bit inputs, as drav encode makes them.
-#   drav:    drav decode FILE - -q >/dev/null     (raw frames to /dev/null)
-#   dravdec: gst-launch-1.0 -q filesrc location=FILE ! avidemux ! dravdec ! fakesink
-# Both decode to the stream's default format (RGB555) at its own size. Times
-# are whole processes from a Release build, the best of REPEATS runs (default
-# 3). Prints a Markdown table on standard output.
+# compare-drav.sh [REPEATS] [RECORDING...]: dravdec and dravenc against drav on
+# the same files, side by side in one run; prints a Markdown table. Each
+# recording (those named, else $DRAV_CORPUS_DIR's, else the repository's
+# recordings/) is written raw to disk as BGRx and as RGB15, then:
+#   encode: drav encode RAW drav.avi (rawvideo input)  against
+#           filesrc ! rawvideoparse ! dravenc ! dravavisink location=gst.avi
+#           (the two AVIs must be equal: 16-bit streams, as drav makes them);
+#   decode: drav decode drav.avi - -q (RGB555 to /dev/null)  against
+#           filesrc ! avidemux ! dravdec ! fakesink (the stream's RGB15).
+# Whole processes of a Release build (build/rel), the two programs taking
+# turns, the best of REPEATS (default 3) each.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 repeats=${1:-3}
 shift || true
-recordings=("$@")
-derive=$root/recordings/derive.sh
-if [ ${#recordings[@]} = 0 ]; then
-  mapfile -t recordings < <(bash "$derive" list "${DRAV_CORPUS_DIR:-$root/recordings}")
+if [ $# -gt 0 ]; then
+  mapfile -t recordings < <(realpath -- "$@")
+else
+  mapfile -t recordings < <(bash "$root/recordings/derive.sh" list "${DRAV_CORPUS_DIR:-$root/recordings}")
 fi
 build=$root/build/rel
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target drav gstdrav -j2 >/dev/null
-drav=$build/tools/drav
+cmake --build "$build" --target drav gstdrav >/dev/null
+source "$root/tools/gst/tests/dravenc-lib.sh"
+drav=$build/tools/drav work=$build/compare-drav
+mkdir -p "$work" && cd "$work"
 export GST_PLUGIN_PATH=$build/tools/gst GST_REGISTRY=$work/registry.bin
-gst-inspect-1.0 dravdec >/dev/null  # the registry is built before the timing starts
+gst gst-inspect-1.0 dravdec >/dev/null # the registry is built before the timing starts
 
-# best_seconds COMMAND...: the shortest wall-clock time of the command.
-best_seconds() {
-  local best= start end t
-  for ((i = 0; i < repeats; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null
-    end=$(date +%s%N)
-    t=$(((end - start) / 1000000))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  printf '%d.%03d' $((best / 1000)) $((best % 1000))
+# microseconds COMMAND...: the command's wall time, its output discarded.
+microseconds() {
+  local start=${EPOCHREALTIME/[.,]/}
+  "$@" >/dev/null || return
+  echo $((${EPOCHREALTIME/[.,]/} - start))
 }
 
-echo "| clip | frames | drav decode (s) | dravdec (s) | dravdec / drav |"
-echo "|---|---|---|---|---|"
+# race WHAT: runs the arrays drav_run and gst_run in turn, REPEATS times each,
+# and prints the table row of WHAT with the best time of each.
+race() {
+  local best_drav=$((1 << 62)) best_gst=$((1 << 62)) t
+  for ((i = 0; i < repeats; i++)); do
+    t=$(microseconds "${drav_run[@]}")
+    best_drav=$((t < best_drav ? t : best_drav))
+    t=$(microseconds gst gst-launch-1.0 -q "${gst_run[@]}")
+    best_gst=$((t < best_gst ? t : best_gst))
+  done
+  awk -v what="$1" -v d="$best_drav" -v g="$best_gst" \
+    'BEGIN { printf "| %s | %.3f | %.3f | %.2f |\n", what, d / 1e6, g / 1e6, g / d }'
+}
+
+echo "| clip, frames, work | drav (s) | GStreamer (s) | GStreamer / drav |"
+echo "|---|---|---|---|"
 for recording in "${recordings[@]}"; do
   clip=$(basename "${recording%.*}")
-  master=$(bash "$derive" inputs "$recording" "$build/corpus-inputs" | awk '$1 == 32 { print $2 }')
-  avi=$work/$clip.avi
-  "$drav" encode "$master" "$avi" --depth 16 -q
-  frames=$(ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$avi")
-  drav_s=$(best_seconds "$drav" decode "$avi" - -q)
-  gst_s=$(best_seconds gst-launch-1.0 -q filesrc location="$avi" ! avidemux ! dravdec ! fakesink)
-  ratio=$(awk -v a="$gst_s" -v b="$drav_s" 'BEGIN { printf "%.2f", a / b }')
-  echo "| $clip | $frames | $drav_s | $gst_s | $ratio |"
+  for pixfmt in bgr0 rgb555le; do
+    raw_frames "$recording" "$pixfmt"
+    raw=$clip.$pixfmt
+    [ "$raw" -nt "$recording" ] || "${ff[@]}" -i "$recording" -sws_flags neighbor -f rawvideo -pix_fmt $pixfmt -y "$raw"
+    frames=$(($(stat -c %s "$raw") / frame_size))
+    drav_run=("$drav" encode "$raw" drav.avi "${raw_drav[@]}" -q)
+    gst_run=(filesrc location="$raw" blocksize=$frame_size ! "${raw_parse[@]}" ! dravenc ! dravavisink location=gst.avi)
+    race "$clip, $frames, encode ${raw_parse[3]#format=}"
+    cmp -s drav.avi gst.avi || fail "$clip $pixfmt: dravenc's AVI differs from drav encode's"
+  done
+  drav_run=("$drav" decode drav.avi - -q)
+  gst_run=(filesrc location=drav.avi ! avidemux ! dravdec ! fakesink)
+  race "$clip, $frames, decode 16-bit"
 done
