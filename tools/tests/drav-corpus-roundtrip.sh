@@ -7,15 +7,12 @@
 set -euo pipefail
 drav=$1 recordings=$2 derived=$3 work=$4
 source "$(dirname "$0")/test-lib.sh"
-derive=$(cd "$(dirname "$0")/../.." && pwd)/recordings/derive.sh
-mapfile -t sources < <(bash "$derive" list "$recordings")
-[ ${#sources[@]} -gt 0 ] || fail "no recordings in $recordings"
+list_recordings "$recordings"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 frames=30
 
 for source in "${sources[@]}"; do
-  declare -A input=()
-  while read -r depth file; do input[$depth]=$file; done < <(bash "$derive" inputs "$source" "$derived")
+  read_inputs "$source" "$derived"
   master=${input[32]} rgb555=${input[16]} pal8=${input[8]:-}
   clip=$(basename "${source%.*}")
   read -r size < <(ffprobe -v error -show_entries stream=width,height -of csv=p=0:s=x "$master")

@@ -3,6 +3,23 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/frame-hashes.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# list_recordings DIR: the recordings in DIR into the array `sources`; fails
+# when there are none.
+list_recordings() {
+  mapfile -t sources < <(bash "$derive" list "$1")
+  [ ${#sources[@]} -gt 0 ] || fail "no recordings in $1"
+}
+
+# read_inputs SOURCE DERIVED_DIR: the associative array `input`, a depth to the
+# input file recordings/derive.sh makes of SOURCE at that depth (once, in
+# DERIVED_DIR).
+read_inputs() {
+  declare -gA input=()
+  local depth file
+  while read -r depth file; do input[$depth]=$file; done < <(bash "$derive" inputs "$1" "$2")
+}
+derive=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/recordings/derive.sh
+
 # expect_code CODE COMMAND...: runs the command with its output in out.txt and
 # err.txt and fails unless it exits with CODE.
 expect_code() {

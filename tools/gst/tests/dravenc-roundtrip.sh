@@ -9,9 +9,7 @@
 set -euo pipefail
 plugins=$1 drav=$2 recordings=$3 derived=$4 work=$5
 source "$(dirname "$0")/dravenc-lib.sh"
-derive=$(cd "$(dirname "$0")/../../.." && pwd)/recordings/derive.sh
-mapfile -t sources < <(bash "$derive" list "$recordings")
-[ ${#sources[@]} -gt 0 ] || fail "no recordings in $recordings"
+list_recordings "$recordings"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 frames=30 keyint=10
 
@@ -40,8 +38,7 @@ roundtrip() {
 roundtrip "67x37 BGRx" bgr0.nut bgr0
 roundtrip "67x37 RGB15" rgb555.nut rgb555le
 for source in "${sources[@]}"; do
-  declare -A input=()
-  while read -r depth file; do input[$depth]=$file; done < <(bash "$derive" inputs "$source" "$derived")
+  read_inputs "$source" "$derived"
   clip=$(basename "${source%.*}")
   roundtrip "$clip BGRx" "${input[32]}" bgr0
   roundtrip "$clip RGB15" "${input[16]}" rgb555le
