@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "codec/frame_codec.h"
 #include "codec/frame_inspector.h"
@@ -48,12 +49,20 @@ constexpr OutputChoice BGR_FIRST[] = {{GST_VIDEO_FORMAT_BGR, drav::OutputFormat:
                                       {GST_VIDEO_FORMAT_RGB15, drav::OutputFormat::Rgb555},
                                       {GST_VIDEO_FORMAT_RGB16, drav::OutputFormat::Rgb565}};
 
-// The decompressor with what the element needs around it: whether the held
-// picture changed since it was last rendered, and the buffer that shows it.
+// A buffer the element rendered, and the rows it does not show yet.
+struct RenderedBuffer {
+    GstBuffer* buffer = nullptr;
+    drav::RowRange unshown;
+    bool updatable = false;  // rendering the unshown rows brings it up to date
+};
+
+// The decompressor with what the element needs around it: the buffers it
+// rendered last, which it writes again once downstream let go of them. Two,
+// since a sink keeps the last buffer it received until the next one comes.
 class StreamDecoder final : public drav::tool::FrameApplier {
 public:
     explicit StreamDecoder(const drav::PictureFormat& stream) : stream_(stream), sequence_(*this, stream) {}
-    ~StreamDecoder() { gst_buffer_replace(&shown_, nullptr); }
+    ~StreamDecoder() { forgetShownPicture(); }
     StreamDecoder(const StreamDecoder&) = delete;
     StreamDecoder& operator=(const StreamDecoder&) = delete;
 
@@ -61,24 +70,47 @@ public:
     const drav::PictureFormat& stream() const { return stream_; }
     FrameSequenceDecoder& sequence() { return sequence_; }
 
+    // A rejected frame may have stored some pixels: the rendered buffers are
+    // then only good as a whole, for the held picture, until a full render.
     bool decompress(const uint8_t* data, uint32_t size) override {
         drav::RowRange changed;
-        if (codec_.apply(drav::ByteSpan{data, size}, &changed) != drav::CodecStatus::Ok) return false;
-        changedSinceShown_ |= !changed.empty();
-        return true;
+        const bool applied = codec_.apply(drav::ByteSpan{data, size}, &changed) == drav::CodecStatus::Ok;
+        changedSinceShown_ |= applied && !changed.empty();
+        for (RenderedBuffer& kept : rendered_) {
+            kept.updatable = kept.updatable && applied;
+            if (changed.empty()) continue;
+            kept.unshown = kept.unshown.empty() ? changed
+                                                : drav::RowRange{MIN(kept.unshown.first, changed.first),
+                                                                 MAX(kept.unshown.end, changed.end)};
+        }
+        return applied;
     }
 
     // The buffer showing the held picture when it has not changed since it
     // was rendered, else null.
-    GstBuffer* unchangedPicture() const { return changedSinceShown_ ? nullptr : shown_; }
+    GstBuffer* unchangedPicture() const { return changedSinceShown_ ? nullptr : rendered_[0].buffer; }
 
     // After the output format changed: the next frame renders anew.
     void forgetShownPicture() {
-        gst_buffer_replace(&shown_, nullptr);
+        for (RenderedBuffer& kept : rendered_) {
+            gst_buffer_replace(&kept.buffer, nullptr);
+            kept = {};
+        }
         changedSinceShown_ = true;
     }
 
-    // Renders the held picture into the frame's output buffer, which then
+    // A rendered buffer only the element holds (downstream let go of every
+    // copy), newest first; null when there is none.
+    GstBuffer* updatablePicture() const {
+        for (const RenderedBuffer& kept : rendered_)
+            if (kept.buffer && kept.updatable && gst_buffer_is_writable(kept.buffer) &&
+                gst_buffer_is_memory_range_writable(kept.buffer, 0, -1))
+                return kept.buffer;
+        return nullptr;
+    }
+
+    // Renders the held picture into output: into a rendered buffer only the
+    // rows it does not show, into a new one the whole picture. output then
     // shows it.
     bool render(GstBuffer* output, GstVideoInfo* info, drav::OutputFormat format) {
         GstVideoFrame frame;
@@ -92,10 +124,21 @@ public:
         picture.width = uint32_t(GST_VIDEO_FRAME_WIDTH(&frame));
         picture.height = uint32_t(GST_VIDEO_FRAME_HEIGHT(&frame));
         picture.format = format;
-        const bool rendered = codec_.render(picture) == drav::CodecStatus::Ok;
+        RenderedBuffer* kept = output == rendered_[1].buffer ? &rendered_[1] : &rendered_[0];
+        const bool rendered =
+            (output == kept->buffer ? codec_.renderRows(picture, kept->unshown.first, kept->unshown.end)
+                                    : codec_.render(picture)) == drav::CodecStatus::Ok;
         gst_video_frame_unmap(&frame);
         if (!rendered) return false;
-        gst_buffer_replace(&shown_, output);
+        if (output == rendered_[1].buffer) {
+            std::swap(rendered_[0], rendered_[1]);
+        } else if (output != rendered_[0].buffer) {
+            gst_buffer_replace(&rendered_[1].buffer, nullptr);
+            rendered_[1] = rendered_[0];
+            rendered_[0] = {gst_buffer_ref(output), {}, true};
+        }
+        rendered_[0].unshown = {};
+        rendered_[0].updatable = true;
         changedSinceShown_ = false;
         return true;
     }
@@ -104,7 +147,7 @@ private:
     drav::PictureFormat stream_;
     drav::FrameDecompressor codec_;
     FrameSequenceDecoder sequence_;
-    GstBuffer* shown_ = nullptr;
+    RenderedBuffer rendered_[2];  // newest first
     bool changedSinceShown_ = true;
 };
 
@@ -260,7 +303,9 @@ void report(GstDravDec* dec, Outcome outcome, int64_t number, const std::string&
 }
 
 // Decodes one frame in stream order and pushes the picture the output shows:
-// the buffer already showing it when nothing changed, else a new render.
+// the buffer already showing it when nothing changed; that buffer with the
+// changed rows rendered into it when downstream let go of it; else a new
+// buffer with the whole picture rendered.
 GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
     StreamDecoder& stream = *dec->decoder;
@@ -285,14 +330,21 @@ GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
         frame->output_buffer = gst_buffer_ref(shown);
         return gst_video_decoder_finish_frame(decoder, frame);
     }
-    GstFlowReturn result = gst_video_decoder_allocate_output_frame(decoder, frame);
-    if (result != GST_FLOW_OK) {
-        gst_video_decoder_drop_frame(decoder, frame);
-        return result;
+    // The shown buffer is written while the element alone holds it.
+    GstBuffer* output = stream.updatablePicture();
+    if (output) GST_LOG_OBJECT(dec, "frame %" PRId64 ": the changed rows into the shown buffer", stored.number);
+    if (!output) {
+        GstFlowReturn result = gst_video_decoder_allocate_output_frame(decoder, frame);
+        if (result != GST_FLOW_OK) {
+            gst_video_decoder_drop_frame(decoder, frame);
+            return result;
+        }
+        output = frame->output_buffer;
     }
     GstVideoCodecState* state = gst_video_decoder_get_output_state(decoder);
-    const bool rendered = stream.render(frame->output_buffer, &state->info, dec->output);
+    const bool rendered = stream.render(output, &state->info, dec->output);
     gst_video_codec_state_unref(state);
+    if (!frame->output_buffer) frame->output_buffer = gst_buffer_ref(output);
     if (!rendered) {
         GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("the renderer cannot write the negotiated output"), (nullptr));
         gst_video_decoder_drop_frame(decoder, frame);
