@@ -21,7 +21,7 @@ else
 fi
 build=$root/build/rel
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target drav gstdrav >/dev/null
+cmake --build "$build" --target drav gstdrav gstdravavi >/dev/null
 source "$root/tools/gst/tests/dravenc-lib.sh"
 drav=$build/tools/drav work=$build/compare-drav
 mkdir -p "$work" && cd "$work"

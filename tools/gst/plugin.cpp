@@ -1,4 +1,4 @@
-// libgstdrav: GStreamer elements over the DRAV frame codec.
+// libgstdrav: the GStreamer decoder and encoder over the DRAV frame codec.
 #include <gst/gst.h>
 
 #include "elements.h"
@@ -9,9 +9,7 @@
 
 namespace {
 
-gboolean initPlugin(GstPlugin* plugin) {
-    return registerDravDec(plugin) && registerDravEnc(plugin) && registerDravAviSink(plugin);
-}
+gboolean initPlugin(GstPlugin* plugin) { return registerDravDec(plugin) && registerDravEnc(plugin); }
 
 }  // namespace
 
