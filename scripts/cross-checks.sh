@@ -6,7 +6,8 @@
 #     Wine, plays them back through the driver installed in WIN_BUILD/wineprefix
 #     and compares every frame with the raw frames the driver tests use.
 #   dravenc -> driver: the same, the frames compressed by dravenc in a
-#     GStreamer pipeline (NATIVE_BUILD's plugin) from raw BGRx and RGB15.
+#     GStreamer pipeline (NATIVE_BUILD's plugin) from raw BGRx and RGB15, and
+#     a recording of the X display made with ximagesrc.
 #   driver -> drav: drav decodes the AVIs the driver tests wrote through
 #     avifil32, checked against the recordings with FFmpeg's frame hashes.
 #   driver -> dravdec: GStreamer's decodebin picks the native build's dravdec
@@ -97,6 +98,24 @@ dravenc_to_driver() {
   wine_run "$read_avi" "$avi" "$raw" "$depth" "$frames"
 }
 
+# screen_to_driver FRAMES: the screen (the X display Wine uses) recorded with
+# ximagesrc, videoconvert and dravenc at RGB15, as a user records on Linux;
+# the driver plays it back under Wine exactly as drav decodes it.
+screen_to_driver() {
+  local frames=$1 avi=$work/screen.avi size clock
+  xclock -digital -update 1 -geometry 320x60+40+30 & clock=$!
+  sleep 1  # the clock on the screen before the first frame
+  GST_PLUGIN_PATH=$native/tools/gst GST_REGISTRY=$work/registry.bin gst gst-launch-1.0 -q ximagesrc use-damage=false \
+    num-buffers="$frames" ! videoconvert ! video/x-raw,format=RGB15,framerate=10/1 ! dravenc key-interval=4 ! \
+    dravavisink location="$avi" || { kill $clock; fail "the screen recording failed"; }
+  kill $clock
+  size=$(ffprobe -v error -show_entries stream=width,height -of csv=p=0:s=x "$avi")
+  # read_avi.exe compares with bottom-up frames, as DIBs hold them.
+  "$drav" decode "$avi" - --format rgb555 -q |
+    "${ff[@]}" -f rawvideo -pix_fmt rgb555le -s "$size" -i - -vf vflip -f rawvideo "$work/screen.raw"
+  wine_run "$read_avi" "$avi" "$work/screen.raw" 16 "$frames"
+}
+
 # driver_to_drav AVI FORMAT PIX_FMT FRAMES SIZE FFMPEG-INPUT-ARGS...: drav reads the
 # driver's file with every checksum passing, and decodes it to frames whose
 # hashes equal the corpus frames FFmpeg reads with the given arguments.
@@ -151,6 +170,7 @@ check "dravenc -> driver: $last16, RGB15, exact" \
   dravenc_to_driver "$(info "$last16" 16 source)" 16 "$(info "$last16" 16 raw)" "$(frames "$last16" 16 24)"
 check "dravenc -> driver: $first32, BGRx, 5 bits per channel" \
   dravenc_to_driver "$(info "$first32" 32 source)" 32 "$(info "$first32" 32 raw)" "$(frames "$first32" 32 24)"
+check "screen -> dravenc -> driver: a recording of the X display, exact" screen_to_driver 12
 # The driver's files through drav, then through GStreamer's dravdec.
 for reader in drav dravdec; do
   check "driver -> $reader: recording-rgb555.avi ($last16), exact" \
