@@ -99,9 +99,8 @@ bool rectFitsPicture(const PictureFormat& header, const ChangeRect& rect) {
 
 }  // namespace
 
-bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
-                         uint8_t* lzwWorkArea) {
+bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, uint8_t* previous,
+                         const PictureFormat& header, const ChangeRect& rect, bool keyFrame, uint8_t* lzwWorkArea) {
     if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
     if (!rectFitsPicture(header, rect)) return false;
 
@@ -111,7 +110,7 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, c
     writeRectChunkHeader(chunk, rect, pixelFormat);
 
     const size_t stride = size_t(pictureRowBytes(header.width, bitCount));
-    const size_t firstPixel = size_t(rect.y) * stride + size_t(rect.x) * bitCount / 8;
+    const size_t firstColumn = size_t(rect.x) * bitCount / 8;
     uint16_t* symbols = reinterpret_cast<uint16_t*>(lzwWorkArea + SYMBOL_BATCH_OFFSET);
 
     BitWriter bits(chunk + RECT_CHUNK_HEADER_SIZE, output + capacity);
@@ -119,12 +118,13 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, c
                        reinterpret_cast<uint16_t*>(lzwWorkArea + LONGER_RUN_OFFSET),
                        reinterpret_cast<uint16_t*>(lzwWorkArea + LITERAL_CHAIN_OFFSET), pixelFormat);
     for (uint32_t row = 0; row < rect.height && !bits.overflowed(); ++row) {
-        const size_t rowStart = firstPixel + row * stride;
+        const uint8_t* pictureRow = picture.row(rect.y + row) + firstColumn;
+        uint8_t* previousRow = previous + size_t(rect.y + row) * stride + firstColumn;
         for (uint32_t done = 0; done < rect.width;) {
             uint32_t count = std::min(rect.width - done, SYMBOL_BATCH_CAPACITY);
-            size_t at = rowStart + size_t(done) * bitCount / 8;
-            readSymbols(picture + at, keyFrame ? nullptr : previous + at, count, bitCount, keyFrame, symbols);
-            std::memcpy(previous + at, picture + at, size_t(count) * bitCount / 8);  // while both are in cache
+            const size_t at = size_t(done) * bitCount / 8;
+            readSymbols(pictureRow + at, keyFrame ? nullptr : previousRow + at, count, bitCount, keyFrame, symbols);
+            std::memcpy(previousRow + at, pictureRow + at, size_t(count) * bitCount / 8);  // while both are in cache
             encoder.encode(symbols, count);
             done += count;
         }

@@ -85,8 +85,18 @@ CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* pale
                                       MutableByteSpan output, CompressedFrame& frame) {
     frame = CompressedFrame{};
     if (!running()) return CodecStatus::NoStream;
+    if (!picture.data || picture.size < previousFrameSize_) return CodecStatus::BadPicture;
+    return compressRows(picture.data, pictureRowBytes(format_.width, format_.depth), palette, keyFrame, output, frame);
+}
+
+CodecStatus FrameCompressor::compressRows(const uint8_t* bottomRow, ptrdiff_t stride, const PaletteEntry* palette,
+                                          bool keyFrame, MutableByteSpan output, CompressedFrame& frame) {
+    frame = CompressedFrame{};
+    if (!running()) return CodecStatus::NoStream;
     const bool paletted = format_.depth == 8;
-    if (!picture.data || picture.size < previousFrameSize_ || (paletted && !palette)) return CodecStatus::BadPicture;
+    const ptrdiff_t pixelBytes = ptrdiff_t(format_.width) * (format_.depth / 8);
+    if (!bottomRow || (stride < pixelBytes && -stride < pixelBytes) || (paletted && !palette))
+        return CodecStatus::BadPicture;
     if (!output.data) return CodecStatus::BadOutput;
     frame.keyFrame = keyFrame;
 
@@ -94,7 +104,7 @@ CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* pale
     const MutableByteSpan capped{output.data, output.size < UINT32_MAX ? output.size : UINT32_MAX};
     uint32_t offset = 0;
     bool ok = !paletted || compressPalette(palette, keyFrame, capped, offset);
-    ok = ok && compressPixels(picture.data, keyFrame, capped, offset);
+    ok = ok && compressPixels(InputRows{bottomRow, stride}, keyFrame, capped, offset);
     ok = ok && writeEndChunk(capped.data, uint32_t(capped.size), offset);
     if (!ok) return CodecStatus::BadOutput;
     frame.size = offset;
@@ -111,7 +121,7 @@ bool FrameCompressor::compressPalette(const PaletteEntry* palette, bool keyFrame
     return written;
 }
 
-bool FrameCompressor::compressPixels(const uint8_t* picture, bool keyFrame, MutableByteSpan output, uint32_t& offset) {
+bool FrameCompressor::compressPixels(InputRows picture, bool keyFrame, MutableByteSpan output, uint32_t& offset) {
     ChangeRect rect{0, 0, format_.width, format_.height};
     if (!keyFrame) findChangedRect(format_, picture, previousFrame_, rect);
     if (rect.width == 0 || rect.height == 0) return true;
@@ -157,7 +167,11 @@ bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, con
     return true;
 }
 
-void findChangedRect(const PictureFormat& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect) {
+InputRows packedRows(const PictureFormat& format, const uint8_t* picture) {
+    return InputRows{picture, ptrdiff_t(pictureRowBytes(format.width, format.depth))};
+}
+
+void findChangedRect(const PictureFormat& header, InputRows picture, const uint8_t* previous, ChangeRect& rect) {
     const uint32_t width = header.width, height = header.height;
     const size_t bytesPerPixel = header.depth / 8;
     const size_t stride = size_t(pictureRowBytes(header.width, header.depth));
@@ -165,7 +179,7 @@ void findChangedRect(const PictureFormat& header, const uint8_t* picture, const 
     uint32_t minX = width - 1, minY = height - 1, maxX = 0, maxY = 0;
 
     for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* a = picture + y * stride;
+        const uint8_t* a = picture.row(y);
         const uint8_t* b = previous + y * stride;
         if (std::memcmp(a, b, rowBytes) == 0) continue;
         // The row differs somewhere: only columns outside [minX, maxX] can widen the rectangle.
@@ -187,14 +201,12 @@ void findChangedRect(const PictureFormat& header, const uint8_t* picture, const 
     }
 }
 
-void copyRect(const uint8_t* picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect) {
+void copyRect(InputRows picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect) {
     const size_t bytesPerPixel = header.depth / 8;
     const size_t stride = size_t(pictureRowBytes(header.width, header.depth));
-    const size_t rowBytes = rect.width * bytesPerPixel;
-    for (uint32_t row = 0; row < rect.height; ++row) {
-        const size_t at = (size_t(rect.y) + row) * stride + rect.x * bytesPerPixel;
-        std::memcpy(previous + at, picture + at, rowBytes);
-    }
+    const size_t rowBytes = rect.width * bytesPerPixel, x = rect.x * bytesPerPixel;
+    for (uint32_t y = rect.y; y < rect.y + rect.height; ++y)
+        std::memcpy(previous + y * stride + x, picture.row(y) + x, rowBytes);
 }
 
 bool writeEndChunk(uint8_t* output, uint32_t capacity, uint32_t& offset) {

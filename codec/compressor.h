@@ -2,6 +2,7 @@
 // pixel) in, one DRAV frame out. Key frames are decided by the caller alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame_codec.h"
@@ -16,6 +17,17 @@ struct ChangeRect {
     uint32_t height;
 };
 
+// An input picture's rows: row y, counted from the bottom, starts at
+// bottom + y * stride (a negative stride for rows stored top-down).
+struct InputRows {
+    const uint8_t* bottom;
+    ptrdiff_t stride;
+    const uint8_t* row(uint32_t y) const { return bottom + ptrdiff_t(y) * stride; }
+};
+
+// The rows of a bottom-up picture padded as the format's rows are.
+InputRows packedRows(const PictureFormat& format, const uint8_t* picture);
+
 // Narrows [first, last] to the entries whose blue, green or red differ;
 // an empty result is first 255, last 0.
 void findChangedPaletteRange(const PaletteEntry* newTable, const PaletteEntry* oldTable, uint32_t& first,
@@ -26,15 +38,14 @@ void findChangedPaletteRange(const PaletteEntry* newTable, const PaletteEntry* o
 bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const PaletteEntry* table, uint32_t first,
                        uint32_t last);
 
-void findChangedRect(const PictureFormat& header, const uint8_t* picture, const uint8_t* previous, ChangeRect& rect);
+void findChangedRect(const PictureFormat& header, InputRows picture, const uint8_t* previous, ChangeRect& rect);
 
 // Also brings `previous` up to date inside the rectangle, row by row as the
 // rows are read; when it returns false, some rows may be left behind.
-bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const uint8_t* picture,
-                         uint8_t* previous, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
-                         uint8_t* lzwWorkArea);
+bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, uint8_t* previous,
+                         const PictureFormat& header, const ChangeRect& rect, bool keyFrame, uint8_t* lzwWorkArea);
 
-void copyRect(const uint8_t* picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect);
+void copyRect(InputRows picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect);
 
 bool writeEndChunk(uint8_t* output, uint32_t capacity, uint32_t& offset);
 

@@ -11,6 +11,7 @@
 namespace drav {
 
 struct LzwDecodeTables;
+struct InputRows;
 
 template <typename T>
 struct Span {
@@ -84,6 +85,11 @@ public:
     // picture and palette are brought up to date all the same.
     CodecStatus compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame, MutableByteSpan output,
                          CompressedFrame& frame);
+    // The same for a picture whose row y, counted from the bottom, starts at
+    // bottomRow + y * stride: a negative stride reads rows stored top-down
+    // (as most raw video is) where they are, without turning them over first.
+    CodecStatus compressRows(const uint8_t* bottomRow, ptrdiff_t stride, const PaletteEntry* palette, bool keyFrame,
+                             MutableByteSpan output, CompressedFrame& frame);
 
     // The stream's buffers, for checks of their sizes.
     const uint8_t* stringTable() const { return lzwWorkArea_; }
@@ -93,7 +99,7 @@ public:
 
 private:
     bool compressPalette(const PaletteEntry* palette, bool keyFrame, MutableByteSpan output, uint32_t& offset);
-    bool compressPixels(const uint8_t* picture, bool keyFrame, MutableByteSpan output, uint32_t& offset);
+    bool compressPixels(InputRows picture, bool keyFrame, MutableByteSpan output, uint32_t& offset);
 
     PictureFormat format_{};
     uint8_t* lzwWorkArea_ = nullptr;

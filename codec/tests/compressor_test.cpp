@@ -101,6 +101,29 @@ TEST_P(CompressorAtDepth, RectangleCoversTwoDistantChanges) {
     EXPECT_EQ(expected, encoder.frame());
 }
 
+// Raw video stores rows top-down with a stride of its own: compressRows reads
+// them where they are and must give the frames compress gives for the DIB.
+TEST_P(CompressorAtDepth, TopDownRowsGiveTheFramesOfTheBottomUpPicture) {
+    Dib frame(37, 11, GetParam());
+    const size_t pixelBytes = size_t(37) * GetParam() / 8, stride = pixelBytes + 5;
+    TestEncoder dib(frame.format), rows(frame.format);
+    ASSERT_EQ(CodecStatus::Ok, dib.begin());
+    ASSERT_EQ(CodecStatus::Ok, rows.begin());
+    for (uint32_t seed : {1u, 2u}) {
+        frame.fillRandom(seed, GetParam() == 16 ? 0x7F : 0xFF);
+        std::vector<uint8_t> topDown(stride * 11, 0xCC);
+        for (uint32_t y = 0; y < 11; ++y) std::memcpy(&topDown[(10 - y) * stride], frame.pixel(0, y), pixelBytes);
+        ASSERT_EQ(CodecStatus::Ok, dib.compress(frame, seed == 1));
+        ASSERT_EQ(CodecStatus::Ok,
+                  rows.codec.compressRows(&topDown[10 * stride], -ptrdiff_t(stride), frame.colors, seed == 1,
+                                          {rows.output.data(), rows.output.size()}, rows.result));
+        EXPECT_EQ(dib.frame(), rows.frame()) << "frame " << seed;
+    }
+    EXPECT_EQ(CodecStatus::BadPicture,
+              rows.codec.compressRows(frame.pixels.data(), ptrdiff_t(pixelBytes) - 1, frame.colors, true,
+                                      {rows.output.data(), rows.output.size()}, rows.result));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, CompressorAtDepth, ::testing::Values(8u, 16u, 32u));
 
 TEST(Compressor, EightBitKeyFrameAlwaysCarriesTheWholePalette) {
@@ -262,7 +285,8 @@ TEST(FindChangedRect, FindsTheBoundsOfScatteredChangesAtEveryDepth) {
                 minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
             }
             ChangeRect rect{9, 9, 9, 9};
-            findChangedRect(picture.format, picture.pixels.data(), previous.pixels.data(), rect);
+            findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()), previous.pixels.data(),
+                            rect);
             if (minX == UINT32_MAX) {
                 const uint32_t side = width == 1 && height == 1 ? 1 : 0;
                 EXPECT_EQ(side, rect.width);
@@ -281,7 +305,7 @@ TEST(FindChangedRect, RowPaddingIsNotCompared) {
     Dib picture(3, 2, 8), previous(3, 2, 8);
     previous.pixels[3] = 1;  // padding byte of row 0
     ChangeRect rect{1, 1, 1, 1};
-    findChangedRect(picture.format, picture.pixels.data(), previous.pixels.data(), rect);
+    findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()), previous.pixels.data(), rect);
     EXPECT_EQ(0u, rect.width);
 }
 
@@ -332,8 +356,9 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
                                                       rect, c.keyFrame);
         std::vector<uint8_t> output(expected.size() + 64, 0xCC);
         uint32_t offset = 0;
-        ASSERT_TRUE(writeCodedRectChunk(output.data(), uint32_t(output.size()), offset, picture.pixels.data(),
-                                        previous.pixels.data(), picture.format, rect, c.keyFrame, workArea.data()));
+        ASSERT_TRUE(writeCodedRectChunk(output.data(), uint32_t(output.size()), offset,
+                                        packedRows(picture.format, picture.pixels.data()), previous.pixels.data(),
+                                        picture.format, rect, c.keyFrame, workArea.data()));
         ASSERT_EQ(expected.size(), offset) << c.width << "x" << c.height;
         EXPECT_EQ(expected, std::vector<uint8_t>(output.begin(), output.begin() + offset))
             << c.width << "x" << c.height << " at " << c.bitCount;
@@ -344,8 +369,9 @@ TEST(WriteCodedRectChunk, RefusesARectangleOutsideThePicture) {
     Dib picture(10, 10, 16);
     std::vector<uint8_t> workArea(LZW_WORK_AREA_SIZE, 0), output(1000);
     uint32_t offset = 0;
-    EXPECT_FALSE(writeCodedRectChunk(output.data(), 1000, offset, picture.pixels.data(), picture.pixels.data(),
-                                     picture.format, ChangeRect{5, 0, 6, 1}, true, workArea.data()));
+    EXPECT_FALSE(writeCodedRectChunk(output.data(), 1000, offset, packedRows(picture.format, picture.pixels.data()),
+                                     picture.pixels.data(), picture.format, ChangeRect{5, 0, 6, 1}, true,
+                                     workArea.data()));
     EXPECT_EQ(0u, offset);
 }
 
