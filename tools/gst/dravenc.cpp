@@ -1,6 +1,5 @@
 #include "dravenc.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -20,15 +19,12 @@ constexpr guint DEFAULT_KEY_INTERVAL = 100;
 
 enum { PROP_0, PROP_KEY_INTERVAL };
 
-// One stream: the compressor, the input picture turned bottom-up as the
-// compressor takes it, and room for the largest frame. All allocated when the
-// input format is set, nothing per frame.
+// One stream: the compressor and room for the largest frame. All allocated
+// when the input format is set, nothing per frame.
 struct EncoderStream {
     GstVideoInfo input;
     drav::FrameCompressor codec;
-    std::vector<uint8_t> picture;
     std::vector<uint8_t> frame;
-    uint32_t rowBytes = 0;
     uint32_t framesToKey = 0;  // delta frames left before the next scheduled key frame
 };
 
@@ -89,8 +85,6 @@ EncoderStream* newStream(const GstVideoInfo& info, unsigned depth) {
         auto stream = std::make_unique<EncoderStream>();
         if (stream->codec.begin(drav::PictureFormat{width, height, depth}) != drav::CodecStatus::Ok) return nullptr;
         stream->input = info;
-        stream->rowBytes = uint32_t(drav::pictureRowBytes(width, depth));
-        stream->picture.assign(size_t(stream->rowBytes) * height, 0);
         stream->frame.resize(stream->codec.maxFrameSize());
         return stream.release();
     } catch (const std::bad_alloc&) {
@@ -121,15 +115,14 @@ gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
     return gst_video_encoder_negotiate(encoder);
 }
 
-// GStreamer's rows run top-down, the compressor's bottom-up.
-void copyBottomUp(const GstVideoFrame& frame, EncoderStream& stream) {
-    const auto* source = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-    const gint sourceStride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    const size_t pixelBytes = size_t(GST_VIDEO_FRAME_COMP_PSTRIDE(&frame, 0)) * GST_VIDEO_FRAME_WIDTH(&frame);
-    const auto height = size_t(GST_VIDEO_FRAME_HEIGHT(&frame));
-    for (size_t row = 0; row < height; ++row)
-        std::memcpy(&stream.picture[(height - 1 - row) * stream.rowBytes], source + ptrdiff_t(row) * sourceStride,
-                    pixelBytes);
+// Compresses the mapped picture where it lies: GStreamer's rows run
+// top-down, the compressor counts them from the bottom.
+drav::CodecStatus compressPicture(const GstVideoFrame& picture, EncoderStream& stream, bool key,
+                                  drav::CompressedFrame& coded) {
+    const auto* top = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&picture, 0));
+    const ptrdiff_t stride = GST_VIDEO_FRAME_PLANE_STRIDE(&picture, 0);
+    return stream.codec.compressRows(top + ptrdiff_t(GST_VIDEO_FRAME_HEIGHT(&picture) - 1) * stride, -stride, nullptr,
+                                     key, drav::MutableByteSpan{stream.frame.data(), stream.frame.size()}, coded);
 }
 
 bool nextIsKeyFrame(EncoderStream& stream, guint keyInterval, bool forced) {
@@ -151,17 +144,14 @@ GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
         gst_video_encoder_finish_frame(encoder, frame);
         return GST_FLOW_ERROR;
     }
-    copyBottomUp(picture, *stream);
-    gst_video_frame_unmap(&picture);
-
     GST_OBJECT_LOCK(self);
     const guint keyInterval = self->keyInterval;
     GST_OBJECT_UNLOCK(self);
     const bool key = nextIsKeyFrame(*stream, keyInterval, GST_VIDEO_CODEC_FRAME_IS_FORCE_KEYFRAME(frame));
     drav::CompressedFrame coded;
-    if (stream->codec.compress(drav::ByteSpan{stream->picture.data(), stream->picture.size()}, nullptr, key,
-                               drav::MutableByteSpan{stream->frame.data(), stream->frame.size()},
-                               coded) != drav::CodecStatus::Ok) {
+    const drav::CodecStatus status = compressPicture(picture, *stream, key, coded);
+    gst_video_frame_unmap(&picture);
+    if (status != drav::CodecStatus::Ok) {
         GST_ELEMENT_ERROR(self, STREAM, ENCODE, (nullptr), ("the codec failed frame %u", frame->system_frame_number));
         gst_video_encoder_finish_frame(encoder, frame);
         return GST_FLOW_ERROR;
