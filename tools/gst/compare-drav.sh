@@ -5,7 +5,8 @@
 # recordings/) is written raw to disk as BGRx and as RGB15, then:
 #   encode: drav encode RAW drav.avi (rawvideo input)  against
 #           filesrc ! rawvideoparse ! dravenc ! dravavisink location=gst.avi
-#           (the two AVIs must be equal: 16-bit streams, as drav makes them);
+#           (the two AVIs must be equal: 16-bit streams, as drav makes them),
+#           and with dravenc's frames to fakesink, as dravdec's are below;
 #   decode: drav decode drav.avi - -q (RGB555 to /dev/null)  against
 #           filesrc ! avidemux ! dravdec ! fakesink (the stream's RGB15).
 # Whole processes of a Release build (build/rel), the two programs taking
@@ -62,6 +63,8 @@ for recording in "${recordings[@]}"; do
     gst_run=(filesrc location="$raw" blocksize=$frame_size ! "${raw_parse[@]}" ! dravenc ! dravavisink location=gst.avi)
     race "$clip, $frames, encode ${raw_parse[3]#format=}"
     cmp -s drav.avi gst.avi || fail "$clip $pixfmt: dravenc's AVI differs from drav encode's"
+    gst_run=(filesrc location="$raw" blocksize=$frame_size ! "${raw_parse[@]}" ! dravenc ! fakesink)
+    race "$clip, $frames, encode ${raw_parse[3]#format=} to fakesink"
   done
   drav_run=("$drav" decode drav.avi - -q)
   gst_run=(filesrc location=drav.avi ! avidemux ! dravdec ! fakesink)
