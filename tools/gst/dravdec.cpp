@@ -4,6 +4,7 @@
 
 #include <cinttypes>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -234,14 +235,23 @@ OutputChoice chooseOutput(GstVideoDecoder* decoder, unsigned depth) {
 
 // Starts decoding a stream of the format: the codec's buffers, a black
 // picture, and the output caps. Posts an error saying why when it cannot.
+// A decoder with its buffers allocated, or null without the memory.
+StreamDecoder* newStreamDecoder(const drav::PictureFormat& format) {
+    auto* decoder = new (std::nothrow) StreamDecoder(format);
+    if (decoder && decoder->begin() != drav::CodecStatus::Ok) {
+        delete decoder;
+        return nullptr;
+    }
+    return decoder;
+}
+
 bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
     GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
     std::string problem = formatProblem(format);
     releaseStream(dec);
     if (problem.empty()) {
-        dec->decoder = new StreamDecoder(format);
-        if (dec->decoder->begin() != drav::CodecStatus::Ok)
-            problem = "not enough memory for a " + sizeText(format) + " stream";
+        dec->decoder = newStreamDecoder(format);
+        if (!dec->decoder) problem = "not enough memory for a " + sizeText(format) + " stream";
     }
     if (!problem.empty()) {
         releaseStream(dec);
@@ -412,8 +422,8 @@ gboolean flush(GstVideoDecoder* decoder) {
     if (!dec->decoder) return TRUE;
     drav::PictureFormat format = dec->decoder->stream();
     releaseStream(dec);
-    dec->decoder = new StreamDecoder(format);
-    return dec->decoder->begin() == drav::CodecStatus::Ok;
+    dec->decoder = newStreamDecoder(format);
+    return dec->decoder != nullptr;
 }
 
 // The demuxers drop a frame the file ends inside: a stream that ends before
