@@ -2,20 +2,14 @@
 // CodedRect over the changed rectangle, End.
 #include "compressor.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "codec_stream.h"
 #include "frame_format.h"
+#include "stream_heap.h"
 
 namespace drav {
 namespace {
-
-template <typename T>
-void release(T*& buffer) {
-    std::free(buffer);
-    buffer = nullptr;
-}
 
 bool sameColor(const PaletteEntry& a, const PaletteEntry& b) {
     return a.blue == b.blue && a.green == b.green && a.red == b.red;
@@ -59,26 +53,26 @@ CodecStatus FrameCompressor::begin(const PictureFormat& input) {
         return CodecStatus::BadFormat;
     format_ = input;
 
-    release(lzwWorkArea_);
-    lzwWorkArea_ = static_cast<uint8_t*>(std::calloc(LZW_WORK_AREA_SIZE, 1));
+    releaseBuffer(lzwWorkArea_);
+    lzwWorkArea_ = static_cast<uint8_t*>(allocateZeroed(LZW_WORK_AREA_SIZE));
     if (!lzwWorkArea_) return CodecStatus::OutOfMemory;
 
-    release(previousFrame_);
+    releaseBuffer(previousFrame_);
     previousFrameSize_ = uint32_t(pictureRowBytes(input.width, depth) * input.height);
-    previousFrame_ = static_cast<uint8_t*>(std::calloc(previousFrameSize_, 1));
+    previousFrame_ = static_cast<uint8_t*>(allocateZeroed(previousFrameSize_));
     if (!previousFrame_) return CodecStatus::OutOfMemory;
 
-    release(previousPalette_);
-    previousPalette_ = static_cast<PaletteEntry*>(std::calloc(PALETTE_ENTRIES, sizeof(PaletteEntry)));
+    releaseBuffer(previousPalette_);
+    previousPalette_ = static_cast<PaletteEntry*>(allocateZeroed(PALETTE_BYTES));
     if (!previousPalette_) return CodecStatus::OutOfMemory;
     return CodecStatus::Ok;
 }
 
 void FrameCompressor::end() {
-    release(lzwWorkArea_);
-    release(previousPalette_);
+    releaseBuffer(lzwWorkArea_);
+    releaseBuffer(previousPalette_);
     if (previousFrame_) previousFrameSize_ = 0;
-    release(previousFrame_);
+    releaseBuffer(previousFrame_);
 }
 
 CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame,

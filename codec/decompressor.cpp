@@ -3,10 +3,10 @@
 #include "decompressor.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "codec_stream.h"
 #include "frame_format.h"
+#include "stream_heap.h"
 #include "frame_inspector.h"
 #include "lzw_decode_tables.h"
 #include "work_picture.h"
@@ -14,12 +14,6 @@
 
 namespace drav {
 namespace {
-
-template <typename T>
-void release(T*& buffer) {
-    std::free(buffer);
-    buffer = nullptr;
-}
 
 bool applyChunk(const FrameDecodeContext& context, const ChunkInfo& chunk) {
     switch (chunk.type) {
@@ -71,7 +65,7 @@ LzwDecodeTables* allocateDecodeTables(uint32_t pixels) {
     const uint64_t bytes = sizeof(LzwDecodeTables) + historyBytes;
     if (bytes > SIZE_MAX) return nullptr;
     // Zeroed: block copies may read history slack that no token has written.
-    void* block = std::calloc(size_t(bytes), 1);
+    void* block = allocateZeroed(size_t(bytes));
     if (!block) return nullptr;
     auto* tables = static_cast<LzwDecodeTables*>(block);
     tables->history = reinterpret_cast<uint16_t*>(tables + 1);
@@ -85,29 +79,29 @@ CodecStatus FrameDecompressor::begin(const PictureFormat& stream) {
         return CodecStatus::BadFormat;
     format_ = stream;
 
-    release(workPicture_);
+    releaseBuffer(workPicture_);
     workPictureSize_ = 0;
     workPictureStride_ = workPictureStrideFor(stream.width);
     const uint32_t size = workPictureStride_ * (stream.height + 4);
-    workPicture_ = static_cast<uint8_t*>(std::calloc(size, 1));
+    workPicture_ = static_cast<uint8_t*>(allocateZeroed(size));
     if (!workPicture_) return CodecStatus::OutOfMemory;
     workPictureSize_ = size;
 
-    release(palette_);
-    palette_ = static_cast<PaletteEntry*>(std::calloc(PALETTE_ENTRIES, sizeof(PaletteEntry)));
+    releaseBuffer(palette_);
+    palette_ = static_cast<PaletteEntry*>(allocateZeroed(PALETTE_BYTES));
     if (!palette_) return CodecStatus::OutOfMemory;
 
-    release(tables_);
+    releaseBuffer(tables_);
     tables_ = allocateDecodeTables(stream.width * stream.height);
     if (!tables_) return CodecStatus::OutOfMemory;
     return CodecStatus::Ok;
 }
 
 void FrameDecompressor::end() {
-    release(workPicture_);
+    releaseBuffer(workPicture_);
     workPictureSize_ = 0;
-    release(palette_);
-    release(tables_);
+    releaseBuffer(palette_);
+    releaseBuffer(tables_);
 }
 
 CodecStatus FrameDecompressor::apply(ByteSpan frame, RowRange* changed) {

@@ -1,0 +1,20 @@
+#include "stream_heap.h"
+
+#include <atomic>
+
+namespace drav {
+namespace {
+
+std::atomic<AllocationGate> gate{nullptr};
+
+}  // namespace
+
+void* allocateZeroed(size_t bytes) {
+    AllocationGate current = gate.load(std::memory_order_relaxed);
+    if (current && !current(bytes)) return nullptr;
+    return std::calloc(bytes, 1);
+}
+
+AllocationGate setAllocationGate(AllocationGate newGate) { return gate.exchange(newGate); }
+
+}  // namespace drav
