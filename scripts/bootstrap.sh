@@ -31,5 +31,37 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq >/dev/null
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# apt-get update fails as a whole when one list does not download (a mirror
+# in the middle of a sync serves it at the wrong size), though the others
+# loaded: try again, then go on with the lists that did.
+update_lists() {
+  local attempt log
+  log=$(mktemp)
+  for attempt in 1 2 3; do
+    if apt-get update -qq >"$log" 2>&1; then rm -f "$log"; return 0; fi
+    [ "$attempt" = 3 ] || sleep $((attempt * 10))
+  done
+  echo "bootstrap: some package lists could not be downloaded; going on with those that loaded:" >&2
+  grep -E '^(E|W):' "$log" | sed 's/^/  /' >&2
+  rm -f "$log"
+}
+
+install_packages() { apt-get install -y -qq --no-install-recommends "$@" >/dev/null 2>&1; }
+
+update_lists
+if ! install_packages "${missing[@]}"; then
+  # One package that cannot be installed (with a list missing, an i386
+  # library whose version no longer matches its amd64 twin) fails them all:
+  # install the rest one by one and name the ones that failed.
+  failed=()
+  for p in "${missing[@]}"; do
+    install_packages "$p" || failed+=("$p")
+  done
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "bootstrap: could not install: ${failed[*]}" >&2
+    echo "bootstrap: the steps that need them cannot run; try again when the mirror has recovered" \
+         "(apt-get install ${failed[*]} says why)" >&2
+    exit 1
+  fi
+fi
