@@ -50,9 +50,22 @@ bool completeMuxerHeaders(const std::string& path, const BITMAPINFOHEADER& strea
                               {format + offsetof(BITMAPINFOHEADER, biClrImportant), streamFormat.biClrImportant}});
 }
 
-DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate)
-    : path_(path), format_(compressedFormat), frameDuration_(av_inv_q(frameRate)), packet_(allocatePacket()) {
+namespace {
+
+const std::string& checkedAviPath(const std::string& path) {
+    if (path.empty()) throw ToolError("no file name given for the AVI");
     if (path == "-") throw ToolError(fileMessage(path, "an AVI needs a file: its header and index are written last"));
+    return path;
+}
+
+}  // namespace
+
+DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate)
+    : path_(path),
+      file_(checkedAviPath(path)),
+      format_(compressedFormat),
+      frameDuration_(av_inv_q(frameRate)),
+      packet_(allocatePacket()) {
     AVFormatContext* context = nullptr;
     int status = avformat_alloc_output_context2(&context, nullptr, "avi", path.c_str());
     if (status < 0) throw ToolError(fileMessage(path, "cannot set up an AVI: " + ffmpegErrorText(status)));
@@ -72,19 +85,22 @@ DravAviWriter::DravAviWriter(const std::string& path, const BITMAPINFOHEADER& co
     stream_->time_base = frameDuration_;
     stream_->avg_frame_rate = frameRate;
 
-    status = avio_open(&context->pb, path.c_str(), AVIO_FLAG_WRITE);
+    status = avio_open(&context->pb, file_.path().c_str(), AVIO_FLAG_WRITE);
     if (status < 0) throw ToolError(fileMessage(path, "cannot create: " + ffmpegErrorText(status)));
     status = avformat_write_header(context, nullptr);
     if (status < 0) throw ToolError(fileMessage(path, "cannot write the AVI header: " + ffmpegErrorText(status)));
 }
 
 DravAviWriter::~DravAviWriter() {
-    if (finished_ || !muxer_) return;
-    muxer_.reset();
-    std::remove(path_.c_str());
+    if (finished_) return;
+    try {
+        finish();
+    } catch (const std::exception&) {
+    }
 }
 
 void DravAviWriter::writeFrame(const uint8_t* data, uint32_t size, bool keyFrame) {
+    if (finished_) throw ToolError(fileMessage(path_, "the AVI is finished: no frame can follow"));
     if (size > uint32_t(INT_MAX))
         throw ToolError(frameMessage(path_, frames_, "a frame of " + std::to_string(size) + " bytes is too large"));
     AVPacket& packet = *packet_;
@@ -101,14 +117,32 @@ void DravAviWriter::writeFrame(const uint8_t* data, uint32_t size, bool keyFrame
 }
 
 void DravAviWriter::finish() {
+    if (finished_) return;
+    finished_ = true;
+    if (frames_ == 0) {
+        muxer_.reset();  // the temporary file goes with file_
+        return;
+    }
+    try {
+        completeFile();
+    } catch (const ToolError&) {
+        muxer_.reset();
+        file_.keep();
+        throw;
+    }
+    file_.commit();
+}
+
+void DravAviWriter::completeFile() {
+    const std::string where = "; the " + std::to_string(frames_) + " frames written are in " + file_.path();
     int status = av_write_trailer(muxer_.get());
     if (status >= 0) {
         fileBytes_ = avio_size(muxer_->pb);
         status = avio_closep(&muxer_->pb);
     }
-    if (status < 0) throw ToolError(fileMessage(path_, "cannot finish the AVI: " + ffmpegErrorText(status)));
-    if (!completeMuxerHeaders(path_, format_)) throw ToolError(fileMessage(path_, "cannot complete the AVI's headers"));
-    finished_ = true;
+    if (status < 0) throw ToolError(fileMessage(path_, "cannot finish the AVI: " + ffmpegErrorText(status) + where));
+    if (!completeMuxerHeaders(file_.path(), format_))
+        throw ToolError(fileMessage(path_, "cannot complete the AVI's headers" + where));
 }
 
 }  // namespace drav::tool

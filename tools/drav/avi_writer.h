@@ -6,31 +6,43 @@
 #include <cstdint>
 #include <string>
 
-#include "win_records.h"
 #include "ffmpeg_support.h"
+#include "partial_file.h"
+#include "win_records.h"
 
 namespace drav::tool {
 
+// The file is written under a temporary name beside `path` and renamed to it
+// by finish(): a recording that stops early, for whatever reason, is finished
+// with the frames it has, and a run that wrote no frame leaves nothing.
 class DravAviWriter {
 public:
     // Throws ToolError naming the file when it cannot be created.
     DravAviWriter(const std::string& path, const BITMAPINFOHEADER& compressedFormat, AVRational frameRate);
-    // Without finish() the incomplete file is removed.
+    // Without finish(), finishes the file when it holds frames (errors are
+    // lost: call finish() to hear of them) and removes it when it holds none.
     ~DravAviWriter();
     DravAviWriter(const DravAviWriter&) = delete;
     DravAviWriter& operator=(const DravAviWriter&) = delete;
 
     void writeFrame(const uint8_t* data, uint32_t size, bool keyFrame);
 
-    // Writes the index and the final header. Throws ToolError on failure.
+    // Writes the index and the final header and puts the file under its
+    // name; a file without frames is removed instead. Throws ToolError on
+    // failure, the frames then kept under the temporary name the message
+    // gives. Nothing is written after it.
     void finish();
+    bool finished() const { return finished_; }
 
     int64_t framesWritten() const { return frames_; }
     int64_t frameBytesWritten() const { return frameBytes_; }
     int64_t fileBytes() const { return fileBytes_; }
 
 private:
+    void completeFile();
+
     std::string path_;
+    PartialFile file_;
     BITMAPINFOHEADER format_;
     OutputContext muxer_;
     AVStream* stream_ = nullptr;

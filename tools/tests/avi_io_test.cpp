@@ -4,6 +4,8 @@
 #include <cstring>
 #include <fstream>
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "avi_reader.h"
@@ -33,6 +35,15 @@ size_t streamFormatOffset(const std::vector<uint8_t>& file) {
     for (size_t i = 0; i + 8 < file.size() && i < 8192; ++i)
         if (memcmp(file.data() + i, "strf", 4) == 0) return i + 8;
     return 0;
+}
+
+std::vector<std::string> listFolder(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* folder = opendir(path.c_str());
+    while (const dirent* entry = folder ? readdir(folder) : nullptr)
+        if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    if (folder) closedir(folder);
+    return names;
 }
 
 std::vector<StoredFrame> readAll(DravAviReader& reader, std::vector<std::vector<uint8_t>>* contents = nullptr) {
@@ -145,14 +156,23 @@ TEST(DravAvi, StreamFormatIsTheDriversProposedFormat) {
     }
 }
 
-TEST(DravAvi, AnUnfinishedFileIsRemoved) {
-    test::ScratchFile file{"avi"};
-    {
-        DravAviWriter writer(file.path, dravFormat(16, 16, 16), AVRational{25, 1});
+// A writer that stops early keeps what it wrote, under the name asked for, and
+// nothing else in the folder: no temporary file, and no file without frames.
+TEST(DravAvi, AWriterStoppedEarlyKeepsItsFramesAndLeavesNothingElse) {
+    test::ScratchFile folder{"dir"};
+    ASSERT_EQ(mkdir(folder.path.c_str(), 0755), 0);
+    const std::string kept = folder.path + "/kept.avi", empty = folder.path + "/empty.avi";
+    for (int frames : {3, 0}) {
+        DravAviWriter writer(frames ? kept : empty, dravFormat(16, 16, 16), AVRational{25, 1});
         std::vector<uint8_t> bytes = frameBytes(0, 10);
-        writer.writeFrame(bytes.data(), 10, true);
+        for (int i = 0; i < frames; ++i) writer.writeFrame(bytes.data(), 10, i == 0);
+        EXPECT_NE(access((frames ? kept : empty).c_str(), F_OK), 0) << "an unfinished file under its name";
     }
-    EXPECT_NE(access(file.path.c_str(), F_OK), 0);
+    EXPECT_EQ(listFolder(folder.path), std::vector<std::string>{"kept.avi"});
+    DravAviReader reader(kept);
+    EXPECT_EQ(readAll(reader).size(), 3u);
+    std::remove(kept.c_str());
+    rmdir(folder.path.c_str());
 }
 
 TEST(DravAvi, OtherFilesAreNotDravStreams) {
