@@ -99,8 +99,9 @@ bool rectFitsPicture(const PictureFormat& header, const ChangeRect& rect) {
 
 }  // namespace
 
-bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, uint8_t* previous,
-                         const PictureFormat& header, const ChangeRect& rect, bool keyFrame, uint8_t* lzwWorkArea) {
+bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, InputRows previous,
+                         uint8_t* kept, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* lzwWorkArea) {
     if (offset > capacity || capacity - offset < RECT_CHUNK_HEADER_SIZE) return false;
     if (!rectFitsPicture(header, rect)) return false;
 
@@ -119,12 +120,13 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, I
                        reinterpret_cast<uint16_t*>(lzwWorkArea + LITERAL_CHAIN_OFFSET), pixelFormat);
     for (uint32_t row = 0; row < rect.height && !bits.overflowed(); ++row) {
         const uint8_t* pictureRow = picture.row(rect.y + row) + firstColumn;
-        uint8_t* previousRow = previous + size_t(rect.y + row) * stride + firstColumn;
+        const uint8_t* previousRow = keyFrame ? nullptr : previous.row(rect.y + row) + firstColumn;
+        uint8_t* keptRow = kept ? kept + size_t(rect.y + row) * stride + firstColumn : nullptr;
         for (uint32_t done = 0; done < rect.width;) {
             uint32_t count = std::min(rect.width - done, SYMBOL_BATCH_CAPACITY);
             const size_t at = size_t(done) * bitCount / 8;
-            readSymbols(pictureRow + at, keyFrame ? nullptr : previousRow + at, count, bitCount, keyFrame, symbols);
-            std::memcpy(previousRow + at, pictureRow + at, size_t(count) * bitCount / 8);  // while both are in cache
+            readSymbols(pictureRow + at, previousRow ? previousRow + at : nullptr, count, bitCount, keyFrame, symbols);
+            if (keptRow) std::memcpy(keptRow + at, pictureRow + at, size_t(count) * bitCount / 8);  // while in cache
             encoder.encode(symbols, count);
             done += count;
         }

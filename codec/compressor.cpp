@@ -47,22 +47,23 @@ size_t lastDifference(const uint8_t* a, const uint8_t* b, size_t from, size_t to
 
 }  // namespace
 
-CodecStatus FrameCompressor::begin(const PictureFormat& input) {
+CodecStatus FrameCompressor::begin(const PictureFormat& input, History history) {
     const unsigned depth = input.depth;
     if ((depth != 8 && depth != 16 && depth != 32) || !isPictureSizeSupported(input.width, input.height))
         return CodecStatus::BadFormat;
     format_ = input;
+    history_ = history;
 
     releaseBuffer(lzwWorkArea_);
     lzwWorkArea_ = static_cast<uint8_t*>(allocateZeroed(LZW_WORK_AREA_SIZE));
     if (!lzwWorkArea_) return CodecStatus::OutOfMemory;
 
     releaseBuffer(previousFrame_);
+    releaseBuffer(previousPalette_);
     previousFrameSize_ = uint32_t(pictureRowBytes(input.width, depth) * input.height);
+    if (history == History::Given) return CodecStatus::Ok;
     previousFrame_ = static_cast<uint8_t*>(allocateZeroed(previousFrameSize_));
     if (!previousFrame_) return CodecStatus::OutOfMemory;
-
-    releaseBuffer(previousPalette_);
     previousPalette_ = static_cast<PaletteEntry*>(allocateZeroed(PALETTE_BYTES));
     if (!previousPalette_) return CodecStatus::OutOfMemory;
     return CodecStatus::Ok;
@@ -71,14 +72,14 @@ CodecStatus FrameCompressor::begin(const PictureFormat& input) {
 void FrameCompressor::end() {
     releaseBuffer(lzwWorkArea_);
     releaseBuffer(previousPalette_);
-    if (previousFrame_) previousFrameSize_ = 0;
     releaseBuffer(previousFrame_);
+    previousFrameSize_ = 0;
 }
 
 CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame,
                                       MutableByteSpan output, CompressedFrame& frame) {
     frame = CompressedFrame{};
-    if (!running()) return CodecStatus::NoStream;
+    if (!running() || history_ != History::Kept) return CodecStatus::NoStream;
     if (!picture.data || picture.size < previousFrameSize_) return CodecStatus::BadPicture;
     return compressRows(picture.data, pictureRowBytes(format_.width, format_.depth), palette, keyFrame, output, frame);
 }
@@ -86,42 +87,68 @@ CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* pale
 CodecStatus FrameCompressor::compressRows(const uint8_t* bottomRow, ptrdiff_t stride, const PaletteEntry* palette,
                                           bool keyFrame, MutableByteSpan output, CompressedFrame& frame) {
     frame = CompressedFrame{};
-    if (!running()) return CodecStatus::NoStream;
-    const bool paletted = format_.depth == 8;
+    if (!running() || history_ != History::Kept) return CodecStatus::NoStream;
+    return compressPicture(InputPicture{bottomRow, stride, palette}, keptPicture(), keyFrame, output, frame);
+}
+
+CodecStatus FrameCompressor::compressAfter(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
+                                           MutableByteSpan output, CompressedFrame& frame) {
+    frame = CompressedFrame{};
+    if (!running() || history_ != History::Given) return CodecStatus::NoStream;
+    if (!keyFrame && !isReadable(previous)) return CodecStatus::BadPicture;
+    return compressPicture(picture, previous, keyFrame, output, frame);
+}
+
+bool FrameCompressor::isReadable(const InputPicture& picture) const {
     const ptrdiff_t pixelBytes = ptrdiff_t(format_.width) * (format_.depth / 8);
-    if (!bottomRow || (stride < pixelBytes && -stride < pixelBytes) || (paletted && !palette))
-        return CodecStatus::BadPicture;
+    const ptrdiff_t stride = picture.stride;
+    return picture.bottomRow && (stride >= pixelBytes || -stride >= pixelBytes) &&
+           (format_.depth != 8 || picture.palette);
+}
+
+InputPicture FrameCompressor::keptPicture() const {
+    return InputPicture{previousFrame_, ptrdiff_t(pictureRowBytes(format_.width, format_.depth)), previousPalette_};
+}
+
+CodecStatus FrameCompressor::compressPicture(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
+                                             MutableByteSpan output, CompressedFrame& frame) {
+    if (!isReadable(picture)) return CodecStatus::BadPicture;
     if (!output.data) return CodecStatus::BadOutput;
     frame.keyFrame = keyFrame;
 
     // Capacities are 32-bit, as every size of the format.
     const MutableByteSpan capped{output.data, output.size < UINT32_MAX ? output.size : UINT32_MAX};
     uint32_t offset = 0;
-    bool ok = !paletted || compressPalette(palette, keyFrame, capped, offset);
-    ok = ok && compressPixels(InputRows{bottomRow, stride}, keyFrame, capped, offset);
+    bool ok = format_.depth != 8 || compressPalette(picture.palette, previous.palette, keyFrame, capped, offset);
+    ok = ok && compressPixels(InputRows{picture.bottomRow, picture.stride},
+                              InputRows{previous.bottomRow, previous.stride}, keyFrame, capped, offset);
     ok = ok && writeEndChunk(capped.data, uint32_t(capped.size), offset);
     if (!ok) return CodecStatus::BadOutput;
     frame.size = offset;
     return CodecStatus::Ok;
 }
 
-bool FrameCompressor::compressPalette(const PaletteEntry* palette, bool keyFrame, MutableByteSpan output,
-                                      uint32_t& offset) {
+// The kept palette and picture (when the history is kept) are brought up to
+// date even when a chunk does not fit: the next frame compares with this one.
+bool FrameCompressor::compressPalette(const PaletteEntry* palette, const PaletteEntry* previous, bool keyFrame,
+                                      MutableByteSpan output, uint32_t& offset) {
     uint32_t first = 0, last = 255;
-    if (!keyFrame) findChangedPaletteRange(palette, previousPalette_, first, last);
+    if (!keyFrame) findChangedPaletteRange(palette, previous, first, last);
     if (first > last) return true;
     bool written = writePaletteChunk(output.data, uint32_t(output.size), offset, palette, first, last);
-    std::memcpy(previousPalette_ + first, palette + first, (last - first + 1) * sizeof(PaletteEntry));
+    if (previousPalette_)
+        std::memcpy(previousPalette_ + first, palette + first, (last - first + 1) * sizeof(PaletteEntry));
     return written;
 }
 
-bool FrameCompressor::compressPixels(InputRows picture, bool keyFrame, MutableByteSpan output, uint32_t& offset) {
+bool FrameCompressor::compressPixels(InputRows picture, InputRows previous, bool keyFrame, MutableByteSpan output,
+                                     uint32_t& offset) {
     ChangeRect rect{0, 0, format_.width, format_.height};
-    if (!keyFrame) findChangedRect(format_, picture, previousFrame_, rect);
+    if (!keyFrame) findChangedRect(format_, picture, previous, rect);
     if (rect.width == 0 || rect.height == 0) return true;
-    bool written = writeCodedRectChunk(output.data, uint32_t(output.size), offset, picture, previousFrame_, format_,
-                                       rect, keyFrame, lzwWorkArea_);
-    if (!written) copyRect(picture, previousFrame_, format_, rect);  // the next frame compares with this one
+    bool written = writeCodedRectChunk(output.data, uint32_t(output.size), offset, picture, previous, previousFrame_,
+                                       format_, rect, keyFrame, lzwWorkArea_);
+    if (!written && previousFrame_) copyRect(picture, previousFrame_, format_, rect);
     return written;
 }
 
@@ -165,16 +192,15 @@ InputRows packedRows(const PictureFormat& format, const uint8_t* picture) {
     return InputRows{picture, ptrdiff_t(pictureRowBytes(format.width, format.depth))};
 }
 
-void findChangedRect(const PictureFormat& header, InputRows picture, const uint8_t* previous, ChangeRect& rect) {
+void findChangedRect(const PictureFormat& header, InputRows picture, InputRows previous, ChangeRect& rect) {
     const uint32_t width = header.width, height = header.height;
     const size_t bytesPerPixel = header.depth / 8;
-    const size_t stride = size_t(pictureRowBytes(header.width, header.depth));
     const size_t rowBytes = width * bytesPerPixel;
     uint32_t minX = width - 1, minY = height - 1, maxX = 0, maxY = 0;
 
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* a = picture.row(y);
-        const uint8_t* b = previous + y * stride;
+        const uint8_t* b = previous.row(y);
         if (std::memcmp(a, b, rowBytes) == 0) continue;
         // The row differs somewhere: only columns outside [minX, maxX] can widen the rectangle.
         if (y < minY) minY = y;

@@ -38,12 +38,15 @@ void findChangedPaletteRange(const PaletteEntry* newTable, const PaletteEntry* o
 bool writePaletteChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, const PaletteEntry* table, uint32_t first,
                        uint32_t last);
 
-void findChangedRect(const PictureFormat& header, InputRows picture, const uint8_t* previous, ChangeRect& rect);
+void findChangedRect(const PictureFormat& header, InputRows picture, InputRows previous, ChangeRect& rect);
 
-// Also brings `previous` up to date inside the rectangle, row by row as the
-// rows are read; when it returns false, some rows may be left behind.
-bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, uint8_t* previous,
-                         const PictureFormat& header, const ChangeRect& rect, bool keyFrame, uint8_t* lzwWorkArea);
+// `kept` (when given) is the compressor's own copy of the picture, packed as
+// its rows are: it is brought up to date inside the rectangle, row by row as
+// the rows are read (`previous` may be the same rows); when the writer
+// returns false, some rows may be left behind.
+bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, InputRows picture, InputRows previous,
+                         uint8_t* kept, const PictureFormat& header, const ChangeRect& rect, bool keyFrame,
+                         uint8_t* lzwWorkArea);
 
 void copyRect(InputRows picture, uint8_t* previous, const PictureFormat& header, const ChangeRect& rect);
 

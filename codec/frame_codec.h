@@ -62,6 +62,21 @@ struct CompressedFrame {
     bool keyFrame = false;
 };
 
+// A compressor input picture where it lies: its row y, counted from the
+// bottom, starts at bottomRow + y * stride (a negative stride reads rows
+// stored top-down, as most raw video is); the colour table (256 entries) of
+// an 8-bit picture.
+struct InputPicture {
+    const uint8_t* bottomRow = nullptr;
+    ptrdiff_t stride = 0;
+    const PaletteEntry* palette = nullptr;
+};
+
+// Whether a compressor keeps the previous picture itself (a stream
+// compressed in order), or is given it with each picture (a worker of a
+// frame-parallel compressor, which may see any frame of the stream).
+enum class History : uint8_t { Kept, Given };
+
 class FrameCompressor {
 public:
     FrameCompressor() = default;
@@ -69,13 +84,16 @@ public:
     FrameCompressor(const FrameCompressor&) = delete;
     FrameCompressor& operator=(const FrameCompressor&) = delete;
 
-    // (Re)allocates the string table, the previous picture and palette, both
-    // zeroed so that a stream not opened by a key frame reads nothing
-    // undefined. BadFormat for depths other than 8, 16, 32 or unsupported
-    // sizes; OutOfMemory (buffers allocated before stay until end).
-    CodecStatus begin(const PictureFormat& input);
+    // (Re)allocates the string table and, when the history is kept, the
+    // previous picture and palette, both zeroed so that a stream not opened
+    // by a key frame reads nothing undefined. BadFormat for depths other
+    // than 8, 16, 32 or unsupported sizes; OutOfMemory (buffers allocated
+    // before stay until end).
+    CodecStatus begin(const PictureFormat& input, History history = History::Kept);
     void end();
-    bool running() const { return lzwWorkArea_ && previousFrame_ && previousPalette_; }
+    bool running() const {
+        return lzwWorkArea_ && (history_ == History::Given || (previousFrame_ && previousPalette_));
+    }
     const PictureFormat& format() const { return format_; }
     uint32_t maxFrameSize() const { return worstCaseFrameSize(format_.width, format_.height); }
 
@@ -90,6 +108,14 @@ public:
     // (as most raw video is) where they are, without turning them over first.
     CodecStatus compressRows(const uint8_t* bottomRow, ptrdiff_t stride, const PaletteEntry* palette, bool keyFrame,
                              MutableByteSpan output, CompressedFrame& frame);
+    // The frame the stream compressed in order gives for `picture` after
+    // `previous` (not read for a key frame), byte for byte, and nothing is
+    // kept of either: a frame's bytes depend only on these two pictures, so
+    // workers with compressors of their own can compress frames side by
+    // side. For streams begun with History::Given (NoStream otherwise);
+    // BadPicture for a missing picture or colour table.
+    CodecStatus compressAfter(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
+                              MutableByteSpan output, CompressedFrame& frame);
 
     // The stream's buffers, for checks of their sizes.
     const uint8_t* stringTable() const { return lzwWorkArea_; }
@@ -98,10 +124,16 @@ public:
     const PaletteEntry* previousPalette() const { return previousPalette_; }
 
 private:
-    bool compressPalette(const PaletteEntry* palette, bool keyFrame, MutableByteSpan output, uint32_t& offset);
-    bool compressPixels(InputRows picture, bool keyFrame, MutableByteSpan output, uint32_t& offset);
+    bool isReadable(const InputPicture& picture) const;
+    CodecStatus compressPicture(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
+                                MutableByteSpan output, CompressedFrame& frame);
+    bool compressPalette(const PaletteEntry* palette, const PaletteEntry* previous, bool keyFrame,
+                         MutableByteSpan output, uint32_t& offset);
+    bool compressPixels(InputRows picture, InputRows previous, bool keyFrame, MutableByteSpan output, uint32_t& offset);
+    InputPicture keptPicture() const;
 
     PictureFormat format_{};
+    History history_ = History::Kept;
     uint8_t* lzwWorkArea_ = nullptr;
     uint8_t* previousFrame_ = nullptr;
     uint32_t previousFrameSize_ = 0;

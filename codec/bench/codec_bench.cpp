@@ -152,7 +152,7 @@ void BM_FindChangedRectIdentical1080p(benchmark::State& state) {
     const PictureFormat header{1920, 1080, 32};
     ChangeRect rect{};
     for (auto _ : state) {
-        findChangedRect(header, packedRows(header, a.data()), b.data(), rect);
+        findChangedRect(header, packedRows(header, a.data()), packedRows(header, b.data()), rect);
         benchmark::DoNotOptimize(rect);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(a.size()));

@@ -124,6 +124,55 @@ TEST_P(CompressorAtDepth, TopDownRowsGiveTheFramesOfTheBottomUpPicture) {
                                       {rows.output.data(), rows.output.size()}, rows.result));
 }
 
+// A frame-parallel worker, given each picture and the one before it, must
+// give the frames of the stream compressed in order, byte for byte, whatever
+// order it sees them in: here last to first, the pictures top-down.
+TEST_P(CompressorAtDepth, FramesCompressedAfterTheirPreviousPictureMatchTheStream) {
+    const unsigned depth = GetParam();
+    std::mt19937 random(depth);
+    std::vector<Dib> pictures(12, Dib(41, 13, depth));
+    pictures[0].fillRandom(1, depth == 16 ? 0x7F : 0xFF);
+    for (size_t i = 1; i < pictures.size(); ++i) {
+        pictures[i] = pictures[i - 1];
+        for (int n = int(random() % 40); n > 0; --n) pictures[i].pixels[random() % pictures[i].pixels.size()] ^= 0x21;
+        if (random() % 3 == 0) pictures[i].colors[random() % 256].green ^= 0x40;
+    }
+    std::vector<bool> keyFrames;
+    TestEncoder inOrder(pictures[0].format);
+    ASSERT_EQ(CodecStatus::Ok, inOrder.begin());
+    std::vector<std::vector<uint8_t>> expected;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        keyFrames.push_back(i == 0 || random() % 4 == 0);
+        ASSERT_EQ(CodecStatus::Ok, inOrder.compress(pictures[i], keyFrames[i]));
+        expected.push_back(inOrder.frame());
+    }
+
+    const size_t rowBytes = pictures[0].stride;
+    auto topDown = [&](const Dib& picture, std::vector<uint8_t>& rows) {
+        rows.assign(picture.pixels.size(), 0xCC);
+        for (uint32_t y = 0; y < 13; ++y)
+            std::memcpy(&rows[(12 - y) * rowBytes], &picture.pixels[y * rowBytes], rowBytes);
+        return InputPicture{&rows[12 * rowBytes], -ptrdiff_t(rowBytes), picture.colors};
+    };
+    TestEncoder worker(pictures[0].format);
+    ASSERT_EQ(CodecStatus::Ok, worker.codec.begin(pictures[0].format, History::Given));
+    EXPECT_EQ(worker.codec.previousPicture(), nullptr);
+    for (size_t i = pictures.size() - 1; i < pictures.size(); --i) {
+        std::vector<uint8_t> rows, previousRows;
+        const InputPicture picture = topDown(pictures[i], rows);
+        const InputPicture previous = i > 0 ? topDown(pictures[i - 1], previousRows) : InputPicture{};
+        ASSERT_EQ(CodecStatus::Ok,
+                  worker.codec.compressAfter(picture, previous, keyFrames[i],
+                                             {worker.output.data(), worker.output.size()}, worker.result));
+        EXPECT_EQ(expected[i], worker.frame()) << "frame " << i;
+    }
+    EXPECT_EQ(CodecStatus::NoStream, worker.compress(pictures[0], true));
+    EXPECT_EQ(
+        CodecStatus::BadPicture,
+        worker.codec.compressAfter(InputPicture{pictures[1].pixels.data(), ptrdiff_t(rowBytes), pictures[1].colors},
+                                   InputPicture{}, false, {worker.output.data(), worker.output.size()}, worker.result));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, CompressorAtDepth, ::testing::Values(8u, 16u, 32u));
 
 TEST(Compressor, EightBitKeyFrameAlwaysCarriesTheWholePalette) {
@@ -285,8 +334,8 @@ TEST(FindChangedRect, FindsTheBoundsOfScatteredChangesAtEveryDepth) {
                 minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
             }
             ChangeRect rect{9, 9, 9, 9};
-            findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()), previous.pixels.data(),
-                            rect);
+            findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()),
+                            packedRows(previous.format, previous.pixels.data()), rect);
             if (minX == UINT32_MAX) {
                 const uint32_t side = width == 1 && height == 1 ? 1 : 0;
                 EXPECT_EQ(side, rect.width);
@@ -305,7 +354,8 @@ TEST(FindChangedRect, RowPaddingIsNotCompared) {
     Dib picture(3, 2, 8), previous(3, 2, 8);
     previous.pixels[3] = 1;  // padding byte of row 0
     ChangeRect rect{1, 1, 1, 1};
-    findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()), previous.pixels.data(), rect);
+    findChangedRect(picture.format, packedRows(picture.format, picture.pixels.data()),
+                    packedRows(previous.format, previous.pixels.data()), rect);
     EXPECT_EQ(0u, rect.width);
 }
 
@@ -357,8 +407,9 @@ TEST(WriteCodedRectChunk, MatchesThePlainEncoderTokenForToken) {
         std::vector<uint8_t> output(expected.size() + 64, 0xCC);
         uint32_t offset = 0;
         ASSERT_TRUE(writeCodedRectChunk(output.data(), uint32_t(output.size()), offset,
-                                        packedRows(picture.format, picture.pixels.data()), previous.pixels.data(),
-                                        picture.format, rect, c.keyFrame, workArea.data()));
+                                        packedRows(picture.format, picture.pixels.data()),
+                                        packedRows(previous.format, previous.pixels.data()), nullptr, picture.format,
+                                        rect, c.keyFrame, workArea.data()));
         ASSERT_EQ(expected.size(), offset) << c.width << "x" << c.height;
         EXPECT_EQ(expected, std::vector<uint8_t>(output.begin(), output.begin() + offset))
             << c.width << "x" << c.height << " at " << c.bitCount;
@@ -369,9 +420,9 @@ TEST(WriteCodedRectChunk, RefusesARectangleOutsideThePicture) {
     Dib picture(10, 10, 16);
     std::vector<uint8_t> workArea(LZW_WORK_AREA_SIZE, 0), output(1000);
     uint32_t offset = 0;
-    EXPECT_FALSE(writeCodedRectChunk(output.data(), 1000, offset, packedRows(picture.format, picture.pixels.data()),
-                                     picture.pixels.data(), picture.format, ChangeRect{5, 0, 6, 1}, true,
-                                     workArea.data()));
+    const InputRows rows = packedRows(picture.format, picture.pixels.data());
+    EXPECT_FALSE(writeCodedRectChunk(output.data(), 1000, offset, rows, rows, nullptr, picture.format,
+                                     ChangeRect{5, 0, 6, 1}, true, workArea.data()));
     EXPECT_EQ(0u, offset);
 }
 
