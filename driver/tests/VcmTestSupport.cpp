@@ -60,12 +60,6 @@ std::vector<uint8_t> noisePicture(const BITMAPINFOHEADER& format, uint32_t seed)
     return picture;
 }
 
-PoisonedBuffer::PoisonedBuffer(size_t size) : size_(size), bytes_(size + GUARD, POISON) {}
-
-bool PoisonedBuffer::guardIntact() const {
-    return std::all_of(bytes_.begin() + ptrdiff_t(size_), bytes_.end(), [](uint8_t b) { return b == POISON; });
-}
-
 OpenCodec::OpenCodec(UINT mode) : hic_(ICOpen(ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, mode)) {}
 
 OpenCodec::~OpenCodec() {

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "PoisonedBuffer.h"
+
 namespace drav::test {
 
 constexpr DWORD FOURCC_DRAV_HANDLER = mmioFOURCC('D', 'R', 'A', 'V');
 constexpr DWORD FOURCC_DRAV_FORMAT = mmioFOURCC('D', 'R', 'A', 'V');
-constexpr uint8_t POISON = 0xCC;
 
 // A bitmap header followed by room for a full colour table.
 struct BitmapFormat {
@@ -36,21 +37,6 @@ std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned see
 // A picture of the format whose every byte is random (seeded), the worst case
 // for the compressor.
 std::vector<uint8_t> noisePicture(const BITMAPINFOHEADER& format, uint32_t seed);
-
-// A buffer of `size` bytes plus a guard zone, all POISON; guardIntact() tells
-// whether anything wrote past `size`.
-class PoisonedBuffer {
-public:
-    explicit PoisonedBuffer(size_t size);
-    uint8_t* data() { return bytes_.data(); }
-    size_t size() const { return size_; }
-    bool guardIntact() const;
-
-private:
-    static constexpr size_t GUARD = 4096;
-    size_t size_;
-    std::vector<uint8_t> bytes_;
-};
 
 // A compressor or decompressor opened through ICOpen, closed at scope end.
 class OpenCodec {
