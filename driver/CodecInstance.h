@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "codec/frame_codec.h"
 
@@ -15,6 +16,9 @@ struct CodecInstance {
     uint8_t mmxEnabled = 0;          // set by each BEGIN; chooses the decompressor's scaling forms
     uint32_t maxCompressedSize = 0;  // capacity of an ICM_COMPRESS output buffer
     FrameCompressor compressor;
+    // An 8-bit stream's colour table, 256 entries, allocated at its BEGIN:
+    // each frame's declared entries are copied here, black after them.
+    std::unique_ptr<PaletteEntry[]> inputColors;
     FrameDecompressor decompressor;
 };
 

@@ -1,5 +1,8 @@
 #include "CodecStreams.h"
 
+#include <algorithm>
+#include <new>
+
 #include "BitmapFormats.h"
 #include "CodecSettings.h"
 #include "FormatNegotiation.h"
@@ -40,8 +43,18 @@ bool isStreamInput(const FrameCompressor& compressor, const BITMAPINFOHEADER& in
            isSamePicture(compressor.format(), input);
 }
 
-const PaletteEntry* inputColorTable(const BITMAPINFOHEADER& input) {
-    return reinterpret_cast<const PaletteEntry*>(reinterpret_cast<const uint8_t*>(&input) + input.biSize);
+// An 8-bit frame's colours as the compressor reads them: the entries its
+// table declares (biClrUsed, 0 meaning 256), black after them, copied into
+// the stream's own 256. Nothing past the declared entries is read.
+const PaletteEntry* frameColors(CodecInstance& instance, const BITMAPINFOHEADER& input) {
+    PaletteEntry* colors = instance.inputColors.get();
+    if (input.biBitCount != 8 || !colors) return nullptr;
+    const auto* table = reinterpret_cast<const PaletteEntry*>(reinterpret_cast<const uint8_t*>(&input) + input.biSize);
+    const uint32_t declared =
+        input.biClrUsed == 0 ? PALETTE_ENTRIES : std::min<uint32_t>(input.biClrUsed, PALETTE_ENTRIES);
+    std::copy(table, table + declared, colors);
+    std::fill(colors + declared, colors + PALETTE_ENTRIES, PaletteEntry{});
+    return colors;
 }
 
 // The renderer's format for an output header; false when it has none. The
@@ -89,12 +102,16 @@ LRESULT compressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, co
     if (!isStreamPictureSizeSupported(*input) || !isStreamPictureSizeSupported(*output)) return ICERR_BADFORMAT;
     instance.maxCompressedSize = worstCaseFrameSize(*output);
     status = statusResult(instance.compressor.begin(pictureFormatOf(*input)));
-    if (status == ICERR_OK) instance.mmxEnabled = isMmxUsable() ? 1 : 0;
-    return status;
+    if (status != ICERR_OK) return status;
+    instance.inputColors.reset(input->biBitCount == 8 ? new (std::nothrow) PaletteEntry[PALETTE_ENTRIES] : nullptr);
+    if (input->biBitCount == 8 && !instance.inputColors) return ICERR_MEMORY;
+    instance.mmxEnabled = isMmxUsable() ? 1 : 0;
+    return ICERR_OK;
 }
 
 LRESULT compressEnd(CodecInstance& instance) {
     instance.compressor.end();
+    instance.inputColors.reset();
     instance.maxCompressedSize = 0;
     return ICERR_OK;
 }
@@ -114,7 +131,7 @@ LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request) {
     const MutableByteSpan output{static_cast<uint8_t*>(r.lpOutput), instance.maxCompressedSize};
     CompressedFrame frame;
     const CodecStatus status =
-        instance.compressor.compress(picture, inputColorTable(*r.lpbiInput), keyFrame, output, frame);
+        instance.compressor.compress(picture, frameColors(instance, *r.lpbiInput), keyFrame, output, frame);
     r.lpbiOutput->biSizeImage = status == CodecStatus::Ok ? frame.size : 0;
     return status == CodecStatus::Ok ? ICERR_OK : ICERR_ERROR;
 }

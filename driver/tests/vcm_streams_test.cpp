@@ -125,8 +125,9 @@ class RoundTrip : public ::testing::Test {
 protected:
     static constexpr LONG WIDTH = 61, HEIGHT = 37;  // odd sizes: row padding and borders
 
-    void compressSequence(WORD depth) {
+    void compressSequence(WORD depth, DWORD colours = 256) {
         input_ = makeFormat(WIDTH, HEIGHT, depth);
+        input_.header.biClrUsed = depth == 8 ? colours : 0;
         OpenCodec compressor(ICMODE_COMPRESS);
         ASSERT_EQ(ICCompressGetFormat(compressor.get(), input_.get(), compressed_.get()), ICERR_OK);
         ASSERT_EQ(ICCompressBegin(compressor.get(), input_.get(), compressed_.get()), ICERR_OK);
@@ -159,6 +160,21 @@ protected:
                 ASSERT_NO_FATAL_FAILURE(checkRow(i, y, picture.data() + y * row));
             }
         }
+    }
+
+    // Paletted frames decoded to 32 bits: each pixel in its colour from the
+    // input's table, black past the entries the table declares.
+    void expectTableColours() {
+        const DWORD declared = input_.header.biClrUsed ? input_.header.biClrUsed : 256;
+        decodeAll(32, [&](size_t i, LONG y, const uint8_t* row) {
+            const uint8_t* indices = inputRow(i, y);
+            for (LONG x = 0; x < WIDTH; ++x) {
+                const RGBQUAD colour = indices[x] < declared ? input_.colors[indices[x]] : RGBQUAD{};
+                const uint8_t* got = row + x * 4;
+                ASSERT_TRUE(got[0] == colour.rgbBlue && got[1] == colour.rgbGreen && got[2] == colour.rgbRed)
+                    << "pixel " << x << ", index " << int(indices[x]);
+            }
+        });
     }
 
     const uint8_t* inputRow(size_t frame, LONG y) const {
@@ -213,15 +229,18 @@ TEST_F(RoundTrip, TrueColourKeepsFiveBitsPerChannel) {
 
 TEST_F(RoundTrip, PalettedFramesComeBackInTheirColours) {
     ASSERT_NO_FATAL_FAILURE(compressSequence(8));
-    decodeAll(32, [&](size_t i, LONG y, const uint8_t* row) {
-        const uint8_t* indices = inputRow(i, y);
-        for (LONG x = 0; x < WIDTH; ++x) {
-            const RGBQUAD& colour = input_.colors[indices[x]];
-            const uint8_t* got = row + x * 4;
-            ASSERT_TRUE(got[0] == colour.rgbBlue && got[1] == colour.rgbGreen && got[2] == colour.rgbRed)
-                << "pixel " << x;
-        }
-    });
+    expectTableColours();
+}
+
+// A table of fewer than 256 colours (here followed by more colours in the
+// host's memory): only its own entries are read, the rest are black.
+TEST_F(RoundTrip, ColoursPastAShortTableAreBlack) {
+    for (DWORD colours : {1u, 16u, 255u}) {
+        SCOPED_TRACE(testing::Message() << colours << " colours");
+        frames_.clear();
+        ASSERT_NO_FATAL_FAILURE(compressSequence(8, colours));
+        expectTableColours();
+    }
 }
 
 // A valid key frame and its stream, to be damaged by the tests.
