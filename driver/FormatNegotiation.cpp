@@ -92,9 +92,11 @@ LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* outpu
 }
 
 LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output) {
-    if (!output || !hasSupportedPictureSize(*output)) return ICERR_BADFORMAT;
-    instance.maxCompressedSize = worstCaseFrameSize(*output);
-    return LRESULT(instance.maxCompressedSize);
+    const uint32_t size = output && hasSupportedPictureSize(*output) ? worstCaseFrameSize(*output) : 0;
+    // The host's buffer holds `size` bytes; the stream's frames never need
+    // more than its own format's worst case.
+    if (instance.compressor.running()) instance.maxCompressedSize = std::min(size, instance.compressor.maxFrameSize());
+    return LRESULT(size);
 }
 
 LRESULT decompressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {

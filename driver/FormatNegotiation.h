@@ -23,8 +23,11 @@ LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* out
 // their frame buffers) and returns ICERR_OK.
 LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output);
 
-// ICM_COMPRESS_GET_SIZE: the worst-case frame size for the output, also kept
-// as the instance's limit for the next frames.
+// ICM_COMPRESS_GET_SIZE: the worst-case frame size for the output, which
+// hosts allocate for each frame; 0 (no frame fits) for an output no stream
+// can have: no header, top-down, empty or oversized. It never answers a
+// status. While a stream runs, its next frames are limited to this size (and
+// never to more than the stream's own format implies).
 LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output);
 
 // ICM_DECOMPRESS_QUERY: a DRAV input of 8, 16 or 24 bits; a BI_RGB or
