@@ -9,6 +9,19 @@
 
 namespace drav {
 
+// A header the driver may read: at least the BITMAPINFOHEADER fields, so that
+// nothing past what the host declared is read. Checked before any other field.
+inline bool hasFullHeader(const BITMAPINFOHEADER* format) {
+    return format && format->biSize >= sizeof(BITMAPINFOHEADER);
+}
+
+// A header whose colour table can be found: it follows the header at biSize,
+// and only the published sizes (BITMAPINFOHEADER to BITMAPV5HEADER) are believed.
+inline bool hasKnownHeaderSize(const BITMAPINFOHEADER* format) {
+    constexpr DWORD LARGEST_HEADER_SIZE = 124;
+    return hasFullHeader(format) && format->biSize <= LARGEST_HEADER_SIZE;
+}
+
 // True when a bitmap's width and height fit the format (1 to 65,535,
 // bottom-up) and every buffer size derived from them fits in 32 bits.
 inline bool isStreamPictureSizeSupported(const BITMAPINFOHEADER& format) {

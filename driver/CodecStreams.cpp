@@ -15,10 +15,6 @@ namespace {
 static_assert(sizeof(RGBQUAD) == sizeof(PaletteEntry) && offsetof(RGBQUAD, rgbRed) == offsetof(PaletteEntry, red),
               "a colour table is read as the codec's palette");
 
-// The colour table follows the header at biSize: only the published header
-// sizes (BITMAPINFOHEADER to BITMAPV5HEADER) are believed.
-constexpr DWORD MIN_HEADER_SIZE = 40, MAX_HEADER_SIZE = 124;
-
 // The setting first: the processor test runs only when MMX is allowed.
 bool isMmxUsable() { return IsMMXAllowed() && CpuHasMMX(); }
 
@@ -37,10 +33,9 @@ bool isSamePicture(const PictureFormat& stream, const BITMAPINFOHEADER& format) 
 }
 
 // A frame must be a picture of the running stream's size and depth.
-bool isStreamInput(const FrameCompressor& compressor, const BITMAPINFOHEADER& input) {
-    return compressor.running() && input.biSize >= MIN_HEADER_SIZE && input.biSize <= MAX_HEADER_SIZE &&
-           input.biCompression == BI_RGB && input.biBitCount == compressor.format().depth &&
-           isSamePicture(compressor.format(), input);
+bool isStreamInput(const FrameCompressor& compressor, const BITMAPINFOHEADER* input) {
+    return compressor.running() && hasKnownHeaderSize(input) && input->biCompression == BI_RGB &&
+           input->biBitCount == compressor.format().depth && isSamePicture(compressor.format(), *input);
 }
 
 // An 8-bit frame's colours as the compressor reads them: the entries its
@@ -117,11 +112,11 @@ LRESULT compressEnd(CodecInstance& instance) {
 }
 
 LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request) {
-    if (!request) return ICERR_ERROR;
+    // Without a whole output header there is nowhere to report the size.
+    if (!request || !hasFullHeader(request->lpbiOutput)) return ICERR_ERROR;
     const ICCOMPRESS& r = *request;
-    if (!r.lpbiInput || !r.lpbiOutput || !r.lpInput || !r.lpOutput ||
-        !isStreamInput(instance.compressor, *r.lpbiInput)) {
-        if (r.lpbiOutput) r.lpbiOutput->biSizeImage = 0;
+    if (!r.lpInput || !r.lpOutput || !isStreamInput(instance.compressor, r.lpbiInput)) {
+        r.lpbiOutput->biSizeImage = 0;
         return ICERR_ERROR;
     }
     const bool keyFrame = (r.dwFlags & ICCOMPRESS_KEYFRAME) != 0;
@@ -150,7 +145,7 @@ LRESULT decompressEnd(CodecInstance& instance) {
 }
 
 LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request) {
-    if (!request || !request->lpbiInput || !request->lpbiOutput) return ICERR_ERROR;
+    if (!request || !hasFullHeader(request->lpbiInput) || !hasFullHeader(request->lpbiOutput)) return ICERR_ERROR;
     const BITMAPINFOHEADER& input = *request->lpbiInput;
     const BITMAPINFOHEADER& output = *request->lpbiOutput;
     OutputFormat format;

@@ -18,7 +18,8 @@ LRESULT compressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, co
 // ICM_COMPRESS_END: ICERR_OK, with or without a stream.
 LRESULT compressEnd(CodecInstance& instance);
 // ICM_COMPRESS: ICERR_OK, or ICERR_ERROR with lpbiOutput->biSizeImage = 0
-// (also without a running compression stream).
+// (also without a running compression stream; an output header shorter than
+// BITMAPINFOHEADER is not written).
 LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request);
 
 // ICM_DECOMPRESS_BEGIN: the decompression query's status when the formats are

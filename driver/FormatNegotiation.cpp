@@ -11,15 +11,12 @@
 namespace drav {
 namespace {
 
-// Headers beyond the largest published bitmap header, or colour tables beyond
-// 256 entries, are refused: the colour table is found, and the proposed
-// decompressed format copied, by these two fields.
-constexpr DWORD LARGEST_HEADER_SIZE = 124;
+// Colour tables beyond 256 entries are refused: the proposed decompressed
+// format is copied by biSize and biClrUsed.
 constexpr DWORD LARGEST_COLOR_TABLE = 256;
 
-bool hasPlausibleHeader(const BITMAPINFOHEADER& format) {
-    return format.biSize >= sizeof(BITMAPINFOHEADER) && format.biSize <= LARGEST_HEADER_SIZE &&
-           format.biClrUsed <= LARGEST_COLOR_TABLE;
+bool hasPlausibleHeader(const BITMAPINFOHEADER* format) {
+    return hasKnownHeaderSize(format) && format->biClrUsed <= LARGEST_COLOR_TABLE;
 }
 
 // Top-down (negative height), empty and oversized pictures are refused up
@@ -35,17 +32,18 @@ bool isOneOf(WORD bitCount, WORD first, WORD second, WORD third) {
 }
 
 bool isCompressibleInput(const BITMAPINFOHEADER* input) {
-    return input && hasPlausibleHeader(*input) && input->biCompression == BI_RGB &&
-           isOneOf(input->biBitCount, 8, 16, 32) && hasSupportedPictureSize(*input);
+    return hasPlausibleHeader(input) && input->biCompression == BI_RGB && isOneOf(input->biBitCount, 8, 16, 32) &&
+           hasSupportedPictureSize(*input);
 }
 
 bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
-    return output.biCompression == FOURCC_DRAV && isOneOf(output.biBitCount, 8, 16, 24) && hasSameSize(input, output);
+    return hasFullHeader(&output) && output.biCompression == FOURCC_DRAV && isOneOf(output.biBitCount, 8, 16, 24) &&
+           hasSameSize(input, output);
 }
 
 bool isDecompressibleInput(const BITMAPINFOHEADER* input) {
-    return input && hasPlausibleHeader(*input) && input->biCompression == FOURCC_DRAV &&
-           isOneOf(input->biBitCount, 8, 16, 24) && hasSupportedPictureSize(*input);
+    return hasPlausibleHeader(input) && input->biCompression == FOURCC_DRAV && isOneOf(input->biBitCount, 8, 16, 24) &&
+           hasSupportedPictureSize(*input);
 }
 
 // The stream's own depth where the decompression query takes it as an output
@@ -65,6 +63,7 @@ DWORD proposedDecompressedImageSize(LONG width, LONG height, WORD bitCount) {
 }
 
 bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
+    if (!hasFullHeader(&output)) return false;
     if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return false;
     if (!hasSupportedPictureSize(output)) return false;
     if (!IsResizingAllowed() && !hasSameSize(input, output)) return false;
@@ -92,7 +91,7 @@ LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* outpu
 }
 
 LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output) {
-    const uint32_t size = output && hasSupportedPictureSize(*output) ? worstCaseFrameSize(*output) : 0;
+    const uint32_t size = hasFullHeader(output) && hasSupportedPictureSize(*output) ? worstCaseFrameSize(*output) : 0;
     // The host's buffer holds `size` bytes; the stream's frames never need
     // more than its own format's worst case.
     if (instance.compressor.running()) instance.maxCompressedSize = std::min(size, instance.compressor.maxFrameSize());

@@ -25,8 +25,8 @@ LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* outpu
 
 // ICM_COMPRESS_GET_SIZE: the worst-case frame size for the output, which
 // hosts allocate for each frame; 0 (no frame fits) for an output no stream
-// can have: no header, top-down, empty or oversized. It never answers a
-// status. While a stream runs, its next frames are limited to this size (and
+// can have: none, a header shorter than BITMAPINFOHEADER, top-down, empty or
+// oversized. It never answers a status. While a stream runs, its next frames are limited to this size (and
 // never to more than the stream's own format implies).
 LRESULT compressGetSize(CodecInstance& instance, const BITMAPINFOHEADER* output);
 

@@ -146,8 +146,10 @@ TEST(CompressGetSize, IsZeroForOutputsNoStreamCanHave) {
     OpenCodec codec(ICMODE_COMPRESS);
     BitmapFormat input = makeFormat(640, 480, 32);
     BitmapFormat topDown = makeCompressedFormat(640, -480, 16), huge = makeCompressedFormat(60000, 60000, 16);
+    BitmapFormat coreHeader = makeCompressedFormat(640, 480, 16);
+    coreHeader.header.biSize = 12;
     EXPECT_EQ(ICCompressGetSize(codec.get(), input.get(), nullptr), 0u);
-    for (BitmapFormat* output : {&topDown, &huge})
+    for (BitmapFormat* output : {&topDown, &huge, &coreHeader})
         EXPECT_EQ(ICCompressGetSize(codec.get(), input.get(), output->get()), 0u) << output->header.biHeight;
 }
 
