@@ -8,6 +8,7 @@
 #include "DialogMessages.h"
 #include "DriverInfo.h"
 #include "DriverInstances.h"
+#include "DriverTrace.h"
 #include "FormatNegotiation.h"
 #include "gui/EntryPoints.h"
 
@@ -24,7 +25,10 @@ BITMAPINFOHEADER* formatAt(LPARAM parameter) { return recordAt<BITMAPINFOHEADER>
 
 LRESULT routeDriverMessage(DWORD_PTR driverId, HDRVR driver, UINT message, LPARAM lParam1, LPARAM lParam2) {
     switch (message) {
-        case DRV_LOAD: dllStart(); return 1;
+        case DRV_LOAD:
+            dllStart();
+            startTrace();
+            return 1;
         case DRV_OPEN: return openDriver(recordAt<ICOPEN>(lParam2));
         case DRV_CLOSE: return closeDriver(driverId);
         case DRV_FREE: dllStop(); return 1;
@@ -115,9 +119,12 @@ LRESULT failureResult(UINT message) {
 
 // No exception may cross into the system's caller.
 extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2) {
+    LRESULT result;
     try {
-        return routeMessage(dwDriverId, hDriver, uMsg, lParam1, lParam2);
+        result = routeMessage(dwDriverId, hDriver, uMsg, lParam1, lParam2);
     } catch (...) {
-        return failureResult(uMsg);
+        result = failureResult(uMsg);
     }
+    if (isTracing()) traceMessage(dwDriverId, uMsg, lParam1, lParam2, result);
+    return result;
 }
