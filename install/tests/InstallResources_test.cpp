@@ -53,6 +53,16 @@ TEST_F(InstallResources, LicenceIsCrLfTextEndingInItsOwnNul) {
         ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
 }
 
+// The readme part of the text describes the codec and its removal as they
+// are: exact pictures at 8 and 16 bits only, removal by the uninstaller.
+TEST_F(InstallResources, LicenceReadmeTellsHowToRemoveTheCodec) {
+    std::string text = binary(IDR_LICENSE_TEXT);
+    EXPECT_NE(text.find("install.exe /uninstall"), std::string::npos);
+    EXPECT_NE(text.find("list of installed programs"), std::string::npos);
+    EXPECT_EQ(text.find("Every frame comes back exactly"), std::string::npos);
+    EXPECT_EQ(text.find("delete that entry"), std::string::npos);
+}
+
 TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(exePath_.c_str(), &handle);
