@@ -6,6 +6,9 @@
 #include "foundation/VByteBuffer.h"
 #include "foundation/VFile.h"
 #include "foundation/VString.h"
+#include "foundation/Wow64.h"
+#include "install/RestartQueue.h"
+#include "DravVersion.h"
 
 namespace {
 // One key opened below another with RegOpenKeyA and closed at scope end, so
@@ -61,7 +64,6 @@ const char* const WINDOWS_CURRENT_VERSION[] = {"Software", "Microsoft", "Windows
 constexpr char UNINSTALL_KEY[] = "Uninstall";
 constexpr char UNINSTALL_ENTRY[] = "Drevantic";
 constexpr char PUBLISHER[] = "Korvell";
-constexpr char DISPLAY_VERSION[] = "1.0.0.3";  // the version resource's
 
 // A REG_SZ value in subkey `keyName` of `parent`: its text and the closing
 // zero byte.
@@ -115,10 +117,35 @@ bool isSupportedPlatform(DWORD platformId) {
     return platformId == VER_PLATFORM_WIN32_WINDOWS || platformId == VER_PLATFORM_WIN32_NT;
 }
 
-void codecTargetPath(VString& path, const char* fileName) {
+namespace {
+// The system directory of 32-bit programs by its own name: under WoW64 the
+// one GetSystemWow64DirectoryA names (XP x64 and later, so looked up at run
+// time), elsewhere the system directory.
+void systemDirectoryOf32BitPrograms(VString& directory) {
+    directory.clear();
+    if (!runsUnderWow64()) {
+        getSystemDirectory(directory);
+        return;
+    }
+    using GetWow64Directory = UINT(WINAPI*)(LPSTR, UINT);
+    auto getWow64Directory = reinterpret_cast<GetWow64Directory>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA")));
+    char name[MAX_PATH];
+    UINT length = getWow64Directory != nullptr ? getWow64Directory(name, MAX_PATH) : 0;
+    if (length > 0 && length < MAX_PATH) directory = name;
+}
+}  // namespace
+
+void codecTargetPath(VString& path) {
+    VString directory;
+    systemDirectoryOf32BitPrograms(directory);
+    pathInDirectory(path, directory, CODEC_FILE_NAME);
+}
+
+void codec64TargetPath(VString& path) {
     VString directory;
     getSystemDirectory(directory);
-    pathInDirectory(path, directory, fileName);
+    pathInDirectory(path, directory, CODEC64_FILE_NAME);
 }
 
 void windowsDirectoryPath(VString& path, const char* fileName) {
@@ -152,84 +179,61 @@ bool registerInRegistry(HKEY root, const char* fileName, REGSAM view) {
     return setTextValue(path.last(), "Drivers32", "vidc.DRAV", fileName, view);
 }
 
-namespace {
-// The largest section appendProfileLine reads whole; wininit.ini's [rename]
-// lists a handful of files.
-constexpr int MAX_PROFILE_SECTION = 64 * 1024;
-
-// The lines of [section] as GetPrivateProfileSectionA gives them, each ending
-// in a zero byte, then one more zero at lines[length]. False when the section
-// does not fit in MAX_PROFILE_SECTION bytes: cut short, it would lose lines.
-bool readProfileSection(const VString& iniPath, const char* section, VByteBuffer& lines, DWORD& length) {
-    for (int size = 4096; size <= MAX_PROFILE_SECTION; size *= 2) {
-        lines.setSize(size);
-        length = GetPrivateProfileSectionA(section, reinterpret_cast<char*>(lines.data()), size, iniPath.cStr());
-        // size - 2 tells a section cut short (or one that just fits).
-        if (length < static_cast<DWORD>(size - 2)) return true;
-    }
-    return false;
-}
-
-// Adds "key=value" `line` at the end of [section], keeping every line there.
-// WritePrivateProfileStringA would replace a line with the same key instead.
-bool appendProfileLine(const VString& iniPath, const char* section, const char* line) {
-    VByteBuffer lines;
-    DWORD length = 0;
-    if (iniPath.isEmpty() || !readProfileSection(iniPath, section, lines, length)) return false;
-    int lineBytes = static_cast<int>(std::strlen(line)) + 1;
-    lines.setSize(static_cast<int>(length) + lineBytes + 1);
-    std::memcpy(lines.data() + length, line, lineBytes);
-    lines.data()[length + lineBytes] = '\0';
-    return WritePrivateProfileSectionA(section, reinterpret_cast<const char*>(lines.data()), iniPath.cStr()) != 0;
-}
-}  // namespace
-
-bool listForDeletionAtRestart(const VString& path, const VString& wininitPath) {
-    char shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameA(path.cStr(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    VString line("NUL=");
-    line.append(shortPath);
-    return appendProfileLine(wininitPath, "rename", line.cStr());
-}
-
 RemoveOutcome removeFile(const VString& path, DWORD platformId) {
     if (path.isEmpty()) return REMOVE_FAILED;
     if (DeleteFileA(path.cStr()) || GetFileAttributesA(path.cStr()) == INVALID_FILE_ATTRIBUTES) return REMOVE_DONE;
-    bool listed;
-    if (platformId == VER_PLATFORM_WIN32_NT) {
-        listed = MoveFileExA(path.cStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-    } else {
-        VString wininitPath;
-        windowsDirectoryPath(wininitPath, "wininit.ini");
-        listed = listForDeletionAtRestart(path, wininitPath);
-    }
-    return listed ? REMOVE_AT_RESTART : REMOVE_FAILED;
+    return queueDeletionAtRestart(path, platformId) ? REMOVE_AT_RESTART : REMOVE_FAILED;
+}
+
+bool isFileKept(const VString& path, DWORD platformId) {
+    return !path.isEmpty() && GetFileAttributesA(path.cStr()) != INVALID_FILE_ATTRIBUTES &&
+           !isDeletionQueued(path, platformId);
+}
+
+bool isRegisteredInSystemIni(const VString& iniPath) {
+    if (iniPath.isEmpty()) return false;
+    char value[MAX_PATH];
+    GetPrivateProfileStringA("drivers32", "vidc.drav", "", value, sizeof value, iniPath.cStr());
+    return lstrcmpiA(value, CODEC_FILE_NAME) == 0;
 }
 
 bool unregisterInSystemIni(const VString& iniPath) {
     if (iniPath.isEmpty()) return false;
-    char value[MAX_PATH];
-    GetPrivateProfileStringA("drivers32", "vidc.drav", "", value, sizeof value, iniPath.cStr());
-    if (lstrcmpiA(value, CODEC_FILE_NAME) != 0) return true;
+    if (!isRegisteredInSystemIni(iniPath)) return true;
     return WritePrivateProfileStringA("drivers32", "vidc.drav", nullptr, iniPath.cStr()) != 0;
 }
 
 namespace {
+// Whether `key` has value `valueName`, and, given `onlyIfText`, as REG_SZ
+// with that text.
+bool hasTextValue(HKEY key, const char* valueName, const char* onlyIfText) {
+    char data[MAX_PATH] = {};
+    DWORD bytes = sizeof data - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
+        return false;
+    return onlyIfText == nullptr || (type == REG_SZ && lstrcmpiA(data, onlyIfText) == 0);
+}
+
+bool hasTextValue(HKEY parent, const char* keyName, const char* valueName, const char* onlyIfText, REGSAM view) {
+    OpenedKey key(parent, keyName, view);
+    return key.get() != nullptr && hasTextValue(key.get(), valueName, onlyIfText);
+}
+
 // Deletes value `valueName` of subkey `keyName`, if it is there and, given
 // `onlyIfText`, holds that text; true when it is not there afterwards.
 bool deleteTextValue(HKEY parent, const char* keyName, const char* valueName, const char* onlyIfText, REGSAM view) {
     OpenedKey key(parent, keyName, view);
-    if (key.get() == nullptr) return true;
-    char data[MAX_PATH] = {};
-    DWORD bytes = sizeof data - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
-        return true;
-    if (onlyIfText != nullptr && (type != REG_SZ || lstrcmpiA(data, onlyIfText) != 0)) return true;
+    if (key.get() == nullptr || !hasTextValue(key.get(), valueName, onlyIfText)) return true;
     return RegDeleteValueA(key.get(), valueName) == ERROR_SUCCESS;
 }
 }  // namespace
+
+bool isRegisteredInRegistry(HKEY root, const char* fileName, REGSAM view) {
+    KeyPath path(root, NT_CURRENT_VERSION, view);
+    return path.last() != nullptr && (hasTextValue(path.last(), "Drivers32", "vidc.DRAV", fileName, view) ||
+                                      hasTextValue(path.last(), "Drivers.Desc", fileName, nullptr, view));
+}
 
 bool unregisterInRegistry(HKEY root, const char* fileName, REGSAM view) {
     KeyPath path(root, NT_CURRENT_VERSION, view);
@@ -250,7 +254,7 @@ bool writeUninstallEntry(HKEY root, REGSAM view, const VString& command) {
                         &entry, nullptr) != ERROR_SUCCESS)
         return false;
     const char* const values[][2] = {{"DisplayName", CODEC_DESCRIPTION},
-                                     {"DisplayVersion", DISPLAY_VERSION},
+                                     {"DisplayVersion", DRAV_VERSION_DOTTED},
                                      {"Publisher", PUBLISHER},
                                      {"UninstallString", command.cStr()}};
     bool written = true;
@@ -262,6 +266,13 @@ bool writeUninstallEntry(HKEY root, REGSAM view, const VString& command) {
     }
     RegCloseKey(entry);
     return written;
+}
+
+bool hasUninstallEntry(HKEY root, REGSAM view) {
+    KeyPath path(root, WINDOWS_CURRENT_VERSION, view);
+    OpenedKey uninstall(path.last(), UNINSTALL_KEY, view);
+    OpenedKey entry(uninstall.get(), UNINSTALL_ENTRY, view);
+    return entry.get() != nullptr;
 }
 
 bool removeUninstallEntry(HKEY root, REGSAM view) {

@@ -27,9 +27,14 @@ void formatVersionText(VString& text, const OSVERSIONINFOA& version);
 // The 95/98 family and the NT family; Win32s and anything newer are refused.
 bool isSupportedPlatform(DWORD platformId);
 
-// The system directory followed by "\" and the driver's file name; empty
-// when the system does not tell its directory.
-void codecTargetPath(VString& path, const char* fileName = CODEC_FILE_NAME);
+// Where the 32-bit driver really is: the system directory of 32-bit
+// programs followed by "\" and its file name; under WoW64 that directory's
+// own name (syswow64), which the restart's queue needs, as redirection does
+// not apply to it. Empty when the system does not tell its directory.
+void codecTargetPath(VString& path);
+// Where the 64-bit driver goes on 64-bit Windows: the native system
+// directory (reached with redirection off) and its file name; empty likewise.
+void codec64TargetPath(VString& path);
 // The Windows directory followed by "\system.ini"; empty likewise.
 void systemIniPath(VString& path);
 // The Windows directory followed by "\" and `fileName`; empty likewise.
@@ -58,16 +63,20 @@ bool registerInRegistry(HKEY root, const char* fileName = CODEC_FILE_NAME, REGSA
 enum RemoveOutcome { REMOVE_DONE, REMOVE_AT_RESTART, REMOVE_FAILED };
 
 // Deletes the file; one that is in use is left for the system to delete at
-// the next restart (MoveFileEx on the NT family, wininit.ini on the 95/98
-// family). A file that is not there counts as removed.
+// the next restart (RestartQueue.h). A file that is not there counts as
+// removed.
 RemoveOutcome removeFile(const VString& path, DWORD platformId);
 
-// The 95/98 family's start-up deletes each file that the [rename] section of
-// wininit.ini (`wininitPath`) names as NUL=<short path>: a line for `path`
-// goes after the lines already there, which may be other programs' and may
-// repeat the key NUL. False, with the file unchanged, when the section is too
-// large to read whole.
-bool listForDeletionAtRestart(const VString& path, const VString& wininitPath);
+// Whether the file is there for good: present, and not queued for deletion at
+// the next restart.
+bool isFileKept(const VString& path, DWORD platformId);
+
+// Whether the records below hold anything of ours: vidc.drav naming our
+// driver in system.ini; vidc.DRAV naming `fileName` or its description value
+// in the registry; the uninstall entry.
+bool isRegisteredInSystemIni(const VString& iniPath);
+bool isRegisteredInRegistry(HKEY root, const char* fileName = CODEC_FILE_NAME, REGSAM view = 0);
+bool hasUninstallEntry(HKEY root, REGSAM view);
 
 // Takes back what registerInSystemIni wrote, if the value still names our
 // driver.

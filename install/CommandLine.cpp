@@ -4,17 +4,18 @@
 
 #include <cstdio>
 
-#include "foundation/VString.h"
 #include "foundation/VSystemException.h"
 #include "install/Installation.h"
 #include "install/res/InstallResources.h"
 
 namespace {
-// The next blank-separated word of `text` into `word` (quotes group blanks);
-// the position after it.
-const char* nextWord(const char* text, VString& word) {
+// The next blank-separated word of `text` into `word`, `text` moved past it;
+// quotes group blanks and are dropped, so "" is a word, an empty one. False
+// when only blanks are left.
+bool nextWord(const char*& text, VString& word) {
     word.clear();
     while (*text == ' ' || *text == '\t') ++text;
+    if (*text == 0) return false;
     bool quoted = false;
     for (; *text != 0 && (quoted || (*text != ' ' && *text != '\t')); ++text) {
         if (*text == '"')
@@ -22,90 +23,115 @@ const char* nextWord(const char* text, VString& word) {
         else
             word.append(*text);
     }
-    return text;
+    return true;
 }
 
 bool isOption(const VString& word, const char* name) {
-    return (word.at(0) == '/' || word.at(0) == '-') && lstrcmpiA(word.cStr() + 1, name) == 0;
+    return !word.isEmpty() && (word.at(0) == '/' || word.at(0) == '-') && lstrcmpiA(word.cStr() + 1, name) == 0;
 }
 
-void writeTo(FILE* stream, int textId) {
+// How a message reaches the user: a box unless the run is silent; besides,
+// a notice goes to the standard output and an error to the standard error.
+// Plain success needs no words on a stream.
+enum MessageKind { MESSAGE_DONE, MESSAGE_NOTICE, MESSAGE_ERROR };
+
+void tell(const InstallOptions& options, const VString& text, MessageKind kind) {
+    if (kind != MESSAGE_DONE) {
+        FILE* stream = kind == MESSAGE_ERROR ? stderr : stdout;
+        std::fputs(text.cStr(), stream);
+        std::fputc('\n', stream);
+        std::fflush(stream);
+    }
+    if (options.silent) return;
+    VString caption;
+    caption.loadString(IDS_MESSAGE_TITLE);
+    MessageBoxA(nullptr, text.cStr(), caption.cStr(), kind == MESSAGE_ERROR ? MB_ICONERROR : MB_ICONINFORMATION);
+}
+
+int tell(const InstallOptions& options, int textId, MessageKind kind, int exitCode) {
     VString text;
     text.loadString(textId);
-    std::fputs(text.cStr(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    tell(options, text, kind);
+    return exitCode;
 }
 
-// A silent run's failure goes to the standard error, any other outcome of a
-// visible run into a box.
-int report(const InstallOptions& options, int textId, bool failed) {
-    if (options.silent) {
-        if (failed) writeTo(stderr, textId);
-    } else {
-        VString caption, text;
-        caption.loadString(IDS_REMOVAL_TITLE);
-        text.loadString(textId);
-        MessageBoxA(nullptr, text.cStr(), caption.cStr(), failed ? MB_ICONERROR : MB_ICONINFORMATION);
+// The list of options, after the word that was not understood if any
+// ("unknown option /x"; an empty word shows as "").
+int showUsage(const InstallOptions& options) {
+    VString usage;
+    usage.loadString(IDS_USAGE);
+    if (!options.invalid) {
+        tell(options, usage, MESSAGE_NOTICE);
+        return EXIT_DONE;
     }
-    return failed ? EXIT_FAILED : EXIT_DONE;
+    VString text;
+    text.format(IDS_UNKNOWN_OPTION, options.unknownOption.isEmpty() ? "\"\"" : options.unknownOption.cStr());
+    text.append("\n\n");
+    text.append(usage);
+    tell(options, text, MESSAGE_ERROR);
+    return EXIT_USAGE;
 }
 
 int install(const InstallOptions& options, DWORD platformId) {
     VString path;
     CopyOutcome outcome;
     try {
-        outcome = copyDriverFiles(path);
+        outcome = copyDriverFiles(path, platformId);
     } catch (const VSystemException&) {  // an image not loadable: nothing was written
-        std::fputs("The driver images cannot be loaded.\n", stderr);
+        tell(options, VString("The driver images cannot be loaded."), MESSAGE_ERROR);
         return EXIT_FAILED;
     }
     if (outcome != COPY_DONE) {
         VString message;
         message.format(outcome == COPY_CREATE_FAILED ? IDS_FILE_CREATION_ERROR : IDS_FILE_WRITE_ERROR, path.cStr());
-        std::fprintf(stderr, "%s\n", message.cStr());
+        tell(options, message, MESSAGE_ERROR);
         return EXIT_FAILED;
     }
-    return registerDrivers(platformId) ? EXIT_DONE : report(options, IDS_REGISTRATION_FAILED, true);
+    if (!registerDrivers(platformId)) return tell(options, IDS_REGISTRATION_FAILED, MESSAGE_ERROR, EXIT_FAILED);
+    return EXIT_DONE;
 }
 
 int uninstall(const InstallOptions& options, DWORD platformId) {
+    // Nothing of ours: nothing is touched, DRAVINST.EXE included.
+    if (!hasInstallation(platformId)) return tell(options, IDS_NOT_INSTALLED, MESSAGE_NOTICE, EXIT_NOT_INSTALLED);
     RemovalResult result = removeInstallation(platformId);
-    if (!result.succeeded) return report(options, IDS_REMOVAL_FAILED, true);
-    if (result.restartNeeded) {
-        // Done as far as it can be: an administrator's script learns it on
-        // the standard output.
-        if (options.silent) writeTo(stdout, IDS_REMOVAL_AT_RESTART);
-        return report(options, IDS_REMOVAL_AT_RESTART, false);
-    }
-    return report(options, IDS_REMOVAL_DONE, false);
+    if (!result.succeeded) return tell(options, IDS_REMOVAL_FAILED, MESSAGE_ERROR, EXIT_FAILED);
+    if (result.restartNeeded) return tell(options, IDS_REMOVAL_AT_RESTART, MESSAGE_NOTICE, EXIT_DONE);
+    return tell(options, IDS_REMOVAL_DONE, MESSAGE_DONE, EXIT_DONE);
 }
 }  // namespace
 
 InstallOptions parseInstallOptions(const char* commandLine) {
     InstallOptions options;
     VString word;
-    const char* rest = nextWord(commandLine, word);  // the program
-    for (rest = nextWord(rest, word); !word.isEmpty(); rest = nextWord(rest, word)) {
-        if (isOption(word, "S"))
+    nextWord(commandLine, word);  // the program
+    while (nextWord(commandLine, word)) {
+        if (isOption(word, "S")) {
             options.silent = true;
-        else if (isOption(word, "uninstall"))
+        } else if (isOption(word, "uninstall")) {
             options.uninstall = true;
-        else if (isOption(word, "?"))
+        } else if (isOption(word, "?")) {
             options.help = true;
-        else
+        } else if (!options.invalid) {
             options.invalid = true;
+            options.unknownOption = word;
+        }
     }
     return options;
 }
 
+InstallMode installMode(const InstallOptions& options) {
+    if (options.invalid) return MODE_USAGE_ERROR;
+    if (options.help) return MODE_HELP;
+    if (options.uninstall) return MODE_UNINSTALL;
+    return options.silent ? MODE_INSTALL : MODE_WIZARD;
+}
+
 int runWithoutWizard(const InstallOptions& options) {
-    if (options.help || options.invalid) {
-        writeTo(options.invalid ? stderr : stdout, IDS_USAGE);
-        return options.invalid ? EXIT_USAGE : EXIT_DONE;
-    }
+    InstallMode mode = installMode(options);
+    if (mode == MODE_HELP || mode == MODE_USAGE_ERROR) return showUsage(options);
     OSVERSIONINFOEXA version;
     if (!queryPlatformVersion(version) || !isSupportedPlatform(version.dwPlatformId))
-        return report(options, IDS_PLATFORM_NOT_SUPPORTED, true);
-    return options.uninstall ? uninstall(options, version.dwPlatformId) : install(options, version.dwPlatformId);
+        return tell(options, IDS_PLATFORM_NOT_SUPPORTED, MESSAGE_ERROR, EXIT_FAILED);
+    return mode == MODE_UNINSTALL ? uninstall(options, version.dwPlatformId) : install(options, version.dwPlatformId);
 }

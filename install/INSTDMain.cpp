@@ -30,7 +30,7 @@ void InstallWizard::fillHeader(SheetHeader& header) {
 // ends with 0 either way.
 int AppMain() {
     InstallOptions options = parseInstallOptions(GetCommandLineA());
-    if (options.silent || options.uninstall || options.help || options.invalid) return runWithoutWizard(options);
+    if (installMode(options) != MODE_WIZARD) return runWithoutWizard(options);
     InstallWizard wizard;
     wizard.run();
     return 0;

@@ -79,7 +79,7 @@ void SetupPage::checkPlatform() {
 // without them must not truncate a driver that is already installed.
 void SetupPage::copyCodec() {
     VString path;
-    CopyOutcome outcome = copyDriverFiles(path);
+    CopyOutcome outcome = copyDriverFiles(path, platformId_);
     if (outcome == COPY_DONE) {
         setStaticIcon(IDC_COPY_STATUS, IDI_STEP_DONE);
         postStep(StepRegisterCodec);

@@ -13,6 +13,10 @@
 
 #include "foundation/VByteBuffer.h"
 #include "foundation/VString.h"
+#include "ScratchDirectory.h"
+#include "ScratchRegistry.h"
+#include "VersionResource.h"
+#include "install/RestartQueue.h"
 
 namespace {
 
@@ -81,32 +85,6 @@ TEST(TargetPaths, AreTheSystemAndWindowsDirectoriesWithOneBackslash) {
 }
 
 // --- The driver file -----------------------------------------------------------
-
-class ScratchDirectory : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        directory_ = std::string(temp) + "drav-install-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(directory_.c_str(), nullptr);
-    }
-    void TearDown() override {
-        for (const char* name : {"DRAV32.VCM", "DRAV64.VCM", "system.ini", "wininit.ini"})
-            DeleteFileA(path(name).c_str());
-        RemoveDirectoryA(directory_.c_str());
-    }
-    std::string path(const char* name) const { return directory_ + "\\" + name; }
-
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
-
-    std::string directory_;
-};
 
 using DriverFile = ScratchDirectory;
 
@@ -222,70 +200,18 @@ TEST_F(FileRemoval, DeletesOrLeavesAFileInUseForTheRestart) {
     write(path("DRAV32.VCM"), "driver");
     HANDLE held = CreateFileA(path("DRAV32.VCM").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(removeFile(VString(path("DRAV32.VCM").c_str()), VER_PLATFORM_WIN32_NT), REMOVE_AT_RESTART);
+    VString driver(path("DRAV32.VCM").c_str());
+    EXPECT_TRUE(isFileKept(driver, VER_PLATFORM_WIN32_NT));
+    EXPECT_EQ(removeFile(driver, VER_PLATFORM_WIN32_NT), REMOVE_AT_RESTART);
     CloseHandle(held);
-}
-
-// On the 95/98 family each file gets a NUL= line of its own in [rename],
-// after the lines other programs put there (more than the first 4 KB read).
-TEST_F(FileRemoval, ListsEveryFileForWininitAndKeepsOtherLines) {
-    std::string foreign = "NUL=C:\\OLD.TMP\r\n";
-    for (int i = 0; i < 300; ++i) foreign += "C:\\APP" + std::to_string(i) + ".DLL=C:\\APP.NEW\r\n";
-    write(path("wininit.ini"), "[rename]\r\n" + foreign);
-    VString wininit(path("wininit.ini").c_str());
-    char directory[MAX_PATH];
-    ASSERT_NE(GetShortPathNameA(directory_.c_str(), directory, MAX_PATH), 0u);
-    std::string expected = "[rename]\r\n" + foreign;
-    for (const char* name : {"DRAV32.VCM", "DRAV64.VCM"}) {
-        write(path(name), "driver");
-        EXPECT_TRUE(listForDeletionAtRestart(VString(path(name).c_str()), wininit)) << name;
-        expected += std::string("NUL=") + directory + "\\" + name + "\r\n";
-    }
-    EXPECT_EQ(contents(path("wininit.ini")), expected);
-    // A section too large to read whole is left as it is.
-    for (int i = 0; i < 3000; ++i) foreign += "C:\\APP" + std::to_string(i) + ".DLL=C:\\APP.NEW\r\n";
-    write(path("wininit.ini"), "[rename]\r\n" + foreign);
-    EXPECT_FALSE(listForDeletionAtRestart(VString(path("DRAV32.VCM").c_str()), wininit));
-    EXPECT_EQ(contents(path("wininit.ini")), "[rename]\r\n" + foreign);
+    EXPECT_FALSE(isFileKept(driver, VER_PLATFORM_WIN32_NT)) << "there until the restart";
+    EXPECT_TRUE(cancelQueuedDeletion(driver, VER_PLATFORM_WIN32_NT));
+    EXPECT_TRUE(isFileKept(driver, VER_PLATFORM_WIN32_NT));
 }
 
 // --- The registry ----------------------------------------------------------------
 
-// A scratch key of this process standing in for HKEY_LOCAL_MACHINE.
-class Registry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        name_ = "Software\\DravInstallTests\\" + std::to_string(GetCurrentProcessId());
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, name_.c_str(), &root_), ERROR_SUCCESS);
-    }
-    void TearDown() override {
-        RegCloseKey(root_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, name_.c_str());
-    }
-
-    void createKey(const char* path) {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyA(root_, path, &key), ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    bool keyExists(const char* path) const {
-        HKEY key;
-        if (RegOpenKeyA(root_, path, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
-    }
-    // "type:data" with the stored length checked against text + NUL.
-    std::string value(const char* path, const char* name) const {
-        char data[64] = "";
-        DWORD type = 0, size = sizeof data;
-        if (RegGetValueA(root_, path, name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) return "<absent>";
-        if (size != std::string(data).size() + 1) return "<unterminated>";
-        return std::to_string(type) + ":" + data;
-    }
-
-    HKEY root_ = nullptr;
-    std::string name_;
-};
+using Registry = ScratchRegistry;
 
 constexpr char CURRENT_VERSION[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char DRIVERS32[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
@@ -334,7 +260,9 @@ TEST_F(Registry, RemovalTakesBackOurValuesAndNothingElse) {
     ASSERT_EQ(RegOpenKeyA(root_, DRIVERS32, &key), ERROR_SUCCESS);
     RegSetValueExA(key, "vidc.MRLE", 0, REG_SZ, reinterpret_cast<const BYTE*>("msrle32.dll"), 12);
     RegCloseKey(key);
+    EXPECT_TRUE(isRegisteredInRegistry(root_));
     EXPECT_TRUE(unregisterInRegistry(root_));
+    EXPECT_FALSE(isRegisteredInRegistry(root_));
     EXPECT_EQ(value(DRIVERS32, "vidc.DRAV"), "<absent>");
     EXPECT_EQ(value(DRIVERS_DESC, "DRAV32.VCM"), "<absent>");
     EXPECT_EQ(value(DRIVERS32, "vidc.MRLE"), REG_SZ_TEXT + "msrle32.dll");
@@ -353,9 +281,12 @@ TEST_F(Registry, UninstallEntryIsWrittenAgainAndRemoved) {
     EXPECT_TRUE(writeUninstallEntry(root_, 0, VString("\"C:\\WINDOWS\\DRAVINST.EXE\" /uninstall")));
     EXPECT_EQ(value(ENTRY, "DisplayName"), REG_SZ_TEXT + "Drevantic");
     EXPECT_EQ(value(ENTRY, "Publisher"), REG_SZ_TEXT + "Korvell");
-    EXPECT_EQ(value(ENTRY, "DisplayVersion"), REG_SZ_TEXT + "1.0.0.3");
+    // The version the driver file carries, which the build sets in one place.
+    EXPECT_EQ(value(ENTRY, "DisplayVersion"), REG_SZ_TEXT + fileVersionOf(builtDriverFile()));
     EXPECT_EQ(value(ENTRY, "UninstallString"), REG_SZ_TEXT + "\"C:\\WINDOWS\\DRAVINST.EXE\" /uninstall");
+    EXPECT_TRUE(hasUninstallEntry(root_, 0));
     EXPECT_TRUE(removeUninstallEntry(root_, 0));
+    EXPECT_FALSE(hasUninstallEntry(root_, 0));
     EXPECT_FALSE(keyExists(ENTRY));
     EXPECT_TRUE(keyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
     EXPECT_TRUE(removeUninstallEntry(root_, 0)) << "already gone";

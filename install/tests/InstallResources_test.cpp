@@ -9,17 +9,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "VersionResource.h"
 #include "install/res/InstallResources.h"
 
 namespace {
-
-std::string unixFileAsWindows(const char* variable) {
-    const char* path = std::getenv(variable);
-    std::string windows = std::string("Z:") + (path != nullptr ? path : "");
-    for (char& c : windows)
-        if (c == '/') c = '\\';
-    return windows;
-}
 
 class InstallResources : public ::testing::Test {
 protected:
@@ -63,7 +56,8 @@ TEST_F(InstallResources, LicenceReadmeTellsHowToRemoveTheCodec) {
     EXPECT_EQ(text.find("delete that entry"), std::string::npos);
 }
 
-TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
+// The one version of the build, which the driver file carries too.
+TEST_F(InstallResources, VersionRecordIsHungarianUnicodeWithTheDriversVersion) {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(exePath_.c_str(), &handle);
     ASSERT_GT(size, 0u);
@@ -72,10 +66,10 @@ TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000003u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000003u);
+    std::string driverVersion = fileVersionOf(builtDriverFile());
+    EXPECT_EQ(fileVersionOf(exePath_), driverVersion);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
     WORD* translation = nullptr;
     ASSERT_TRUE(
         VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
@@ -90,8 +84,11 @@ TEST_F(InstallResources, VersionRecordIsHungarianUnicode1003) {
         return std::string(value);
     };
     EXPECT_EQ(text("FileDescription"), "Drevantic Installation Program");
-    EXPECT_EQ(text("FileVersion"), "1, 0, 0, 3");
-    EXPECT_EQ(text("ProductVersion"), "1, 0, 0, 3");
+    std::string driverText = driverVersion;
+    for (size_t dot = driverText.find('.'); dot != std::string::npos; dot = driverText.find('.', dot))
+        driverText.replace(dot, 1, ", ");
+    EXPECT_EQ(text("FileVersion"), driverText);
+    EXPECT_EQ(text("ProductVersion"), driverText);
     EXPECT_EQ(text("InternalName"), "DRAV.EXE");
     EXPECT_EQ(text("OriginalFilename"), "Install.exe");
     EXPECT_EQ(text("ProductName"), "Korvell Install");

@@ -6,8 +6,10 @@
 #
 # Environment (set by CTest): DRAV_TEMPLATE_PREFIX, DRAV_CASE_DIR,
 # DRAV_INSTALL_EXE, DRAV_DRIVER_FILE, DRAV_LICENSE_BIN, DRAV_WIZARD_DRIVER,
-# DRAV_CODEC_ROUNDTRIP; for the wow64_ cases, which run in a 64-bit prefix
-# (DRAV_TEMPLATE_PREFIX64), also DRAV_DRIVER64_FILE and DRAV_CODEC_ROUNDTRIP64.
+# DRAV_CODEC_ROUNDTRIP, DRAV_VERSION (the build's); for the wow64_ cases,
+# which run in a 64-bit prefix (DRAV_TEMPLATE_PREFIX64), also
+# DRAV_DRIVER64_FILE and DRAV_CODEC_ROUNDTRIP64. DRAV_SEQUENCE_SEED: another
+# walk for the *sequences cases.
 # Each case has an X server (Xvfb) of its own, so that no other window can
 # cover the status marks it reads off the screen.
 set -euo pipefail
@@ -289,7 +291,7 @@ expect_both_installed() {
   check "32-bit view Drivers.Desc\DRAV32.VCM" "$(reg_value "$nt_key\Drivers.Desc" DRAV32.VCM /reg:32)" "REG_SZ Drevantic"
   check "uninstall entry" "$(for v in DisplayName DisplayVersion Publisher UninstallString; do
     reg_value "$uninstall_key" $v; done | paste -sd '|')" \
-    'REG_SZ Drevantic|REG_SZ 1.0.0.3|REG_SZ Korvell|REG_SZ "C:\windows\DRAVINST.EXE" /uninstall'
+    "REG_SZ Drevantic|REG_SZ $DRAV_VERSION|REG_SZ Korvell|REG_SZ \"C:\\windows\\DRAVINST.EXE\" /uninstall"
   check "the uninstall command's program is install.exe" \
     "$(cmp -s "$prefix/drive_c/windows/DRAVINST.EXE" "$DRAV_INSTALL_EXE" && echo same)" same
   expect_codec_usable
@@ -355,6 +357,7 @@ case_wow64_silent() {
   run_installer /bogus
   check "unknown option: exit code" "$(field exit)" 2
   check "unknown option: the options listed" "$(grep -c '^  /S /uninstall' "$log")" 1
+  check "unknown option: named" "$(grep -c '^unknown option /bogus$' "$log")" 1
   run_installer '/S /uninstall'
   check "removal: no window" "$(field windows)" 0
   check "removal: exit code" "$(field exit)" 0
@@ -365,19 +368,244 @@ case_wow64_in_use() {
   like_windows_x64
   run_installer /S --lock "$target_windows"
   check "target in use: exit code" "$(field exit)" 1
-  check "target in use: message" "$(grep -cF "File creation error ($target_windows)." "$log")" 1
+  # The message names the file where it really is.
+  check "target in use: message" "$(grep -cF 'File creation error (C:\windows\syswow64\DRAV32.VCM).' "$log")" 1
   run_installer /S
   check "exit code" "$(field exit)" 0
   run_installer '/S /uninstall' --lock "$target_windows"
   check "removal with a file in use: exit code" "$(field exit)" 0
   check "removal with a file in use: the user is told" \
     "$(grep -c 'Files in use will be deleted when Windows restarts.' "$log")" 1
-  check "the file in use is left for the restart" \
+  check "the file in use is left for the restart, by its real name" \
     "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-      </dev/null 2>/dev/null | grep -c 'DRAV32.VCM')" 1
+      </dev/null 2>/dev/null | grep -oiF 'C:\windows\syswow64\DRAV32.VCM' | wc -l)" 1
   check "no DRAV64.VCM" "$(test -e "$target64" && echo present || echo absent)" absent
   check "no vidc.DRAV in either view" \
     "$(reg_value "$nt_key\Drivers32" vidc.DRAV)|$(reg_value "$nt_key\Drivers32" vidc.DRAV /reg:32)" "absent|absent"
+}
+
+# --- the command line without the wizard ----------------------------------------
+
+# install.exe OPTIONS, its standard output in $log (beside wizard_driver's
+# observations) and its standard error in $log.err.
+run_options() {  # run_options OPTIONS
+  local rc=0
+  wine "$DRAV_WIZARD_DRIVER" --options "$1" "$(windows_path "$DRAV_INSTALL_EXE")" </dev/null >"$log" 2>"$log.err" ||
+    rc=$?
+  check "[$1] ran to its end" "$rc" 0
+}
+
+trim() { local text=${1#"${1%%[! ]*}"}; echo "${text%"${text##*[! ]}"}"; }
+
+# What install.exe printed itself, its lines joined with |.
+printed() { grep -v -E '^(box|windows|exit|locked|error): ' "$1" | tr -d '\r' | paste -sd '|'; }
+
+# check_like WHAT ACTUAL PATTERN: PATTERN exactly, or its beginning when it
+# ends in * (nothing else in it is special).
+check_like() {
+  if [[ $3 == *'*' && $2 == "${3%'*'}"* ]] || [[ $2 == "$3" ]]; then
+    echo "ok: $1"
+  else
+    echo "FAIL: $1: got [$2], expected [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+# Every word counts, an empty one too; /? and an unknown option show the
+# options in a box unless /S; removal where nothing is installed says so,
+# exits 3 and changes nothing. Fields: options, exit code, the box (caption|
+# text, line breaks as \n), standard output, standard error (lines joined
+# with |; a closing * takes any rest).
+case_command_lines() {
+  local row options code box out err usage='Usage: install *' absent='Drevantic is not installed on this computer. Nothing was changed.'
+  while IFS= read -r row; do
+    [ -n "$row" ] || continue
+    IFS=$'\x1f' read -r options code box out err <<<"${row//::/$'\x1f'}"
+    options=$(trim "$options") code=$(trim "$code") box=$(trim "$box") out=$(trim "$out") err=$(trim "$err")
+    run_options "$options"
+    check "[$options] exit code" "$(field exit)" "$code"
+    check_like "[$options] box" "$(field box)" "${box//USAGE/$usage}"
+    check "[$options] windows" "$(field windows)" "$([ -n "$box" ] && echo 1 || echo 0)"
+    check_like "[$options] standard output" "$(printed "$log")" "${out//USAGE/$usage}"
+    check_like "[$options] standard error" "$(printed "$log.err")" "${err//USAGE/$usage}"
+  done <<TABLE
+/? :: 0 :: Drevantic|USAGE :: USAGE :: 
+/S /? :: 0 ::  :: USAGE :: 
+-s /uninstall /? :: 0 ::  :: USAGE :: 
+/x :: 2 :: Drevantic|unknown option /x\n\nUsage: install * ::  :: unknown option /x||USAGE
+/S /x :: 2 ::  ::  :: unknown option /x||USAGE
+/S "" /uninstall :: 2 ::  ::  :: unknown option ""||USAGE
+"" /S :: 2 ::  ::  :: unknown option ""||USAGE
+"" :: 2 :: Drevantic|unknown option ""\n\nUsage: install * ::  :: unknown option ""||USAGE
+/S "/S /uninstall" :: 2 ::  ::  :: unknown option /S /uninstall||USAGE
+/uninstall :: 3 :: Drevantic|$absent :: $absent :: 
+/S /uninstall :: 3 ::  :: $absent :: 
+-S -UNINSTALL :: 3 ::  :: $absent :: 
+TABLE
+  check "nothing installed, nothing copied" \
+    "$(ls "$target" "$prefix/drive_c/windows/DRAVINST.EXE" 2>/dev/null | wc -l) $(key_exists "$uninstall_key")" "0 no"
+}
+
+# --- install, removal, reinstall, held files and restarts, in random order --------
+
+# A walk of random steps from a seed (DRAV_SEQUENCE_SEED picks another; the
+# steps are printed): install.exe or DRAVINST.EXE installs or removes without
+# windows, now and then with one of the driver files held open, and Windows
+# restarts (wineboot -r does what was queued for the restart). After every
+# step what the registrations and the uninstall entry say is installed must be
+# on disk, in both views, and stay there across the restart; what they do not
+# claim must be gone after the restart, or queued to go.
+family=nt  # nt, or win98 for the 95/98 family (system.ini, wininit.ini)
+installed=0
+
+dravinst=$prefix/drive_c/windows/DRAVINST.EXE
+# The driver files: Unix path, Windows path (their real one), how to hold it.
+driver_files() {
+  if [ -n "${target64:-}" ]; then
+    echo "$target|C:\\windows\\syswow64\\DRAV32.VCM|--lock|$DRAV_DRIVER_FILE"
+    echo "$target64|C:\\windows\\system32\\DRAV64.VCM|--lock-native|$DRAV_DRIVER64_FILE"
+  else
+    echo "$target|$target_windows|--lock|$DRAV_DRIVER_FILE"
+  fi
+}
+
+# Lines of the restart's queue that name Windows path $1, any case.
+queued() {
+  local wininit=$prefix/drive_c/windows/wininit.ini
+  if [ $family = win98 ]; then
+    if [ -f "$wininit" ]; then ini_value "$wininit" rename NUL | grep -ciF -x -- "$1"; else echo 0; fi
+  else
+    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+      </dev/null 2>/dev/null | grep -oiF -- "$1" | wc -l
+  fi
+}
+
+registration_of() {  # registration_of FILE_NAME: what names the driver, "absent" if nothing
+  if [ $family = win98 ]; then
+    ini_value "$prefix/drive_c/windows/system.ini" drivers32 vidc.drav
+  elif [ "$1" = DRAV32.VCM ] && [ -n "${target64:-}" ]; then
+    reg_value "$nt_key\Drivers32" vidc.DRAV /reg:32 | sed 's/^REG_SZ //'
+  else
+    reg_value "$nt_key\Drivers32" vidc.DRAV | sed 's/^REG_SZ //'
+  fi
+}
+
+expect_sequence_state() {  # expect_sequence_state LABEL [restarted]
+  local unix windows how built name exists
+  while IFS='|' read -r unix windows how built; do
+    name=${windows##*\\}
+    exists=$(test -e "$unix" && echo yes || echo no)
+    if [ $installed = 1 ]; then
+      check "$1: $name registered" "$(registration_of "$name")" "$name"
+      check "$1: $name is the built one" "$(cmp -s "$unix" "$built" && echo same)" same
+      check "$1: $name stays after a restart" "$(queued "$windows")" 0
+    else
+      check "$1: $name not registered" "$(registration_of "$name")" absent
+      if [ -n "${2:-}" ]; then
+        check "$1: $name gone" "$exists" no
+      elif [ $exists = yes ]; then
+        check "$1: $name queued to go" "$(queued "$windows" | sed 's/^[1-9][0-9]*$/yes/')" yes
+      fi
+    fi
+  done < <(driver_files)
+  check "$1: uninstall entry" "$(key_exists "$uninstall_key")" "$([ $installed = 1 ] && echo yes || echo no)"
+  if [ $installed = 1 ]; then
+    check "$1: the entry's DRAVINST.EXE" "$(cmp -s "$dravinst" "$DRAV_INSTALL_EXE" && echo same)" same
+    check "$1: DRAVINST.EXE stays after a restart" "$(queued 'C:\windows\DRAVINST.EXE')" 0
+  elif [ -n "${2:-}" ]; then
+    check "$1: DRAVINST.EXE gone" "$(test -e "$dravinst" && echo present || echo absent)" absent
+  elif [ -e "$dravinst" ]; then
+    check "$1: DRAVINST.EXE queued to go" "$(queued 'C:\windows\DRAVINST.EXE' | sed 's/^[1-9][0-9]*$/yes/')" yes
+  fi
+}
+
+restart_windows() {
+  wine wineboot.exe -r </dev/null >/dev/null 2>&1
+  stop_server
+  start_server
+}
+
+# random N: a number below N in $drawn, from a 64-bit linear congruential
+# generator (bash's own RANDOM repeats itself on small seeds).
+random() {
+  seed_state=$((seed_state * 6364136223846793005 + 1442695040888963407))
+  drawn=$((((seed_state >> 33) & 0x7FFFFFFF) % $1))
+}
+
+# One random step; $1 numbers it.
+sequence_step() {
+  local roll program=install.exe options held=() label file= files unix windows how
+  INSTALLER=
+  random 3
+  if [ -e "$dravinst" ] && [ $drawn -gt 0 ]; then INSTALLER='C:\windows\DRAVINST.EXE' program=DRAVINST.EXE; fi
+  random 10
+  roll=$drawn
+  if [ $roll -ge 8 ]; then
+    echo "step $1: restart"
+    restart_windows
+    expect_sequence_state "step $1, restart" restarted
+    return
+  fi
+  options=/S
+  [ $roll -ge 4 ] && options='/S /uninstall'
+  # Now and then a driver file that is there is held open: an installation
+  # holds the first one it writes, so that a failure writes nothing.
+  random 3
+  if [ $drawn = 0 ]; then
+    mapfile -t files < <(driver_files)
+    random ${#files[@]}
+    [ "$options" = /S ] || file=${files[drawn]}
+    file=${file:-${files[0]}}
+    IFS='|' read -r unix windows how _ <<<"$file"
+    [ -e "$unix" ] && held=("$how" "$windows")
+  fi
+  label="step $1: $program $options${held:+ holding ${held[1]}}"
+  echo "$label"
+  run_installer "$options" "${held[@]}"
+  if [ "$options" = /S ]; then
+    if [ ${#held[@]} -gt 0 ]; then
+      check "$label: exit code" "$(field exit)" 1
+    else
+      check "$label: exit code" "$(field exit)" 0
+      installed=1
+    fi
+  elif [ $installed = 1 ]; then
+    check "$label: exit code" "$(field exit)" 0
+    [ ${#held[@]} -gt 0 ] &&
+      check "$label: the user is told" "$(grep -c 'Files in use will be deleted when Windows restarts.' "$log")" 1
+    installed=0
+  else
+    check "$label: exit code (nothing to remove)" "$(field exit)" 3
+  fi
+  expect_sequence_state "$label"
+}
+
+run_sequences() {  # run_sequences SEED STEPS
+  local seed=${DRAV_SEQUENCE_SEED:-$1} step
+  echo "seed $seed (DRAV_SEQUENCE_SEED), $2 steps"
+  seed_state=$seed
+  for ((step = 1; step <= $2; step++)); do sequence_step $step; done
+  restart_windows
+  expect_sequence_state "after the last restart" restarted
+}
+
+case_sequences() {
+  like_windows_nt
+  run_sequences 5 16
+}
+
+case_win98_sequences() {
+  family=win98
+  local exe
+  for exe in install.exe DRAVINST.EXE; do
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe" /v Version /t REG_SZ /d win98 /f </dev/null >/dev/null 2>&1
+  done
+  run_sequences 5 12
+}
+
+case_wow64_sequences() {
+  like_windows_x64
+  run_sequences 4 16
 }
 
 # --- main -----------------------------------------------------------------------

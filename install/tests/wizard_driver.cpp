@@ -10,6 +10,8 @@
 //
 // Options:
 //   --lock PATH       hold PATH open without sharing while the installer runs
+//   --lock-native PATH  the same with file-system redirection off: a file of
+//                     the native system directory on 64-bit Windows
 //   --back-and-forth  on the licence page: scroll, go Back and Next again,
 //                     and report whether the page kept its text and scroll
 //   --cancel          leave the finished Setup page with Cancel, not Finish
@@ -54,6 +56,7 @@ constexpr UINT SEND_LIMIT_MS = 5000;
 
 struct Options {
     std::string lockPath;
+    bool lockNative = false;
     bool backAndForth = false;
     bool cancel = false;
     std::string pauseDir;
@@ -439,21 +442,24 @@ bool runWithOptions(const Options& options) {
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--lock" && i + 1 < argc)
+        bool hasValue = i + 1 < argc;
+        if ((arg == "--lock" || arg == "--lock-native") && hasValue) {
+            options.lockNative = arg == "--lock-native";
             options.lockPath = argv[++i];
-        else if (arg == "--pause-dir" && i + 1 < argc)
+        } else if (arg == "--pause-dir" && hasValue) {
             options.pauseDir = argv[++i];
-        else if (arg == "--options" && i + 1 < argc) {
+        } else if (arg == "--options" && hasValue) {
             options.installerOptions = argv[++i];
             options.withOptions = true;
-        } else if (arg == "--back-and-forth")
+        } else if (arg == "--back-and-forth") {
             options.backAndForth = true;
-        else if (arg == "--cancel")
+        } else if (arg == "--cancel") {
             options.cancel = true;
-        else if (options.installer.empty() && arg[0] != '-')
+        } else if (options.installer.empty() && !arg.empty() && arg[0] != '-') {
             options.installer = arg;
-        else
+        } else {
             return false;
+        }
     }
     return !options.installer.empty();
 }
@@ -463,17 +469,20 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(
-            stderr,
-            "usage: wizard_driver [--lock PATH] [--back-and-forth] [--cancel] [--pause-dir DIR] [--options ARGS] "
-            "INSTALL_EXE\n");
+        std::fprintf(stderr,
+                     "usage: wizard_driver [--lock PATH | --lock-native PATH] [--back-and-forth] [--cancel] "
+                     "[--pause-dir DIR] [--options ARGS] "
+                     "INSTALL_EXE\n");
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     HANDLE lock = INVALID_HANDLE_VALUE;
     if (!options.lockPath.empty()) {
+        void* redirection = nullptr;
+        bool native = options.lockNative && Wow64DisableWow64FsRedirection(&redirection);
         lock = CreateFileA(options.lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (native) Wow64RevertWow64FsRedirection(redirection);
         if (lock == INVALID_HANDLE_VALUE) {
             std::printf("error: cannot lock %s\n", options.lockPath.c_str());
             return 1;
