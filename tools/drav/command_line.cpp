@@ -1,8 +1,8 @@
 #include "command_line.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 #include "tool_error.h"
 
@@ -75,183 +75,193 @@ const char* const INFO_HELP =
     "\n"
     "  --brief                the summary only, without the table of frames\n";
 
-[[noreturn]] void usageError(const std::string& message) {
-    throw ToolError(message + " (see drav --help)", EXIT_USAGE);
+[[noreturn]] void usageError(const std::string& message, const std::string& helpTopic = "") {
+    throw ToolError(message + " (see drav " + (helpTopic.empty() ? "" : helpTopic + " ") + "--help)", EXIT_USAGE);
 }
 
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool isCountIn(const std::string& text, int64_t minimum, int64_t maximum) {
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return value >= minimum && value <= maximum;
+}
+
+// Digits only: no sign, no spaces, nothing after them.
 int64_t parseCount(const std::string& option, const std::string& text, int64_t minimum, int64_t maximum) {
-    errno = 0;
-    char* end = nullptr;
-    long long value = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < minimum || value > maximum)
+    if (!isCountIn(text, minimum, maximum))
         usageError(option + " needs a whole number from " + std::to_string(minimum) + " to " + std::to_string(maximum) +
-                   ", not \"" + text + "\"");
-    return value;
+                   ", not " + quoted(text));
+    return std::strtoll(text.c_str(), nullptr, 10);
 }
 
 void parseSize(const std::string& text, uint32_t& width, uint32_t& height) {
-    size_t cross = text.find('x');
-    if (cross == std::string::npos) usageError("--size needs WIDTHxHEIGHT, not \"" + text + "\"");
-    width = uint32_t(parseCount("--size width", text.substr(0, cross), 1, 65535));
-    height = uint32_t(parseCount("--size height", text.substr(cross + 1), 1, 65535));
+    const size_t cross = text.find('x');
+    if (cross == std::string::npos || !isCountIn(text.substr(0, cross), 1, 65535) ||
+        !isCountIn(text.substr(cross + 1), 1, 65535))
+        usageError("--size needs WIDTHxHEIGHT, each from 1 to 65535, not " + quoted(text));
+    width = uint32_t(std::stoul(text.substr(0, cross)));
+    height = uint32_t(std::stoul(text.substr(cross + 1)));
 }
 
-// Walks the arguments after the command: options (with "--name value" or
-// "--name=value") and positional arguments; "--" ends the options.
-class ArgumentCursor {
+// A name for FFmpeg (a format, an encoder): an empty one would silently mean
+// drav's own choice.
+std::string parseName(const std::string& option, const std::string& text) {
+    if (text.empty()) usageError(option + " needs a name, not " + quoted(text));
+    return text;
+}
+
+struct OptionSpec {
+    const char* name;
+    const char* alias;  // a short form, or null
+    bool takesValue;
+    bool repeatable;
+};
+
+const std::vector<OptionSpec> ENCODE_OPTIONS = {
+    {"--depth", nullptr, true, false},        {"--keyint", nullptr, true, false},
+    {"--frames", nullptr, true, false},       {"--threads", nullptr, true, false},
+    {"--input-format", nullptr, true, false}, {"--input-option", nullptr, true, true},
+    {"--quiet", "-q", false, false},
+};
+const std::vector<OptionSpec> DECODE_OPTIONS = {
+    {"--format", nullptr, true, false},  {"--size", nullptr, true, false},   {"--smooth-half", nullptr, false, false},
+    {"--strict", nullptr, false, false}, {"--frames", nullptr, true, false}, {"--container", nullptr, true, false},
+    {"--codec", nullptr, true, false},   {"--quiet", "-q", false, false},
+};
+const std::vector<OptionSpec> INFO_OPTIONS = {{"--brief", nullptr, false, false}};
+
+bool isOptionWord(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
+
+// Walks a command's arguments: options ("--name value", "--name=value", flags),
+// each handed to apply by its full name with its value, and file names; "--"
+// makes file names of every later argument. Every mistake is a usage error
+// naming the word at fault: an option the command does not have (names are
+// case-sensitive), one given twice, a missing or empty value, a flag with a
+// value, an empty file name, a file name too many or too few.
+class CommandParser {
 public:
-    ArgumentCursor(const std::vector<std::string>& arguments, size_t start) : arguments_(arguments), next_(start) {}
+    using Apply = std::function<void(const std::string& option, const std::string& value)>;
 
-    bool done() const { return next_ >= arguments_.size(); }
+    CommandParser(const std::vector<std::string>& arguments, const char* command,
+                  const std::vector<OptionSpec>& options)
+        : arguments_(arguments), command_(command), options_(options) {}
 
-    // The next argument; for an option its name, with any "=value" split off.
-    std::string take() {
-        std::string argument = arguments_[next_++];
-        pendingValue_.clear();
-        hasPendingValue_ = false;
-        if (!optionsEnded_ && argument == "--") {
-            optionsEnded_ = true;  // every later argument is a file name
-            isOption_ = true;
-            return argument;
+    std::vector<std::string> parse(size_t fileCount, const Apply& apply) {
+        std::vector<std::string> files;
+        bool optionsEnded = false;
+        while (next_ < arguments_.size()) {
+            const std::string& word = arguments_[next_++];
+            if (optionsEnded || !isOptionWord(word))
+                files.push_back(fileName(word));
+            else if (word == "--")
+                optionsEnded = true;
+            else
+                parseOption(word, apply);
         }
-        isOption_ = !optionsEnded_ && argument.size() > 1 && argument[0] == '-';
-        size_t equals = argument.find('=');
-        if (isOption_ && argument.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-            pendingValue_ = argument.substr(equals + 1);
-            hasPendingValue_ = true;
-            argument.resize(equals);
-        }
-        return argument;
-    }
-
-    bool isOption() const { return isOption_; }
-
-    std::string value(const std::string& option) {
-        if (hasPendingValue_) {
-            hasPendingValue_ = false;
-            return pendingValue_;
-        }
-        if (done()) usageError(option + " needs a value");
-        return arguments_[next_++];
-    }
-
-    void expectNoValue(const std::string& option) const {
-        if (hasPendingValue_) usageError(option + " takes no value");
+        if (files.size() > fileCount)
+            fail("takes " + std::to_string(fileCount) + " file name" + (fileCount > 1 ? "s" : "") + ", and " +
+                 quoted(files[fileCount]) + " is one more");
+        if (files.size() < fileCount)
+            fail("needs " + std::to_string(fileCount) + " file name" + (fileCount > 1 ? "s" : "") + ", got " +
+                 std::to_string(files.size()));
+        return files;
     }
 
 private:
+    [[noreturn]] void fail(const std::string& text) const { usageError(std::string(command_) + " " + text, command_); }
+
+    std::string fileName(const std::string& word) const {
+        if (word.empty()) fail("got an empty file name " + quoted(word));
+        return word;
+    }
+
+    const OptionSpec* find(const std::string& name) const {
+        for (const OptionSpec& option : options_)
+            if (name == option.name || (option.alias && name == option.alias)) return &option;
+        return nullptr;
+    }
+
+    void parseOption(const std::string& word, const Apply& apply) {
+        const size_t equals = word.compare(0, 2, "--") == 0 ? word.find('=') : std::string::npos;
+        const std::string name = word.substr(0, equals);
+        const OptionSpec* option = find(name);
+        if (!option) fail("has no option " + name);
+        if (!option->repeatable && !given_.insert(option->name).second) fail("got " + name + " twice");
+        if (!option->takesValue) {
+            if (equals != std::string::npos) fail("option " + name + " takes no value");
+            return apply(option->name, "");
+        }
+        if (equals != std::string::npos) return apply(option->name, word.substr(equals + 1));
+        if (next_ >= arguments_.size() || isOptionWord(arguments_[next_]))
+            fail("option " + name + " needs a value" +
+                 (next_ < arguments_.size() ? ", and " + arguments_[next_] + " is an option" : ""));
+        apply(option->name, arguments_[next_++]);
+    }
+
     const std::vector<std::string>& arguments_;
-    size_t next_;
-    bool optionsEnded_ = false;
-    bool isOption_ = false;
-    bool hasPendingValue_ = false;
-    std::string pendingValue_;
+    const char* command_;
+    const std::vector<OptionSpec>& options_;
+    std::set<std::string> given_;
+    size_t next_ = 1;
 };
 
-void requirePositionals(const std::vector<std::string>& positionals, size_t count, const char* command) {
-    if (positionals.size() != count)
-        usageError(std::string(command) + " needs " + std::to_string(count) + " file name" + (count > 1 ? "s" : "") +
-                   ", got " + std::to_string(positionals.size()));
-}
-
-bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
-
-using OptionHandler = std::function<bool(const std::string& option, ArgumentCursor& cursor)>;
-
-// The file names of a command, with each option handed to handle, which
-// returns false for options the command does not have.
-std::vector<std::string> parseArguments(ArgumentCursor& cursor, const char* command, size_t fileCount,
-                                        const OptionHandler& handle) {
-    std::vector<std::string> positionals;
-    while (!cursor.done()) {
-        std::string argument = cursor.take();
-        if (!cursor.isOption())
-            positionals.push_back(argument);
-        else if (argument != "--" && !handle(argument, cursor))
-            usageError(std::string(command) + " has no option " + argument);
-    }
-    requirePositionals(positionals, fileCount, command);
-    return positionals;
-}
-
-bool setFlag(const std::string& option, ArgumentCursor& cursor, bool& flag) {
-    cursor.expectNoValue(option);
-    flag = true;
-    return true;
-}
-
-bool parseEncodeOption(const std::string& option, ArgumentCursor& cursor, EncodeOptions& options) {
+void applyEncodeOption(const std::string& option, const std::string& value, EncodeOptions& options) {
     if (option == "--depth") {
-        int64_t depth = parseCount(option, cursor.value(option), 8, 32);
-        if (depth != 8 && depth != 16 && depth != 32) usageError("--depth must be 8, 16 or 32");
+        int64_t depth = parseCount(option, value, 8, 32);
+        if (depth != 8 && depth != 16 && depth != 32) usageError("--depth must be 8, 16 or 32, not " + quoted(value));
         options.depth = unsigned(depth);
     } else if (option == "--keyint") {
-        options.keyInterval = uint32_t(parseCount(option, cursor.value(option), 1, INT32_MAX));
+        options.keyInterval = uint32_t(parseCount(option, value, 1, INT32_MAX));
     } else if (option == "--frames") {
-        options.frameLimit = parseCount(option, cursor.value(option), 1, INT64_MAX);
+        options.frameLimit = parseCount(option, value, 1, INT64_MAX);
     } else if (option == "--threads") {
-        options.threads = int(parseCount(option, cursor.value(option), 0, 64));
+        options.threads = int(parseCount(option, value, 0, 64));
     } else if (option == "--input-format") {
-        options.inputFormat = cursor.value(option);
+        options.inputFormat = parseName(option, value);
     } else if (option == "--input-option") {
-        std::string pair = cursor.value(option);
-        size_t equals = pair.find('=');
-        if (equals == std::string::npos || equals == 0) usageError("--input-option needs KEY=VALUE");
-        options.inputOptions.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
-    } else if (option == "--quiet" || option == "-q") {
-        return setFlag(option, cursor, options.quiet);
-    } else {
-        return false;
+        size_t equals = value.find('=');
+        if (equals == std::string::npos || equals == 0)
+            usageError("--input-option needs KEY=VALUE, not " + quoted(value));
+        options.inputOptions.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+    } else if (option == "--quiet") {
+        options.quiet = true;
     }
-    return true;
 }
 
-bool parseDecodeOption(const std::string& option, ArgumentCursor& cursor, DecodeOptions& options) {
+void applyDecodeOption(const std::string& option, const std::string& value, DecodeOptions& options) {
     if (option == "--format") {
-        std::string name = cursor.value(option);
-        if (!parseDibFormat(name, options.format))
-            usageError("--format must be bgr24, bgr0, rgb555 or rgb565, not \"" + name + "\"");
+        if (!parseDibFormat(value, options.format))
+            usageError("--format must be bgr24, bgr0, rgb555 or rgb565, not " + quoted(value));
     } else if (option == "--size") {
-        parseSize(cursor.value(option), options.width, options.height);
+        parseSize(value, options.width, options.height);
     } else if (option == "--smooth-half") {
-        return setFlag(option, cursor, options.smoothHalf);
+        options.smoothHalf = true;
     } else if (option == "--strict") {
-        return setFlag(option, cursor, options.strict);
-    } else if (option == "--quiet" || option == "-q") {
-        return setFlag(option, cursor, options.quiet);
+        options.strict = true;
     } else if (option == "--frames") {
-        options.frameLimit = parseCount(option, cursor.value(option), 1, INT64_MAX);
+        options.frameLimit = parseCount(option, value, 1, INT64_MAX);
     } else if (option == "--container") {
-        options.container = cursor.value(option);
+        options.container = parseName(option, value);
     } else if (option == "--codec") {
-        options.codec = cursor.value(option);
-    } else {
-        return false;
+        options.codec = parseName(option, value);
+    } else if (option == "--quiet") {
+        options.quiet = true;
     }
-    return true;
 }
 
-void parseEncode(ArgumentCursor& cursor, EncodeOptions& options) {
-    auto files = parseArguments(cursor, "encode", 2, [&](const std::string& option, ArgumentCursor& c) {
-        return parseEncodeOption(option, c, options);
-    });
-    options.input = files[0];
-    options.output = files[1];
-}
-
-void parseDecode(ArgumentCursor& cursor, DecodeOptions& options) {
-    auto files = parseArguments(cursor, "decode", 2, [&](const std::string& option, ArgumentCursor& c) {
-        return parseDecodeOption(option, c, options);
-    });
-    options.input = files[0];
-    options.output = files[1];
-}
-
-void parseInfo(ArgumentCursor& cursor, InfoOptions& options) {
-    auto files = parseArguments(cursor, "info", 1, [&](const std::string& option, ArgumentCursor& c) {
-        return option == "--brief" && setFlag(option, c, options.brief);
-    });
-    options.file = files[0];
+// "drav help [COMMAND]", also as "drav --help [COMMAND]".
+CommandLine parseHelp(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (arguments.size() > 2)
+        usageError("help takes at most one command name, and " + quoted(arguments[2]) + " is more");
+    if (arguments.size() == 2) {
+        line.helpTopic = arguments[1];
+        if (line.helpTopic != "encode" && line.helpTopic != "decode" && line.helpTopic != "info")
+            usageError("no command " + quoted(line.helpTopic));
+    }
+    return line;
 }
 
 bool asksForHelp(const std::vector<std::string>& arguments) {
@@ -268,34 +278,40 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     if (arguments.empty()) usageError("no command given");
     const std::string& command = arguments[0];
-    if (isHelpOption(command)) return line;
-    if (command == "help") {
-        if (arguments.size() > 2) usageError("help takes at most one command name");
-        line.helpTopic = arguments.size() == 2 ? arguments[1] : "";
-        if (!line.helpTopic.empty() && line.helpTopic != "encode" && line.helpTopic != "decode" &&
-            line.helpTopic != "info")
-            usageError("no command \"" + line.helpTopic + "\"");
-        return line;
-    }
+    if (isHelpOption(command) || command == "help") return parseHelp(arguments);
     if (command == "--version") {
+        if (arguments.size() > 1) usageError("--version takes nothing after it, not " + quoted(arguments[1]));
         line.command = Command::Version;
         return line;
     }
-    if (command != "encode" && command != "decode" && command != "info") usageError("no command \"" + command + "\"");
+    if (command != "encode" && command != "decode" && command != "info")
+        usageError("no command " + quoted(command) + " (commands are encode, decode, info; names are lower case)");
     if (asksForHelp(arguments)) {
         line.helpTopic = command;
         return line;
     }
-    ArgumentCursor cursor(arguments, 1);
     if (command == "encode") {
         line.command = Command::Encode;
-        parseEncode(cursor, line.encode);
+        auto files = CommandParser(arguments, "encode", ENCODE_OPTIONS)
+                         .parse(2, [&](const std::string& option, const std::string& value) {
+                             applyEncodeOption(option, value, line.encode);
+                         });
+        line.encode.input = files[0];
+        line.encode.output = files[1];
     } else if (command == "decode") {
         line.command = Command::Decode;
-        parseDecode(cursor, line.decode);
+        auto files = CommandParser(arguments, "decode", DECODE_OPTIONS)
+                         .parse(2, [&](const std::string& option, const std::string& value) {
+                             applyDecodeOption(option, value, line.decode);
+                         });
+        line.decode.input = files[0];
+        line.decode.output = files[1];
     } else {
         line.command = Command::Info;
-        parseInfo(cursor, line.info);
+        line.info.file =
+            CommandParser(arguments, "info", INFO_OPTIONS).parse(1, [&](const std::string&, const std::string&) {
+                line.info.brief = true;
+            })[0];
     }
     return line;
 }
