@@ -27,7 +27,9 @@ public:
     const std::string& path() const { return path_; }
 
     enum class Result { FrameRead, End, Unreadable };
-    // The next frame of the DRAV stream; valid until the next call. Unreadable
+    // The next frame of the DRAV stream; valid until the next call. Frames the
+    // index does not list (all of them when it is lost) come with
+    // keyFlagKnown false. Unreadable
     // when the file breaks off; readError() then says why.
     Result next(StoredFrame& frame);
     const std::string& readError() const { return readError_; }
@@ -39,6 +41,7 @@ private:
     int streamIndex_ = -1;
     DravStreamInfo info_;
     int64_t framesRead_ = 0;
+    int64_t lastIndexedFrame_ = -1;  // frames after it have no key flag of their own
     std::string readError_;
 };
 

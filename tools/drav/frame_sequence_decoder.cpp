@@ -22,10 +22,15 @@ FrameSequenceDecoder::Outcome FrameSequenceDecoder::decode(const StoredFrame& fr
 }
 
 // A key frame that rebuilds the whole picture ends the hold; a damaged key
-// frame is tried too, so that its damage is reported.
-bool FrameSequenceDecoder::mayEndHold(const StoredFrame& frame) const {
+// frame is tried too, so that its damage is reported. Without a key flag, a
+// frame ends it unless its bytes show that it patches the picture before it.
+bool FrameSequenceDecoder::mayEndHold(const StoredFrame& frame) {
+    if (frame.cutShort) return frame.keyFrame || !frame.keyFlagKnown;
+    if (!frame.keyFlagKnown) {
+        if (!probe_) probe_ = std::make_unique<KeyFrameProbe>(stream_);
+        return probe_->classify(frame.data, frame.size) != KeyFrameProbe::Verdict::Delta;
+    }
     if (!frame.keyFrame) return false;
-    if (frame.cutShort) return true;
     FrameInspection inspection = inspectFrame(frame.data, frame.size, stream_.width, stream_.height);
     return !inspection.intact || coversWholePicture(inspection, stream_.width, stream_.height, stream_.depth);
 }

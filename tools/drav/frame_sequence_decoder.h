@@ -2,12 +2,15 @@
 // a corrupt frame (and before the first key frame) the output holds the last
 // good picture until a key frame rebuilds the whole picture, since a delta
 // frame applied to a damaged picture would show wrong pixels as right ones.
+// Where the container cannot tell key frames, the frames' bytes tell.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "codec/frame_codec.h"
+#include "key_frame_probe.h"
 #include "stored_frame.h"
 
 namespace drav::tool {
@@ -49,14 +52,15 @@ public:
     bool holding() const { return waitingForKeyFrame_; }
 
 private:
-    bool mayEndHold(const StoredFrame& frame) const;
+    bool mayEndHold(const StoredFrame& frame);
     std::string corruptionText(const StoredFrame& frame) const;
 
     FrameApplier& codec_;
     PictureFormat stream_;
     bool waitingForKeyFrame_ = true;
     bool started_ = false;
-    bool heldBefore_ = false;  // the output has shown a held picture
+    bool heldBefore_ = false;               // the output has shown a held picture
+    std::unique_ptr<KeyFrameProbe> probe_;  // made for the first frame without a key flag
 };
 
 }  // namespace drav::tool

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "avi_reader.h"
+#include "codec_streams.h"
 #include "commands.h"
 #include "dib_format.h"
 #include "frame_inspector.h"
+#include "key_frame_probe.h"
 #include "tool_error.h"
 
 namespace drav::tool {
@@ -18,6 +20,7 @@ constexpr size_t LISTED_FRAME_NUMBERS = 20;
 struct StreamTotals {
     int64_t frames = 0, bytes = 0, largest = 0;
     std::vector<int64_t> keyFrames, badFrames;
+    int64_t unflagged = 0, unknownKind = 0;  // frames the index does not flag; of them, damaged ones
     bool truncated = false;
 };
 
@@ -57,8 +60,25 @@ std::string frameComposition(const StoredFrame& frame, const FrameInspection& in
     return text;
 }
 
-void printFrameLine(const StoredFrame& frame, const FrameInspection& inspection) {
-    std::printf("%8" PRId64 "  %s  %10u  %-4s %s\n", frame.number, frame.keyFrame ? "key" : "   ", frame.size,
+using Verdict = KeyFrameProbe::Verdict;
+
+// What the index says of a frame, or else what its bytes show.
+Verdict frameKind(const StoredFrame& frame, KeyFrameProbe& probe) {
+    if (frame.keyFlagKnown) return frame.keyFrame ? Verdict::Key : Verdict::Delta;
+    return frame.cutShort ? Verdict::Unknown : probe.classify(frame.data, frame.size);
+}
+
+const char* kindColumn(Verdict kind) {
+    switch (kind) {
+        case Verdict::Key: return "key";
+        case Verdict::Delta: return "   ";
+        case Verdict::Unknown: return " ? ";
+    }
+    return "";
+}
+
+void printFrameLine(const StoredFrame& frame, Verdict kind, const FrameInspection& inspection) {
+    std::printf("%8" PRId64 "  %s  %10u  %-4s %s\n", frame.number, kindColumn(kind), frame.size,
                 inspection.intact && !frame.cutShort ? "ok" : "BAD", frameComposition(frame, inspection).c_str());
 }
 
@@ -67,7 +87,11 @@ void printTotals(const DravStreamInfo& stream, const StreamTotals& totals) {
     std::printf("frames:      %" PRId64, totals.frames);
     if (stream.announcedFrames != totals.frames)
         std::printf(" (the header announces %" PRId64 ")", stream.announcedFrames);
-    std::printf("\nkey frames:  %zu: %s\n", totals.keyFrames.size(), numberList(totals.keyFrames).c_str());
+    std::printf("\nkey frames:  %zu: %s", totals.keyFrames.size(), numberList(totals.keyFrames).c_str());
+    if (totals.unflagged)
+        std::printf(" (%" PRId64 " frames have no index entry: told from their bytes%s)", totals.unflagged,
+                    totals.unknownKind ? ", but damaged ones (?) show neither" : "");
+    std::printf("\n");
     double rawBytes = double(dibPictureBytes(uint32_t(format.biWidth), uint32_t(format.biHeight), format.biBitCount)) *
                       double(totals.frames);
     std::printf("sizes:       %" PRId64 " bytes of frames, %.0f per frame on average, largest %" PRId64 "\n",
@@ -92,6 +116,7 @@ int runInfo(const InfoOptions& options) {
     if (!options.brief) std::printf("\n   frame  key       bytes  crc  chunks\n");
 
     StreamTotals totals;
+    KeyFrameProbe probe(pictureFormatOf(format));
     StoredFrame frame;
     DravAviReader::Result result;
     while ((result = reader.next(frame)) == DravAviReader::Result::FrameRead) {
@@ -100,10 +125,13 @@ int runInfo(const InfoOptions& options) {
         ++totals.frames;
         totals.bytes += frame.size;
         if (frame.size > totals.largest) totals.largest = frame.size;
-        if (frame.keyFrame) totals.keyFrames.push_back(frame.number);
+        const Verdict kind = frameKind(frame, probe);
+        if (kind == Verdict::Key) totals.keyFrames.push_back(frame.number);
+        totals.unflagged += frame.keyFlagKnown ? 0 : 1;
+        totals.unknownKind += kind == Verdict::Unknown ? 1 : 0;
         if (!inspection.intact || frame.cutShort) totals.badFrames.push_back(frame.number);
         totals.truncated = totals.truncated || frame.cutShort;
-        if (!options.brief) printFrameLine(frame, inspection);
+        if (!options.brief) printFrameLine(frame, kind, inspection);
     }
     if (!options.brief) std::printf("\n");
     if (result == DravAviReader::Result::Unreadable || totals.frames < stream.announcedFrames) totals.truncated = true;

@@ -11,6 +11,9 @@ struct StoredFrame {
     uint32_t size = 0;
     bool keyFrame = false;
     bool cutShort = false;  // the file ends inside this frame
+    // False when the container cannot tell key frames (an AVI whose index is
+    // lost): keyFrame then means nothing, and only the frame's bytes can tell.
+    bool keyFlagKnown = true;
 };
 
 }  // namespace drav::tool

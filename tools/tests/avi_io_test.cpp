@@ -203,7 +203,7 @@ TEST(DravAvi, OtherFilesAreNotDravStreams) {
         DravAviReader reader(other.path);
         ADD_FAILURE() << "XVID accepted";
     } catch (const ToolError& error) {
-        EXPECT_NE(std::string(error.what()).find("not a DRAV stream: the video is XVID"), std::string::npos)
+        EXPECT_NE(std::string(error.what()).find("not a DRAV stream: its video is XVID, not DRAV"), std::string::npos)
             << error.what();
     }
     EXPECT_THROW(DravAviReader(test::scratchPath("missing")), ToolError);

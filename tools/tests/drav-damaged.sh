@@ -56,7 +56,7 @@ set +e; "$drav" decode header-only.avi x.nut 2>err.txt; code=$?; set -e
 # Files that are not DRAV streams.
 "${ff[@]}" -i src.nut -c:v zmbv other.avi
 expect_code 1 "$drav" decode other.avi x.nut
-expect_text err.txt "other.avi: not a DRAV stream: the video is ZMBV"
+expect_text err.txt "other.avi: not a DRAV stream: its video is ZMBV, not DRAV"
 expect_code 1 "$drav" info src.nut
 expect_text err.txt "src.nut: not a DRAV stream: a nut file, not an AVI"
 head -c 5000 /dev/urandom >noise.avi
@@ -73,6 +73,35 @@ expect_text err.txt "wide.avi: unsupported picture size 70000x48"
 cp good.avi topdown.avi; patch topdown.avi $(($(format_offset topdown.avi) + 8)) d0ffffff
 expect_code 1 "$drav" decode topdown.avi x.nut
 expect_text err.txt "topdown.avi: unsupported picture size 66x-48"
+
+# A file whose index is lost: FFmpeg finds its frames without key flags, so
+# the frames' bytes tell. Every delta frame's rectangle covers the picture
+# (its corners change) and keeps its middle; a corrupt frame 5, which also
+# changes the middle, holds frame 4 until key frame 10.
+python3 -c "
+w, h = 66, 48
+base = bytes((x * 3 & 248, y * 5 & 248, (x + y) * 7 & 248, 0)[c] for y in range(h) for x in range(w) for c in range(4))
+out = bytearray()
+for i in range(20):
+    f = bytearray(base)
+    for p in (0, w * h - 1):
+        f[4 * p:4 * p + 3] = bytes((i * 40 & 248, 128, 16))
+    if i >= 5:
+        f[4 * (24 * w + 33):4 * (24 * w + 33) + 3] = bytes((248, 248, 248))
+    out += f
+open('corners.raw', 'wb').write(out)"
+"$drav" encode corners.raw corners.avi --input-format rawvideo --input-option video_size=66x48 \
+  --input-option pixel_format=bgr0 --input-option framerate=10 --keyint 10 -q
+head -c "$(grep -obUa idx1 corners.avi | tail -1 | cut -d: -f1)" corners.avi >no-index.avi
+expect_code 0 "$drav" info --brief no-index.avi
+expect_text out.txt "key frames:  2: 0 10 (20 frames have no index entry: told from their bytes)"
+"$drav" decode corners.avi - -q | frame_hashes -f rawvideo -pix_fmt rgb555le -s 66x48 -i - -- rgb555le >good.txt
+patch no-index.avi $(($(packet_position corners.avi 5) + 8 + 20)) 5a
+expect_code 3 "$drav" decode no-index.avi held.nut
+expect_text err.txt "no-index.avi: frame 10: key frame: decoding recovered"
+frame_hashes -i held.nut -- rgb555le >got.txt
+{ sed -n 1,5p good.txt; for _ in 5 6 7 8 9; do sed -n 5p good.txt; done; sed -n '11,$p' good.txt; } >expected.txt
+same_hashes "a file without index, past a corrupt frame" expected.txt got.txt
 
 # Noise written over the frames: any exit code but a crash or a sanitizer report.
 for seed in 1 2 3 4 5 6; do
