@@ -51,26 +51,16 @@ int64_t expectedFrames(const DravStreamInfo& stream, int64_t frameLimit) {
     return stream.announcedFrames;
 }
 
-}  // namespace
-
-int runDecode(const DecodeOptions& options) {
-    Stopwatch clock;
-    DravAviReader reader(options.input);
+// Decodes every frame asked for into the output, reporting damage as it
+// comes; true when the input had none.
+bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, DecompressionStream& codec, VideoOutput& writer,
+                  Progress& progress, DecodeTotals& totals) {
     const DravStreamInfo& stream = reader.stream();
-    DibFormat format =
-        options.format == DibFormat::StreamDefault ? defaultOutputFormat(stream.format.biBitCount) : options.format;
-    BITMAPINFOHEADER output = outputHeader(options, stream.format, format);
-    std::unique_ptr<DecompressionStream> codec = openCodec(options, stream.format, format, output);
-    VideoOutput writer(OutputSpec{options.output, options.container, options.codec, format, uint32_t(output.biWidth),
-                                  uint32_t(output.biHeight), stream.frameRate});
-
-    Progress progress("decode", expectedFrames(stream, options.frameLimit), !options.quiet);
     auto report = [&](int64_t frame, const std::string& text) {
         progress.clear();
         printDiagnostic(frameMessage(options.input, frame, text));
     };
-    FrameSequenceDecoder decoder(*codec, pictureFormatOf(stream.format));
-    DecodeTotals totals;
+    FrameSequenceDecoder decoder(codec, pictureFormatOf(stream.format));
     bool damaged = false;
     StoredFrame frame;
     while (options.frameLimit < 0 || totals.frames < options.frameLimit) {
@@ -78,8 +68,7 @@ int runDecode(const DecodeOptions& options) {
         if (result == DravAviReader::Result::End) break;
         if (result == DravAviReader::Result::Unreadable) {
             report(totals.frames, "truncated file: " + reader.readError());
-            damaged = true;
-            break;
+            return false;
         }
         std::string problem;
         switch (decoder.decode(frame, problem)) {
@@ -88,8 +77,7 @@ int runDecode(const DecodeOptions& options) {
                 ++totals.corrupt;
                 if (options.strict) {
                     report(frame.number, problem + "; stopped");
-                    writer.finish();
-                    return EXIT_DAMAGED;
+                    return false;
                 }
                 report(frame.number, problem + "; holding the last good picture until the next key frame");
                 break;
@@ -101,7 +89,7 @@ int runDecode(const DecodeOptions& options) {
             default: break;
         }
         if (decoder.holding()) ++totals.held;
-        writer.write(codec->outputRows(), totals.frames);
+        writer.write(codec.outputRows(), totals.frames);
         progress.update(++totals.frames);
     }
     if (options.frameLimit < 0 && totals.frames < stream.announcedFrames) {
@@ -109,13 +97,39 @@ int runDecode(const DecodeOptions& options) {
         printDiagnostic(fileMessage(options.input, "truncated file: the header announces " +
                                                        std::to_string(stream.announcedFrames) + " frames, " +
                                                        std::to_string(totals.frames) + " are there"));
-        damaged = true;
+        return false;
     }
-    writer.finish();
+    return !damaged;
+}
+
+}  // namespace
+
+int runDecode(const DecodeOptions& options) {
+    Stopwatch clock;
+    DravAviReader reader(options.input);
+    const DravStreamInfo& stream = reader.stream();
+    DibFormat format =
+        options.format == DibFormat::StreamDefault ? defaultOutputFormat(stream.format.biBitCount) : options.format;
+    BITMAPINFOHEADER output = outputHeader(options, stream.format, format);
+    std::unique_ptr<DecompressionStream> codec = openCodec(options, stream.format, format, output);
+    const int64_t frames = expectedFrames(stream, options.frameLimit);
+    VideoOutput writer(OutputSpec{options.output, options.container, options.codec, format, uint32_t(output.biWidth),
+                                  uint32_t(output.biHeight), stream.frameRate, frames});
+
+    Progress progress("decode", frames, !options.quiet);
+    DecodeTotals totals;
+    bool intact = false;
+    try {
+        intact = decodeFrames(options, reader, *codec, writer, progress, totals);
+        writer.finish();
+    } catch (const ToolError& error) {
+        if (!writer.removedUnlessFinished()) throw;
+        throw ToolError(std::string(error.what()) + "; " + options.output + " is not written", error.code());
+    }
     progress.finish();
     totals.seconds = clock.seconds();
     if (!options.quiet) printSummary(totals, output, format, writer);
-    return damaged ? EXIT_DAMAGED : EXIT_OK;
+    return intact ? EXIT_OK : EXIT_DAMAGED;
 }
 
 }  // namespace drav::tool

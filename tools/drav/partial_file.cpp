@@ -1,6 +1,7 @@
 #include "partial_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,6 +20,11 @@ namespace {
 int createNew(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }
 
 }  // namespace
+
+bool isReplaceableFile(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode);
+}
 
 PartialFile::PartialFile(std::string finalPath) : finalPath_(std::move(finalPath)) {
     static std::atomic<unsigned> counter{0};

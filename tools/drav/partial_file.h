@@ -7,6 +7,10 @@
 
 namespace drav::tool {
 
+// True when path names a regular file or nothing yet: a name a finished file
+// can be renamed to. Devices and pipes are written where they are.
+bool isReplaceableFile(const std::string& path);
+
 class PartialFile {
 public:
     // Creates an empty file "FINAL.part-PID-N" in the folder of finalPath.

@@ -2,72 +2,89 @@
 
 #include <cstring>
 
+#include "encoder_choice.h"
 #include "tool_error.h"
+
+extern "C" {
+#include <libavutil/dict.h>
+}
 
 namespace drav::tool {
 namespace {
 
 bool isNamed(const AVOutputFormat& format, const char* name) { return std::strcmp(format.name, name) == 0; }
 
-bool isImageSequence(const AVOutputFormat& format) {
-    return isNamed(format, "image2") || isNamed(format, "image2pipe");
-}
-
-// FFmpeg's AVI muxer stores uncompressed video as BI_RGB, which says nothing of
-// 5-6-5 or of an unused fourth byte: it takes only these layouts unchanged.
-constexpr AVPixelFormat AVI_RAW_FORMATS[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_RGB555LE, AV_PIX_FMT_NONE};
-
-}  // namespace
-
-std::string defaultEncoderName(const AVOutputFormat& container, const std::string& path) {
-    if (isImageSequence(container)) {
-        AVCodecID id = av_guess_codec(&container, nullptr, path.c_str(), nullptr, AVMEDIA_TYPE_VIDEO);
-        const AVCodec* codec = avcodec_find_encoder(id);
-        if (codec) return codec->name;
-    }
-    if (container.video_codec == AV_CODEC_ID_RAWVIDEO ||
-        avformat_query_codec(&container, AV_CODEC_ID_RAWVIDEO, FF_COMPLIANCE_NORMAL) == 1)
-        return "rawvideo";
-    return "ffv1";
-}
-
-AVPixelFormat encoderPixelFormatFor(const AVCodec& encoder, const AVOutputFormat& container, AVPixelFormat dibFormat) {
-    const AVPixelFormat* supported = encoder.pix_fmts;
-    if (encoder.id == AV_CODEC_ID_RAWVIDEO && isNamed(container, "avi")) supported = AVI_RAW_FORMATS;
-    if (!supported) return dibFormat;
-    for (const AVPixelFormat* format = supported; *format != AV_PIX_FMT_NONE; ++format)
-        if (*format == dibFormat) return dibFormat;
-    return avcodec_find_best_pix_fmt_of_list(supported, dibFormat, 0, nullptr);
-}
-
-VideoOutput::VideoOutput(const OutputSpec& spec) : path_(spec.path), packet_(allocatePacket()) {
-    std::string url = ffmpegUrl(spec.path, true);
-    std::string container = spec.container.empty() && spec.path == "-" ? "rawvideo" : spec.container;
+OutputContext allocateMuxer(const OutputSpec& spec) {
+    const std::string container = spec.container.empty() && spec.path == "-" ? "rawvideo" : spec.container;
     AVFormatContext* context = nullptr;
-    int status =
-        avformat_alloc_output_context2(&context, nullptr, container.empty() ? nullptr : container.c_str(), url.c_str());
+    int status = avformat_alloc_output_context2(&context, nullptr, container.empty() ? nullptr : container.c_str(),
+                                                ffmpegUrl(spec.path, true).c_str());
     if (status < 0 || !context) {
-        if (!container.empty()) throw ToolError("FFmpeg has no output format \"" + container + "\"", EXIT_USAGE);
+        if (!container.empty())
+            throw ToolError("FFmpeg has no output format \"" + container + "\" (ffmpeg -muxers lists them)",
+                            EXIT_USAGE);
         throw ToolError(fileMessage(spec.path, "cannot tell the output format from the name; give --container"),
                         EXIT_USAGE);
     }
-    muxer_.reset(context);
-    openEncoder(spec);
+    return OutputContext(context);
+}
 
-    stream_ = avformat_new_stream(context, nullptr);
+// An image file name without a frame number ("one.png") holds one picture.
+void requireNameForEveryPicture(const OutputSpec& spec) {
+    if (spec.frames == 1) return;
+    const std::string count =
+        spec.frames > 1 ? "the output gets " + std::to_string(spec.frames) + " frames" : "the stream may have more";
+    throw ToolError(fileMessage(spec.path, "names one picture, and " + count +
+                                               ": give a numbered name such as frame%05d.png (numbered from 0, as "
+                                               "drav info numbers frames), or --frames 1 for the first"),
+                    EXIT_USAGE);
+}
+
+}  // namespace
+
+VideoOutput::VideoOutput(const OutputSpec& spec)
+    : path_(spec.path), muxer_(allocateMuxer(spec)), packet_(allocatePacket()) {
+    const AVOutputFormat& container = *muxer_->oformat;
+    onePicture_ = isNamed(container, "image2") && !av_filename_number_test(spec.path.c_str());
+    if (onePicture_) requireNameForEveryPicture(spec);
+    encoder_ = openEncoderFor(container, spec);
+    converter_ = std::make_unique<OutputPictureConverter>(spec.format, encoder_->pix_fmt, spec.width, spec.height);
+
+    stream_ = avformat_new_stream(muxer_.get(), nullptr);
     if (!stream_) throw std::bad_alloc();
     avcodec_parameters_from_context(stream_->codecpar, encoder_.get());
     stream_->time_base = encoder_->time_base;
-    if (!(context->oformat->flags & AVFMT_NOFILE)) {
-        status = avio_open(&context->pb, url.c_str(), AVIO_FLAG_WRITE);
-        if (status < 0) throw ToolError(fileMessage(spec.path, "cannot create: " + ffmpegErrorText(status)));
-    }
-    status = avformat_write_header(context, nullptr);
-    if (status < 0) throw ToolError(fileMessage(spec.path, "cannot write the header: " + ffmpegErrorText(status)));
+    openFile(spec);
+    writeHeader();
     if (writesRawFramesItself(spec)) {
         int rowBytes = int(spec.width * (dibFormatBitCount(spec.format) / 8));
-        rawFrames_ = std::make_unique<RawFrameWriter>(*context->pb, rowBytes, int(spec.height));
+        rawFrames_ = std::make_unique<RawFrameWriter>(*muxer_->pb, rowBytes, int(spec.height));
     }
+}
+
+void VideoOutput::openFile(const OutputSpec& spec) {
+    if (muxer_->oformat->flags & AVFMT_NOFILE) {
+        PartialFile probe(spec.path);  // the folder takes new files: the same error as for any other output
+        return;
+    }
+    std::string url = ffmpegUrl(spec.path, true);
+    if (spec.path != "-" && isReplaceableFile(spec.path)) {
+        file_ = std::make_unique<PartialFile>(spec.path);
+        url = file_->path();
+    }
+    int status = avio_open(&muxer_->pb, url.c_str(), AVIO_FLAG_WRITE);
+    if (status < 0) throw ToolError(fileMessage(spec.path, "cannot create: " + ffmpegErrorText(status)));
+}
+
+void VideoOutput::writeHeader() {
+    AVDictionary* options = nullptr;
+    if (isNamed(*muxer_->oformat, "image2")) {
+        av_dict_set(&options, "start_number", "0", 0);
+        av_dict_set(&options, "atomic_writing", "1", 0);
+    }
+    int status = avformat_write_header(muxer_.get(), &options);
+    av_dict_free(&options);
+    if (status < 0) throw ToolError(fileMessage(path_, "cannot write the header: " + ffmpegErrorText(status)));
 }
 
 // The rawvideo encoder with the DIB's own pixels gives each picture's rows
@@ -77,28 +94,12 @@ bool VideoOutput::writesRawFramesItself(const OutputSpec& spec) const {
            encoder_->pix_fmt == dibFormatPixelFormat(spec.format);
 }
 
-void VideoOutput::openEncoder(const OutputSpec& spec) {
-    const AVOutputFormat& container = *muxer_->oformat;
-    std::string name = spec.codec.empty() ? defaultEncoderName(container, spec.path) : spec.codec;
-    const AVCodec* codec = avcodec_find_encoder_by_name(name.c_str());
-    if (!codec || codec->type != AVMEDIA_TYPE_VIDEO)
-        throw ToolError("FFmpeg has no video encoder \"" + name + "\"", EXIT_USAGE);
-    encoder_.reset(avcodec_alloc_context3(codec));
-    if (!encoder_) throw std::bad_alloc();
-    AVPixelFormat dibFormat = dibFormatPixelFormat(spec.format);
-    encoder_->width = int(spec.width);
-    encoder_->height = int(spec.height);
-    encoder_->pix_fmt = encoderPixelFormatFor(*codec, container, dibFormat);
-    encoder_->time_base = av_inv_q(spec.frameRate);
-    encoder_->framerate = spec.frameRate;
-    if (container.flags & AVFMT_GLOBALHEADER) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int status = avcodec_open2(encoder_.get(), codec, nullptr);
-    if (status < 0)
-        throw ToolError(fileMessage(spec.path, "cannot start the " + name + " encoder: " + ffmpegErrorText(status)));
-    converter_ = std::make_unique<OutputPictureConverter>(spec.format, encoder_->pix_fmt, spec.width, spec.height);
-}
-
 void VideoOutput::write(const PictureRows& picture, int64_t frameNumber) {
+    if (onePicture_ && frameNumber > 0)
+        throw ToolError(fileMessage(path_,
+                                    "names one picture, and the stream has more: give a numbered name such as "
+                                    "frame%05d.png, or --frames 1"),
+                        EXIT_USAGE);
     if (!rawFrames_) return sendToEncoder(converter_->convert(picture, frameNumber));
     int status = rawFrames_->write(picture);
     if (status < 0) throwWriteError(status);
@@ -110,6 +111,9 @@ void VideoOutput::sendToEncoder(const AVFrame* frame) {
         status = avcodec_receive_packet(encoder_.get(), packet_.get());
         if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return;
         if (status < 0) break;
+        // Every picture lasts one frame (the encoder's time base); a muxer
+        // that is not told so gives the last one no time (MOV and MP4 drop it).
+        if (packet_->duration <= 0) packet_->duration = 1;
         av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
         status = av_interleaved_write_frame(muxer_.get(), packet_.get());
@@ -126,6 +130,7 @@ void VideoOutput::finish() {
     int status = av_write_trailer(muxer_.get());
     if (status >= 0 && !(muxer_->oformat->flags & AVFMT_NOFILE)) status = avio_closep(&muxer_->pb);
     if (status < 0) throw ToolError(fileMessage(path_, "cannot finish: " + ffmpegErrorText(status)));
+    if (file_) file_->commit();
 }
 
 }  // namespace drav::tool

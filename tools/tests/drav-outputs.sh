@@ -33,9 +33,19 @@ expect_text streams.txt "codec_name=rawvideo"
 frame_hashes -i raw.avi -- rgb555le >got.txt
 same_hashes "uncompressed AVI" expected555.txt got.txt
 mkdir png && expect_code 0 "$drav" decode drav.avi png/frame%03d.png --format bgr24
-[ "$(ls png | wc -l)" = 10 ] || fail "PNG sequence: $(ls png | wc -l) files"
+[ "$(ls png | tr '\n' ' ')" = "$(printf 'frame%03d.png ' $(seq 0 9))" ] || fail "PNG sequence: $(ls png)"
+expect_code 0 "$drav" decode drav.avi one.png --frames 1
+[ -s one.png ] || fail "one picture: no one.png"
 frame_hashes -i png/frame%03d.png -- bgr24 >got.txt
 same_hashes "PNG sequence" expected24.txt got.txt
+# Every container FFmpeg writes that takes a lossless encoder gets one by
+# default, with every pixel kept: Matroska takes FFV1 (not uncompressed RGB),
+# MP4 and FLV H.264 in RGB, WebM VP9.
+for extension in mkv mp4 mov webm avi nut flv apng; do
+  expect_code 0 "$drav" decode drav.avi default.$extension -q
+  frame_hashes -i default.$extension -vf 'lutrgb=r=bitand(val\,248):g=bitand(val\,248):b=bitand(val\,248)' -- bgr24 >got.txt
+  same_hashes "the default encoder of .$extension" expected24.txt got.txt
+done
 expect_code 2 "$drav" decode drav.avi out.unknownextension
 expect_text err.txt "give --container"
 expect_code 2 "$drav" decode drav.avi x.nut --codec no-such-codec

@@ -1,5 +1,7 @@
 #include "video_output.h"
 
+#include "encoder_choice.h"
+
 #include <gtest/gtest.h>
 
 #include "test_pictures.h"
@@ -10,13 +12,23 @@ namespace {
 
 const AVOutputFormat& muxer(const char* name) { return *av_guess_format(name, nullptr, nullptr); }
 
-TEST(VideoOutput, DefaultEncodersAreLossless) {
-    EXPECT_EQ(defaultEncoderName(muxer("image2"), "out%05d.png"), "png");
-    EXPECT_EQ(defaultEncoderName(muxer("image2"), "out%05d.bmp"), "bmp");
-    EXPECT_EQ(defaultEncoderName(muxer("avi"), "out.avi"), "rawvideo");
-    EXPECT_EQ(defaultEncoderName(muxer("nut"), "out.nut"), "rawvideo");
-    EXPECT_EQ(defaultEncoderName(muxer("rawvideo"), "-"), "rawvideo");
-    EXPECT_EQ(defaultEncoderName(muxer("webm"), "out.webm"), "ffv1");  // no uncompressed video in WebM
+// Every container gets a lossless encoder it takes, asked of the muxer:
+// Matroska takes uncompressed video but not RGB, MP4 and WebM take neither
+// uncompressed video nor FFV1.
+TEST(VideoOutput, DefaultEncodersAreLosslessOnesTheContainerTakes) {
+    struct Case {
+        const char *container, *path, *encoder;
+    };
+    for (Case c :
+         {Case{"image2", "out%05d.png", "png"}, Case{"image2", "out%05d.bmp", "bmp"},
+          Case{"avi", "out.avi", "rawvideo"}, Case{"nut", "out.nut", "rawvideo"}, Case{"rawvideo", "-", "rawvideo"},
+          Case{"mov", "out.mov", "rawvideo"}, Case{"matroska", "out.mkv", "ffv1"}, Case{"mp4", "out.mp4", "libx264rgb"},
+          Case{"flv", "out.flv", "libx264rgb"}, Case{"webm", "out.webm", "libvpx-vp9"}}) {
+        for (DibFormat format : {DibFormat::Rgb555, DibFormat::Bgr24, DibFormat::Bgr0}) {
+            CodecContext encoder = openEncoderFor(muxer(c.container), OutputSpec{c.path, "", "", format, 66, 48});
+            EXPECT_STREQ(encoder->codec->name, c.encoder) << c.container << ", " << dibFormatName(format);
+        }
+    }
 }
 
 TEST(VideoOutput, EncodersGetTheDibsOwnPixelsWhenTheyTakeThem) {
