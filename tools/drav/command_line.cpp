@@ -21,9 +21,16 @@ const char* const GENERAL_HELP =
     "INPUT or OUTPUT \"-\" is the standard input or output.\n"
     "\n"
     "exit codes: 0 done; 1 failed (unreadable or unwritable file, not a DRAV stream,\n"
-    "            unsupported depth or size); 2 wrong command line; 3 done, but the input\n"
-    "            has corrupt or missing frames (decode, info), or decoding stopped at\n"
-    "            the first corrupt frame (decode --strict)\n";
+    "            unsupported depth or size); 2 wrong command line (also an output that\n"
+    "            is the input, binary video to or from a terminal, a container that\n"
+    "            takes no fitting encoder); 3 done, but the input has corrupt or\n"
+    "            missing frames (decode, info), or broke off part way (encode: the\n"
+    "            AVI holds the frames before), or decoding stopped at the first\n"
+    "            corrupt frame (decode --strict)\n"
+    "\n"
+    "Outputs are written under a temporary name beside their own and renamed at\n"
+    "the end: a run that fails leaves nothing that looks like a result. A\n"
+    "recording that stops early, also by Ctrl+C, is finished with the frames it has.\n";
 
 const char* const ENCODE_HELP =
     "usage: drav encode INPUT OUTPUT.avi [options]\n"
@@ -37,7 +44,9 @@ const char* const ENCODE_HELP =
     "                         16 for RGB555 input, else 32. 32-bit pictures are stored\n"
     "                         at 5 bits per channel, like 16-bit ones.\n"
     "  --keyint N             a key frame every N frames (default 100)\n"
-    "  --frames N             stop after N frames\n"
+    "  --frames N             stop after N frames (an input that breaks off earlier\n"
+    "                         gives exit code 3, the AVI finished with the frames\n"
+    "                         before the break)\n"
     "  --input-format FMT     FFmpeg input format (demuxer), e.g. rawvideo, image2\n"
     "  --input-option K=V     an option of that demuxer, e.g. video_size=1280x720,\n"
     "                         pixel_format=bgr0, framerate=12 (repeatable)\n"
@@ -48,8 +57,9 @@ const char* const DECODE_HELP =
     "usage: drav decode INPUT.avi OUTPUT [options]\n"
     "\n"
     "Decompresses a DRAV stream and writes the frames with FFmpeg: a PNG sequence\n"
-    "(out%05d.png), an uncompressed AVI, FFV1 in Matroska (--codec ffv1), raw\n"
-    "frames to a pipe (OUTPUT \"-\").\n"
+    "(out%05d.png, numbered from 0 like drav info's frames), an uncompressed AVI,\n"
+    "FFV1 in Matroska, raw frames to a pipe (OUTPUT \"-\"). One image file without\n"
+    "a number in its name (one.png) takes one frame: add --frames 1.\n"
     "\n"
     "  --format F             the decoder's output pixels: bgr24, bgr0, rgb555, rgb565\n"
     "                         (default: rgb555 for 16-bit streams, else bgr24)\n"
@@ -63,15 +73,20 @@ const char* const DECODE_HELP =
     "  --frames N             stop after N frames\n"
     "  --container FMT        FFmpeg output format (muxer); default from OUTPUT's name,\n"
     "                         raw frames for \"-\"\n"
-    "  --codec NAME           FFmpeg encoder; default: uncompressed where the container\n"
-    "                         takes it (image sequences: their own format), else ffv1\n"
+    "  --codec NAME           FFmpeg encoder; default: a lossless one the container\n"
+    "                         takes: an image sequence's own format, else the first\n"
+    "                         of rawvideo, ffv1, libx264rgb (-qp 0), libvpx-vp9\n"
+    "                         (lossless), png, apng. A named encoder the container\n"
+    "                         does not take is refused with those it takes.\n"
     "  -q, --quiet            no progress bar and no summary\n";
 
 const char* const INFO_HELP =
     "usage: drav info FILE.avi [--brief]\n"
     "\n"
-    "Prints the stream's format, frame and key-frame counts, the compression ratio,\n"
-    "and for every frame its size, its chunks and their CRC check.\n"
+    "Prints the stream's format, frame and key-frame counts, the compression ratio\n"
+    "(the DIB frames the stream decodes to against its compressed frames, as\n"
+    "encode reports it), and for every frame its size, its chunks and their CRC\n"
+    "check. Where the index is lost, key frames are told from the frames' bytes.\n"
     "\n"
     "  --brief                the summary only, without the table of frames\n";
 

@@ -5,9 +5,11 @@
 
 #include "avi_reader.h"
 #include "codec_streams.h"
+#include "command_files.h"
 #include "commands.h"
 #include "dib_format.h"
 #include "frame_sequence_decoder.h"
+#include "interruption.h"
 #include "progress.h"
 #include "tool_error.h"
 #include "video_output.h"
@@ -64,6 +66,7 @@ bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, Decompres
     bool damaged = false;
     StoredFrame frame;
     while (options.frameLimit < 0 || totals.frames < options.frameLimit) {
+        if (interrupted()) throw ToolError(fileMessage(options.output, "interrupted"));
         DravAviReader::Result result = reader.next(frame);
         if (result == DravAviReader::Result::End) break;
         if (result == DravAviReader::Result::Unreadable) {
@@ -105,6 +108,9 @@ bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, Decompres
 }  // namespace
 
 int runDecode(const DecodeOptions& options) {
+    requireNoTerminal(options.input, false);
+    requireNoTerminal(options.output, true);
+    requireOutputIsNotInput(options.input, options.output);
     Stopwatch clock;
     DravAviReader reader(options.input);
     const DravStreamInfo& stream = reader.stream();

@@ -6,10 +6,13 @@
 
 #include "avi_reader.h"
 #include "codec_streams.h"
+#include "command_files.h"
 #include "commands.h"
 #include "dib_format.h"
 #include "frame_inspector.h"
+#include "interruption.h"
 #include "key_frame_probe.h"
+#include "stream_figures.h"
 #include "tool_error.h"
 
 namespace drav::tool {
@@ -92,12 +95,9 @@ void printTotals(const DravStreamInfo& stream, const StreamTotals& totals) {
         std::printf(" (%" PRId64 " frames have no index entry: told from their bytes%s)", totals.unflagged,
                     totals.unknownKind ? ", but damaged ones (?) show neither" : "");
     std::printf("\n");
-    double rawBytes = double(dibPictureBytes(uint32_t(format.biWidth), uint32_t(format.biHeight), format.biBitCount)) *
-                      double(totals.frames);
     std::printf("sizes:       %" PRId64 " bytes of frames, %.0f per frame on average, largest %" PRId64 "\n",
                 totals.bytes, totals.frames ? double(totals.bytes) / double(totals.frames) : 0.0, totals.largest);
-    std::printf("ratio:       %.1f to the %u-bit DIB frames (%.0f bytes)\n",
-                totals.bytes ? rawBytes / double(totals.bytes) : 0.0, unsigned(format.biBitCount), rawBytes);
+    std::printf("ratio:       %s\n", compressionRatioText(format, totals.frames, totals.bytes).c_str());
     if (totals.badFrames.empty())
         std::printf("crc check:   every chunk of every frame passes\n");
     else
@@ -109,6 +109,7 @@ void printTotals(const DravStreamInfo& stream, const StreamTotals& totals) {
 }  // namespace
 
 int runInfo(const InfoOptions& options) {
+    requireNoTerminal(options.file, false);
     DravAviReader reader(options.file);
     const DravStreamInfo& stream = reader.stream();
     const BITMAPINFOHEADER& format = stream.format;
@@ -118,8 +119,8 @@ int runInfo(const InfoOptions& options) {
     StreamTotals totals;
     KeyFrameProbe probe(pictureFormatOf(format));
     StoredFrame frame;
-    DravAviReader::Result result;
-    while ((result = reader.next(frame)) == DravAviReader::Result::FrameRead) {
+    DravAviReader::Result result = DravAviReader::Result::End;
+    while (!interrupted() && (result = reader.next(frame)) == DravAviReader::Result::FrameRead) {
         FrameInspection inspection =
             inspectFrame(frame.data, frame.size, uint32_t(format.biWidth), uint32_t(format.biHeight));
         ++totals.frames;
@@ -133,6 +134,7 @@ int runInfo(const InfoOptions& options) {
         totals.truncated = totals.truncated || frame.cutShort;
         if (!options.brief) printFrameLine(frame, kind, inspection);
     }
+    if (interrupted()) return EXIT_FAILURE_RUN;  // the process ends by the signal
     if (!options.brief) std::printf("\n");
     if (result == DravAviReader::Result::Unreadable || totals.frames < stream.announcedFrames) totals.truncated = true;
     printTotals(stream, totals);

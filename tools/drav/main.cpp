@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "commands.h"
 #include "ffmpeg_support.h"
+#include "interruption.h"
 #include "tool_error.h"
 
 namespace {
@@ -36,13 +37,10 @@ void keepLargeBuffersInHeap() {
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    keepLargeBuffersInHeap();
-    drav::tool::quietenFfmpegLog();
+// Runs the command line; prints what went wrong and gives the exit code.
+int runReporting(const std::vector<std::string>& arguments) {
     try {
-        return run(drav::tool::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+        return run(drav::tool::parseCommandLine(arguments));
     } catch (const drav::tool::ToolError& error) {
         drav::tool::printDiagnostic(error.what());
         return error.code();
@@ -52,4 +50,15 @@ int main(int argc, char** argv) {
         drav::tool::printDiagnostic(error.what());
     }
     return drav::tool::EXIT_FAILURE_RUN;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    keepLargeBuffersInHeap();
+    drav::tool::quietenFfmpegLog();
+    drav::tool::InterruptionHandlers handlers;
+    const int code = runReporting(std::vector<std::string>(argv + 1, argv + argc));
+    handlers.endIfInterrupted();
+    return code;
 }

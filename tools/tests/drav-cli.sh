@@ -25,12 +25,19 @@ expect_text err.txt "missing.mkv: cannot open"
 "${ff[@]}" -f lavfi -i testsrc=size=66x48:rate=10:duration=2.5 -c:v rawvideo -pix_fmt bgr0 src.nut
 
 # The header and index as ffprobe reports them.
-expect_code 0 "$drav" encode src.nut out.avi --keyint 10 -q
+expect_code 0 "$drav" encode src.nut out.avi --keyint 10
+ratio=$(sed -n 's/.*; ratio //p' err.txt)
+[ -n "$ratio" ] || fail "encode gave no ratio: $(cat err.txt)"
 ffprobe -v error -show_streams out.avi >streams.txt
 for field in codec_type=video codec_tag_string=DRAV width=66 height=48 r_frame_rate=10/1 nb_frames=25; do
   expect_text streams.txt "$field"
 done
 [ "$(grep -c '^\[STREAM\]' streams.txt)" = 1 ] || fail "more than one stream"
+# One compression ratio, the same from encode and info: the 16-bit frames the
+# stream decodes to (not the 32-bit input) against the compressed frames.
+expect_code 0 "$drav" info --brief out.avi
+expect_text out.txt "ratio:       $ratio"
+expect_text out.txt "16-bit DIB frames 158400 bytes, compressed frames"
 ffprobe -v error -show_packets -of csv=p=0 -show_entries packet=flags out.avi | cut -c1 >flags.txt
 [ "$(grep -n K flags.txt | cut -d: -f1 | tr '\n' ' ')" = "1 11 21 " ] || fail "key frames: $(tr -d '\n' <flags.txt)"
 ffprobe -v error -show_packets -of csv=p=0 -show_entries packet=size out.avi | cut -d, -f1 >probed-sizes.txt
