@@ -39,13 +39,14 @@ inline PictureFormat pictureFormatOf(const BITMAPINFOHEADER& format) {
     return PictureFormat{uint32_t(format.biWidth), uint32_t(format.biHeight), format.biBitCount};
 }
 
-// A BITMAPINFOHEADER of the given size, depth and compression; every other
-// field 0 but biSize and biPlanes.
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression = BI_RGB);
+// The compressed stream format proposed for an input (the codec's
+// proposal): its bytes, the header and the colour table behind it.
+uint32_t compressedFormatBytes(const BITMAPINFOHEADER& input);
+// Writes the header and, for 8-bit input, the all-zero colour table behind it.
+void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER* compressed);
 
-// The BITMAPINFOHEADER of a compressed stream for an uncompressed input:
-// depth 8 for 8-bit input, else 16; FOURCC DRAV; biSizeImage the worst-case
-// frame size, which hosts allocate for each compressed frame.
-void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed);
+// The renderer's format for an output header; false when it has none. The
+// masks after a BI_BITFIELDS header are not read: 16 bits means 5-6-5.
+bool outputFormatOf(const BITMAPINFOHEADER& output, OutputFormat& format);
 
 }  // namespace drav

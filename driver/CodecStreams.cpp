@@ -1,6 +1,7 @@
 #include "CodecStreams.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "BitmapFormats.h"
@@ -8,6 +9,7 @@
 #include "FormatNegotiation.h"
 #include "ProcessorTest.h"
 #include "codec/frame_format.h"
+#include "codec/stream_format.h"
 
 namespace drav {
 namespace {
@@ -52,8 +54,25 @@ const PaletteEntry* frameColors(CodecInstance& instance, const BITMAPINFOHEADER&
     return colors;
 }
 
-// The renderer's format for an output header; false when it has none. The
-// masks after a BI_BITFIELDS header are not read: 16 bits means 5-6-5.
+// Bottom-up outputs of 1 to 65,535 pixels each way.
+bool isRenderableOutput(const BITMAPINFOHEADER& output, const void* pixels) {
+    return pixels && output.biWidth > 0 && output.biHeight > 0 && uint32_t(output.biWidth) <= MAX_PICTURE_DIMENSION &&
+           uint32_t(output.biHeight) <= MAX_PICTURE_DIMENSION;
+}
+
+}  // namespace
+
+uint32_t compressedFormatBytes(const BITMAPINFOHEADER& input) {
+    return uint32_t(BITMAP_HEADER_SIZE) + proposeCompressedFormat(pictureFormatOf(input)).colorTableEntries * 4;
+}
+
+void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER* compressed) {
+    static_assert(sizeof(BITMAPINFOHEADER) == BITMAP_HEADER_SIZE, "the codec writes the header's bytes");
+    const CompressedStreamFormat format = proposeCompressedFormat(pictureFormatOf(input));
+    writeCompressedStreamHeader(format, reinterpret_cast<uint8_t*>(compressed));
+    std::memset(compressed + 1, 0, format.colorTableEntries * sizeof(RGBQUAD));
+}
+
 bool outputFormatOf(const BITMAPINFOHEADER& output, OutputFormat& format) {
     if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return false;
     switch (output.biBitCount) {
@@ -64,30 +83,6 @@ bool outputFormatOf(const BITMAPINFOHEADER& output, OutputFormat& format) {
             return true;
         default: return false;
     }
-}
-
-// Bottom-up outputs of 1 to 65,535 pixels each way.
-bool isRenderableOutput(const BITMAPINFOHEADER& output, const void* pixels) {
-    return pixels && output.biWidth > 0 && output.biHeight > 0 && uint32_t(output.biWidth) <= MAX_PICTURE_DIMENSION &&
-           uint32_t(output.biHeight) <= MAX_PICTURE_DIMENSION;
-}
-
-}  // namespace
-
-BITMAPINFOHEADER makeBitmapHeader(int32_t width, int32_t height, unsigned bitCount, DWORD compression) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bitCount);
-    header.biCompression = compression;
-    return header;
-}
-
-void describeCompressedStream(const BITMAPINFOHEADER& input, BITMAPINFOHEADER& compressed) {
-    compressed = makeBitmapHeader(input.biWidth, input.biHeight, compressedDepthFor(input.biBitCount), FOURCC_DRAV);
-    compressed.biSizeImage = worstCaseFrameSize(compressed);
 }
 
 LRESULT compressBegin(CodecInstance& instance, const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output) {

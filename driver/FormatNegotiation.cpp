@@ -7,6 +7,7 @@
 #include "CodecSettings.h"
 #include "BitmapFormats.h"
 #include "codec/frame_format.h"
+#include "codec/stream_format.h"
 
 namespace drav {
 namespace {
@@ -27,30 +28,26 @@ bool hasSameSize(const BITMAPINFOHEADER& a, const BITMAPINFOHEADER& b) {
     return a.biWidth == b.biWidth && a.biHeight == b.biHeight;
 }
 
-bool isOneOf(WORD bitCount, WORD first, WORD second, WORD third) {
-    return bitCount == first || bitCount == second || bitCount == third;
-}
-
 bool isCompressibleInput(const BITMAPINFOHEADER* input) {
-    return hasPlausibleHeader(input) && input->biCompression == BI_RGB && isOneOf(input->biBitCount, 8, 16, 32) &&
+    return hasPlausibleHeader(input) && input->biCompression == BI_RGB && isCompressorInputDepth(input->biBitCount) &&
            hasSupportedPictureSize(*input);
 }
 
 bool isCompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
-    return hasFullHeader(&output) && output.biCompression == FOURCC_DRAV && isOneOf(output.biBitCount, 8, 16, 24) &&
+    return hasFullHeader(&output) && output.biCompression == FOURCC_DRAV && isStreamDepth(output.biBitCount) &&
            hasSameSize(input, output);
 }
 
 bool isDecompressibleInput(const BITMAPINFOHEADER* input) {
-    return hasPlausibleHeader(input) && input->biCompression == FOURCC_DRAV && isOneOf(input->biBitCount, 8, 16, 24) &&
+    return hasPlausibleHeader(input) && input->biCompression == FOURCC_DRAV && isStreamDepth(input->biBitCount) &&
            hasSupportedPictureSize(*input);
 }
 
-// The stream's own depth where the decompression query takes it as an output
-// (16 bits with colour-depth conversion allowed), else 24 bits, which every
-// stream renders to without loss and which the query always accepts.
+// The stream's own pixels where the decompression query takes them (16 bits
+// with colour-depth conversion allowed), else 24 bits, which every stream
+// renders to without loss and which the query always accepts.
 WORD proposedDecompressedBitCount(WORD inputBitCount) {
-    return inputBitCount == 16 && IsColorDepthConversionAllowed() ? 16 : 24;
+    return WORD(outputBitCount(proposedOutputFormat(inputBitCount, IsColorDepthConversionAllowed())));
 }
 
 // Hosts allocate exactly biSizeImage for the picture, so it covers the padded
@@ -63,12 +60,11 @@ DWORD proposedDecompressedImageSize(LONG width, LONG height, WORD bitCount) {
 }
 
 bool isDecompressedOutputFor(const BITMAPINFOHEADER& input, const BITMAPINFOHEADER& output) {
-    if (!hasFullHeader(&output)) return false;
-    if (output.biCompression != BI_RGB && output.biCompression != BI_BITFIELDS) return false;
+    OutputFormat format;
+    if (!hasFullHeader(&output) || !outputFormatOf(output, format)) return false;
     if (!hasSupportedPictureSize(output)) return false;
     if (!IsResizingAllowed() && !hasSameSize(input, output)) return false;
-    if (!IsColorDepthConversionAllowed() && output.biBitCount != 24 && output.biBitCount != 32) return false;
-    return isOneOf(output.biBitCount, 16, 24, 32);
+    return IsColorDepthConversionAllowed() || outputBitCount(format) != 16;
 }
 
 }  // namespace
@@ -82,11 +78,8 @@ LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* out
 LRESULT compressGetFormat(const BITMAPINFOHEADER* input, BITMAPINFOHEADER* output) {
     LRESULT status = compressQuery(input, nullptr);
     if (status != ICERR_OK) return status;
-    bool paletted = input->biBitCount == 8;
-    if (!output) return paletted ? PALETTED_COMPRESSED_FORMAT_SIZE : COMPRESSED_FORMAT_SIZE;
-    describeCompressedStream(*input, *output);
-    // The real colours travel inside the frames.
-    if (paletted) std::memset(output + 1, 0, PALETTE_ENTRIES * sizeof(RGBQUAD));
+    if (!output) return LRESULT(compressedFormatBytes(*input));
+    describeCompressedStream(*input, output);  // the real colours travel inside the frames
     return ICERR_OK;
 }
 

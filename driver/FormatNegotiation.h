@@ -10,9 +10,6 @@
 
 namespace drav {
 
-constexpr LRESULT COMPRESSED_FORMAT_SIZE = sizeof(BITMAPINFOHEADER);                  // 40
-constexpr LRESULT PALETTED_COMPRESSED_FORMAT_SIZE = sizeof(BITMAPINFOHEADER) + 1024;  // 1064
-
 // ICM_COMPRESS_QUERY: 8-, 16- or 32-bit BI_RGB input; a DRAV output of 8, 16
 // or 24 bits and the input's size when an output is given.
 LRESULT compressQuery(const BITMAPINFOHEADER* input, const BITMAPINFOHEADER* output);
