@@ -10,6 +10,7 @@
 
 #include "codec/frame_codec.h"
 #include "codec/frame_inspector.h"
+#include "element_guard.h"
 #include "elements.h"
 #include "frame_sequence_decoder.h"
 
@@ -158,7 +159,8 @@ struct _GstDravDec {
     GstVideoDecoder parent;
     GstVideoCodecState* inputState;
     StreamDecoder* decoder;  // from the first key frame (or the caps) on
-    drav::OutputFormat output;
+    OutputChoice output;
+    bool drawing;                // a picture drawn for the output caps is being pushed
     GstClockTime inputEnd;       // where the last frame received ends
     GstClockTime frameDuration;  // of the first frame, for the frame rate
     int64_t lastFrame;
@@ -263,14 +265,20 @@ bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
 
 // Chooses the output format again whenever downstream may have changed (the
 // decoding bins link their pads after the first caps), then lets the base
-// class negotiate it.
+// class negotiate it. While a drawn picture is being pushed (the base class
+// negotiates when downstream asked meanwhile) it goes out under the caps it
+// was drawn for, and the next frame negotiates.
 gboolean negotiate(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
     if (!dec->decoder) return TRUE;  // nothing to negotiate before the picture size is known
+    if (dec->drawing) {
+        gst_pad_mark_reconfigure(GST_VIDEO_DECODER_SRC_PAD(decoder));
+        return TRUE;
+    }
     const drav::PictureFormat& format = dec->decoder->stream();
     OutputChoice output = chooseOutput(decoder, format.depth);
-    if (output.codec != dec->output) dec->decoder->forgetShownPicture();
-    dec->output = output.codec;
+    if (output.codec != dec->output.codec) dec->decoder->forgetShownPicture();
+    dec->output = output;
     GstVideoCodecState* state =
         gst_video_decoder_set_output_state(decoder, output.video, format.width, format.height, dec->inputState);
     // The demuxers' caps for DRAV carry no frame rate; the frames' duration gives it.
@@ -289,13 +297,31 @@ int64_t frameNumber(GstVideoCodecFrame* frame) {
     return offset != GST_BUFFER_OFFSET_NONE ? int64_t(offset) : int64_t(frame->system_frame_number);
 }
 
-void report(GstDravDec* dec, Outcome outcome, int64_t number, const std::string& problem) {
+// The sequence's outcome for one frame; a frame it cannot even describe for
+// want of memory is taken as not decoded.
+Outcome decodeStored(FrameSequenceDecoder& sequence, const drav::tool::StoredFrame& stored,
+                     std::string& problem) noexcept {
+    try {
+        return sequence.decode(stored, problem);
+    } catch (const std::bad_alloc&) {
+        problem = {};
+        return Outcome::Corrupt;
+    }
+}
+
+// A corrupt frame is one of the base class's decoding errors: beyond its
+// max-errors an error that stops the stream, else a warning.
+GstFlowReturn report(GstDravDec* dec, Outcome outcome, int64_t number, const std::string& problem) {
+    GstFlowReturn result = GST_FLOW_OK;
+    const char* why = problem.empty() ? "corrupt frame (not enough memory to say more)" : problem.c_str();
     switch (outcome) {
         case Outcome::Corrupt:
-            GST_ELEMENT_WARNING(dec, STREAM, DECODE,
-                                ("frame %" PRId64 ": %s; holding the last good picture until the next key frame",
-                                 number, problem.c_str()),
-                                (nullptr));
+            GST_VIDEO_DECODER_ERROR(dec, 1, STREAM, DECODE, ("frame %" PRId64 ": %s", number, why), (nullptr), result);
+            if (result != GST_FLOW_OK) break;
+            GST_ELEMENT_WARNING(
+                dec, STREAM, DECODE,
+                ("frame %" PRId64 ": %s; holding the last good picture until the next key frame", number, why),
+                (nullptr));
             break;
         case Outcome::NotKeyFrame:
             GST_ELEMENT_WARNING(
@@ -310,12 +336,65 @@ void report(GstDravDec* dec, Outcome outcome, int64_t number, const std::string&
             break;
         default: break;
     }
+    return result;
 }
 
-// Decodes one frame in stream order and pushes the picture the output shows:
-// the buffer already showing it when nothing changed; that buffer with the
-// changed rows rendered into it when downstream let go of it; else a new
-// buffer with the whole picture rendered.
+// Downstream may have asked for other caps since the last frame (a reconfigure
+// request): the output format is chosen again before a buffer is, so that the
+// picture is drawn in the format of the caps it goes out under.
+GstFlowReturn renegotiateIfAsked(GstVideoDecoder* decoder) {
+    GstPad* source = GST_VIDEO_DECODER_SRC_PAD(decoder);
+    if (!gst_pad_check_reconfigure(source) || gst_video_decoder_negotiate(decoder)) return GST_FLOW_OK;
+    gst_pad_mark_reconfigure(source);
+    return GST_PAD_IS_FLUSHING(source) ? GST_FLOW_FLUSHING : GST_FLOW_NOT_NEGOTIATED;
+}
+
+// Pushes the frame with its picture; meanwhile negotiation keeps the caps the
+// picture was drawn for.
+GstFlowReturn finishDrawn(GstDravDec* dec, GstVideoCodecFrame* frame) {
+    dec->drawing = true;
+    const GstFlowReturn result = gst_video_decoder_finish_frame(GST_VIDEO_DECODER(dec), frame);
+    dec->drawing = false;
+    return result;
+}
+
+// Pushes the picture the output shows: the buffer already showing it when
+// nothing changed; that buffer with the changed rows rendered into it when
+// downstream let go of it; else a new buffer with the whole picture rendered.
+GstFlowReturn pushPicture(GstDravDec* dec, GstVideoCodecFrame* frame) {
+    GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
+    StreamDecoder& stream = *dec->decoder;
+    if (GstBuffer* shown = stream.unchangedPicture()) {
+        frame->output_buffer = gst_buffer_ref(shown);
+        return finishDrawn(dec, frame);
+    }
+    // The shown buffer is written while the element alone holds it.
+    GstBuffer* output = stream.updatablePicture();
+    if (output) GST_LOG_OBJECT(dec, "frame %" PRId64 ": the changed rows into the shown buffer", frameNumber(frame));
+    if (!output) {
+        GstFlowReturn result = gst_video_decoder_allocate_output_frame(decoder, frame);
+        if (result != GST_FLOW_OK) {
+            if (result == GST_FLOW_ERROR)
+                GST_ELEMENT_ERROR(dec, RESOURCE, FAILED, ("no buffer for a decoded picture"), (nullptr));
+            gst_video_decoder_drop_frame(decoder, frame);
+            return result;
+        }
+        output = frame->output_buffer;
+    }
+    GstVideoCodecState* state = gst_video_decoder_get_output_state(decoder);
+    const bool rendered = stream.render(output, &state->info, dec->output.codec);
+    gst_video_codec_state_unref(state);
+    if (!frame->output_buffer) frame->output_buffer = gst_buffer_ref(output);
+    if (!rendered) {
+        GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("the renderer cannot write the negotiated output"), (nullptr));
+        gst_video_decoder_drop_frame(decoder, frame);
+        return GST_FLOW_ERROR;
+    }
+    return finishDrawn(dec, frame);
+}
+
+// Decodes one frame in stream order and pushes the picture the output shows,
+// flagged corrupted while it is not the frame's own.
 GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
     StreamDecoder& stream = *dec->decoder;
@@ -332,35 +411,16 @@ GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     stored.cutShort = map.size > UINT32_MAX;  // no frame is that large: damage
     stored.keyFrame = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame);
     std::string problem;
-    const Outcome outcome = stream.sequence().decode(stored, problem);
+    const Outcome outcome = decodeStored(stream.sequence(), stored, problem);
     gst_buffer_unmap(frame->input_buffer, &map);
-    report(dec, outcome, stored.number, problem);
-
-    if (GstBuffer* shown = stream.unchangedPicture()) {
-        frame->output_buffer = gst_buffer_ref(shown);
-        return gst_video_decoder_finish_frame(decoder, frame);
-    }
-    // The shown buffer is written while the element alone holds it.
-    GstBuffer* output = stream.updatablePicture();
-    if (output) GST_LOG_OBJECT(dec, "frame %" PRId64 ": the changed rows into the shown buffer", stored.number);
-    if (!output) {
-        GstFlowReturn result = gst_video_decoder_allocate_output_frame(decoder, frame);
-        if (result != GST_FLOW_OK) {
-            gst_video_decoder_drop_frame(decoder, frame);
-            return result;
-        }
-        output = frame->output_buffer;
-    }
-    GstVideoCodecState* state = gst_video_decoder_get_output_state(decoder);
-    const bool rendered = stream.render(output, &state->info, dec->output);
-    gst_video_codec_state_unref(state);
-    if (!frame->output_buffer) frame->output_buffer = gst_buffer_ref(output);
-    if (!rendered) {
-        GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("the renderer cannot write the negotiated output"), (nullptr));
+    GstFlowReturn result = report(dec, outcome, stored.number, problem);
+    if (result == GST_FLOW_OK) result = renegotiateIfAsked(decoder);
+    if (result != GST_FLOW_OK) {
         gst_video_decoder_drop_frame(decoder, frame);
-        return GST_FLOW_ERROR;
+        return result;
     }
-    return gst_video_decoder_finish_frame(decoder, frame);
+    if (stream.sequence().holding()) GST_VIDEO_CODEC_FRAME_FLAG_SET(frame, GST_VIDEO_CODEC_FRAME_FLAG_CORRUPTED);
+    return pushPicture(dec, frame);
 }
 
 // Without a size in the caps, frames wait in the base class until a key
@@ -378,22 +438,34 @@ GstFlowReturn openFromKeyFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     }
     gst_video_codec_frame_unref(frame);  // the base class holds it among the waiting frames
     if (!found) return GST_FLOW_OK;
-    if (!openStream(dec, format)) return GST_FLOW_NOT_NEGOTIATED;
+    GstFlowReturn result = openStream(dec, format) ? GST_FLOW_OK : GST_FLOW_NOT_NEGOTIATED;
     GList* waiting = gst_video_decoder_get_frames(GST_VIDEO_DECODER(dec));
-    GstFlowReturn result = GST_FLOW_OK;
     for (GList* item = waiting; item; item = item->next) {
         auto* next = static_cast<GstVideoCodecFrame*>(item->data);
         if (result == GST_FLOW_OK)
             result = decodeFrame(dec, next);
         else
-            gst_video_codec_frame_unref(next);
+            gst_video_decoder_release_frame(GST_VIDEO_DECODER(dec), next);  // after a failure, not decoded
     }
     g_list_free(waiting);
     return result;
 }
 
+// Releases the frames waiting for a key frame to give their picture size, when
+// their stream ended or changed without one; true when there were some.
+bool releaseWaitingFrames(GstVideoDecoder* decoder) {
+    GList* waiting = gst_video_decoder_get_frames(decoder);
+    const bool released = waiting != nullptr;
+    for (GList* item = waiting; item; item = item->next)
+        gst_video_decoder_release_frame(decoder, static_cast<GstVideoCodecFrame*>(item->data));
+    g_list_free(waiting);
+    return released;
+}
+
 gboolean setFormat(GstVideoDecoder* decoder, GstVideoCodecState* state) {
     GstDravDec* dec = self(decoder);
+    if (!dec->decoder && releaseWaitingFrames(decoder))
+        GST_WARNING_OBJECT(dec, "new caps: the frames waiting for a key frame are dropped");
     if (dec->inputState) gst_video_codec_state_unref(dec->inputState);
     dec->inputState = gst_video_codec_state_ref(state);
     releaseStream(dec);
@@ -447,11 +519,7 @@ void reportTruncation(GstDravDec* dec) {
 GstFlowReturn finish(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
     reportTruncation(dec);
-    if (dec->decoder) return GST_FLOW_OK;
-    GList* waiting = gst_video_decoder_get_frames(decoder);
-    const bool framesLost = waiting != nullptr;
-    g_list_free_full(waiting, reinterpret_cast<GDestroyNotify>(gst_video_codec_frame_unref));
-    if (!framesLost) return GST_FLOW_OK;
+    if (dec->decoder || !releaseWaitingFrames(decoder)) return GST_FLOW_OK;
     GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("no key frame in the DRAV stream gives its picture size"), (nullptr));
     return GST_FLOW_ERROR;
 }
@@ -481,11 +549,11 @@ static void gst_drav_dec_class_init(GstDravDecClass* klass) {
     GstVideoDecoderClass* decoder = GST_VIDEO_DECODER_CLASS(klass);
     decoder->start = start;
     decoder->stop = stop;
-    decoder->set_format = setFormat;
-    decoder->handle_frame = handleFrame;
-    decoder->flush = flush;
-    decoder->finish = finish;
-    decoder->negotiate = negotiate;
+    decoder->set_format = guarded<setFormat, FALSE>;
+    decoder->handle_frame = guarded<handleFrame, GST_FLOW_ERROR>;
+    decoder->flush = guarded<flush, FALSE>;
+    decoder->finish = guarded<finish, GST_FLOW_ERROR>;
+    decoder->negotiate = guarded<negotiate, FALSE>;
     GST_DEBUG_CATEGORY_INIT(dravdec_debug, "dravdec", 0, "DRAV video decoder");
 }
 

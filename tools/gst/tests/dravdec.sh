@@ -4,8 +4,8 @@
 # seek between key frames gives the clean decode's frames; a corrupt frame, a
 # truncated file and a stream opening with a delta frame give held (or black)
 # pictures, warnings naming the frame, and recovery at the next key frame;
-# formats it cannot decode are refused at caps negotiation; noise does not crash it. The plugin comes
-# from GST_PLUGIN_PATH.
+# noise does not crash it. (Caps, formats it refuses, reconfiguration and
+# errors are the harness tests'.) The plugin comes from GST_PLUGIN_PATH.
 set -euo pipefail
 drav=$1 gst_frames=$2 work=$3
 source "$(dirname "$0")/gst-lib.sh"
@@ -35,7 +35,7 @@ frame_hashes -i src8.nut -- bgr24 >pal8.txt
 # Every depth, picked by decodebin, in the stream's natural format and in one
 # downstream asks for; the Matroska demuxer's VfW track too.
 expect_code 0 decode clip16.avi RGB15 out.raw
-expect_text out.txt "GstDravDec:dravdec0.GstPad:src: caps = video/x-raw, format=(string)RGB15, width=(int)64, height=(int)48"
+expect_text out.txt "GstDravDec:dravdec0"
 grep -q WARNING out.txt && fail "a clean file gives warnings: $(grep -A1 WARNING out.txt)"
 hashes out.raw RGB15 rgb555le >got.txt
 same_hashes "16 bits, exact" rgb555.txt got.txt
@@ -43,7 +43,6 @@ expect_code 0 decode clip32.avi RGB15 out.raw
 hashes out.raw RGB15 rgb555le >got.txt
 same_hashes "32 bits, 5 bits per channel" rgb555.txt got.txt
 expect_code 0 decode clip8.avi BGR out.raw
-expect_text out.txt "GstDravDec:dravdec0.GstPad:src: caps = video/x-raw, format=(string)BGR"
 hashes out.raw BGR bgr24 >got.txt
 same_hashes "8 bits, the palette's colours" pal8.txt got.txt
 expect_code 0 decode clip16.avi BGRx out.raw
@@ -109,14 +108,4 @@ for seed in 1 2 3 4 5 6; do
   [ $code -le 1 ] || fail "noise seed $seed: exit code $code: $(tail -5 out.txt)"
 done
 
-# Formats the codec cannot decode: refused when the caps are set, with the
-# reason. (A sink without preroll: fakesrc's end of stream otherwise prerolls
-# it while gst-launch-1.0 handles the error, and gst-launch-1.0 may then wait.)
-refuse() {
-  expect_code 1 gst gst-launch-1.0 fakesrc num-buffers=1 ! \
-    "video/x-avi-unknown,fourcc=(int)1447121476,framerate=(fraction)10/1,$1" ! dravdec ! fakesink async=false
-  expect_text err.txt "cannot decode this DRAV stream: $2"
-}
-refuse "width=70000,height=48" "unsupported picture size 70000x48"
-refuse "width=64,height=48,depth=32" "unsupported depth 32 bits per pixel"
-echo "dravdec: 8, 16 and 32 bits, Matroska, seeking, damage and refusals pass"
+echo "dravdec: 8, 16 and 32 bits, Matroska, seeking and damage pass"
