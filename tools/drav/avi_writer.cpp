@@ -125,7 +125,7 @@ void DravAviWriter::finish() {
     }
     try {
         completeFile();
-    } catch (const ToolError&) {
+    } catch (...) {  // memory running out too: the frames stay
         muxer_.reset();
         file_.keep();
         throw;

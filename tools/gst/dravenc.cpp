@@ -8,6 +8,7 @@
 #include "codec/frame_format.h"
 #include "codec_streams.h"
 #include "dib_format.h"
+#include "element_guard.h"
 #include "elements.h"
 
 GST_DEBUG_CATEGORY_STATIC(dravenc_debug);
@@ -157,6 +158,11 @@ GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
         return GST_FLOW_ERROR;
     }
     frame->output_buffer = gst_video_encoder_allocate_output_buffer(encoder, coded.size);
+    if (!frame->output_buffer) {
+        GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("no buffer for a %u-byte frame", coded.size), (nullptr));
+        gst_video_encoder_finish_frame(encoder, frame);
+        return GST_FLOW_ERROR;
+    }
     gst_buffer_fill(frame->output_buffer, 0, stream->frame.data(), coded.size);
     if (coded.keyFrame) GST_VIDEO_CODEC_FRAME_SET_SYNC_POINT(frame);
     return gst_video_encoder_finish_frame(encoder, frame);
@@ -221,8 +227,8 @@ static void gst_drav_enc_class_init(GstDravEncClass* klass) {
                                           "Compresses screen pictures into lossless DRAV frames", "Drevantic");
 
     GstVideoEncoderClass* encoderClass = GST_VIDEO_ENCODER_CLASS(klass);
-    encoderClass->set_format = setFormat;
-    encoderClass->handle_frame = handleFrame;
+    encoderClass->set_format = guarded<setFormat, FALSE>;
+    encoderClass->handle_frame = guarded<handleFrame, GST_FLOW_ERROR>;
     encoderClass->flush = flushEncoder;
     encoderClass->stop = stopEncoding;
     GST_DEBUG_CATEGORY_INIT(dravenc_debug, "dravenc", 0, "DRAV encoder");
