@@ -9,10 +9,11 @@
 #   wine-session.sh stop PREFIX    ends the prefix's server and processes, and Xvfb.
 # Servers and desktops inherit no pipes: a piped server makes every caller wait for it.
 
-# use_prefix DIR [win32|win64]: every later wine call goes to the prefix DIR,
-# made for that architecture (32-bit unless told).
+# use_prefix DIR [win32|win64]: every later wine call goes to the prefix DIR
+# (made absolute: Wine takes no other), made for that architecture (32-bit
+# unless told).
 use_prefix() {
-  export WINEPREFIX=$1 WINEARCH=${2:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINEPREFIX=$(realpath -m "$1") WINEARCH=${2:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 # Debian's `wine` is the 32-bit loader; a 64-bit prefix runs its programs with
@@ -25,7 +26,10 @@ wine() {
 make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
-  DISPLAY= wine wineboot.exe -i </dev/null >/dev/null 2>&1
+  if ! DISPLAY= wine wineboot.exe -i </dev/null >/dev/null 2>&1; then
+    echo "wine-session.sh: wineboot could not make the prefix $WINEPREFIX" >&2
+    return 1
+  fi
   wineserver -w </dev/null >/dev/null 2>&1
 }
 
@@ -67,10 +71,20 @@ stop_display() {
 
 # A persistent server (the one running, if any) with its services started, and unmanaged windows:
 # there is no window manager.
+# A server that is still ending (another session's, just stopped) fails the
+# first program: it is tried again once that server has gone.
 start_server() {
-  wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when the server runs already
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  local attempt
+  for attempt in 1 2 3; do
+    wineserver -p </dev/null >/dev/null 2>&1 || true  # fails when the server runs already
+    wine cmd /c exit </dev/null >/dev/null 2>&1 &&
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 &&
+      return 0
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    sleep "$attempt"
+  done
+  echo "wine-session.sh: Wine runs no program in $WINEPREFIX (try: WINEPREFIX=$WINEPREFIX wine cmd /c exit)" >&2
+  return 1
 }
 
 stop_server() {
@@ -87,9 +101,9 @@ session_start() {
   make_prefix
   start_server
   # A display that already answers (another prefix's session) is shared, and
-  # stays with the session that started it.
-  if ! xdpyinfo -display "$display" >/dev/null 2>&1 &&
-    { [ ! -f "$pid_file" ] || ! kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
+  # stays with the session that started it. A pid file left by a session that
+  # did not stop may name another process by now: only the display counts.
+  if ! xdpyinfo -display "$display" >/dev/null 2>&1; then
     start_display "$display" || return 1
     echo "$xvfb_pid" >"$pid_file"
   fi
