@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# main-job.sh [RECORDING...]: the main job on Windows, under Wine, from a fresh machine:
+# main-job-windows.sh [RECORDING...]: the main job on Windows, under Wine, from a fresh machine:
 #   1. builds everything for Windows (DRAV32.VCM, install.exe with the driver
 #      inside, the helper programs);
 #   2. makes a fresh 32-bit prefix and installs the codec there with
@@ -88,11 +88,11 @@ record_all() {
 # The 32-bit driver on 32-bit Windows, then the 64-bit driver, installed by
 # the same install.exe on 64-bit Windows, with a 64-bit client.
 install_codec win32
-record_all win32 "$build/install/avi_clip_roundtrip.exe" DRAV32.VCM
+record_all win32 "$build/main_job/avi_clip_roundtrip.exe" DRAV32.VCM
 stop_server
 stop_display
 install_codec win64
-record_all win64 "$win64/install/avi_clip_roundtrip.exe" "DRAV64.VCM (64-bit client)"
+record_all win64 "$win64/main_job/avi_clip_roundtrip.exe" "DRAV64.VCM (64-bit client)"
 
 step "what the files are, as FFmpeg sees them"
 for avi in "$work"/*/*.avi; do

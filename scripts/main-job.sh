@@ -8,7 +8,7 @@
 #   2. on Windows (Wine), when the installer is built: installs the codec with
 #      install.exe into a fresh 32-bit prefix and records and plays the same
 #      recordings through it with avifil32, then the same with a 64-bit client
-#      in a fresh 64-bit prefix, through DRAV64.VCM (install/main-job.sh).
+#      in a fresh 64-bit prefix, through DRAV64.VCM (main_job/main-job-windows.sh).
 # The recordings: the files named (anything FFmpeg reads, of any size and frame
 # rate), else those in $DRAV_CORPUS_DIR, else the repository's recordings/.
 # Run as root on Debian 12.
@@ -68,7 +68,7 @@ for recording in "${recordings[@]}"; do
   fi
 done
 
-if [ -f install/main-job.sh ]; then
+if [ -f main_job/main-job-windows.sh ]; then
   echo "== Windows: install.exe and avifil32 under Wine"
-  bash install/main-job.sh "${recordings[@]}"
+  bash main_job/main-job-windows.sh "${recordings[@]}"
 fi

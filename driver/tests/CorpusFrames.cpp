@@ -1,9 +1,9 @@
 #include "CorpusFrames.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "VcmTestSupport.h"
@@ -17,16 +17,6 @@ const char* pixelFormatName(int bitsPerPixel) {
         case 16: return "rgb555le";
         default: return "pal8";
     }
-}
-
-std::map<std::string, std::string> readInfo(const std::string& path) {
-    std::map<std::string, std::string> info;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        size_t equals = line.find('=');
-        if (equals != std::string::npos) info[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return info;
 }
 
 std::string rawDirectory() {
@@ -74,35 +64,17 @@ CorpusClip loadCorpusClip(const std::string& clip, int bitsPerPixel, size_t coun
         error = "DRAV_CORPUS_RAW is not set";
         return result;
     }
-    std::string base = windowsPath(rawDirectory() + "/" + clip + "." + pixelFormatName(bitsPerPixel));
-    std::map<std::string, std::string> info = readInfo(base + ".info");
-    if (info["row_order"] != "bottom-up") {
-        error = "no bottom-up frames at " + base + ".info";
+    host::RawClip raw;
+    if (!raw.open(windowsPath(rawDirectory() + "/" + clip + "." + pixelFormatName(bitsPerPixel) + ".info"), error))
         return result;
-    }
-    result.rate = DWORD(std::stoul(info["rate"]));
-    size_t slash = info["rate"].find('/');
-    if (slash != std::string::npos) result.scale = DWORD(std::stoul(info["rate"].substr(slash + 1)));
-    result.format = makeFormat(std::stol(info["width"]), std::stol(info["height"]), WORD(bitsPerPixel)).header;
-    if (bitsPerPixel == 8) {
-        std::ifstream palette(base + ".pal", std::ios::binary);
-        palette.read(reinterpret_cast<char*>(result.colors), sizeof(result.colors));
-        result.format.biClrUsed = 256;
-    }
-    size_t frameBytes = std::stoul(info["frame_bytes"]);
-    if (frameBytes != pictureBytes(result.format)) {
-        error = "frames of " + clip + " are not DIB rows";
-        return result;
-    }
-    std::ifstream raw(base + ".raw", std::ios::binary);
-    count = std::min<size_t>(count, std::stoul(info["frames"]));
-    for (size_t i = 0; i < count && raw; ++i) {
-        std::vector<uint8_t> frame(frameBytes);
-        if (raw.read(reinterpret_cast<char*>(frame.data()), std::streamsize(frameBytes))) {
-            result.frames.push_back(std::move(frame));
-        }
-    }
-    if (result.frames.size() != count) error = "could not read " + std::to_string(count) + " frames of " + base;
+    result.format = raw.format;
+    std::memcpy(result.colors, raw.colors, sizeof result.colors);
+    result.rate = raw.rate;
+    result.scale = raw.scale;
+    count = std::min<size_t>(count, size_t(raw.frames));
+    for (std::vector<uint8_t> frame; result.frames.size() < count && raw.read(LONG(result.frames.size()), frame);)
+        result.frames.push_back(frame);
+    if (result.frames.size() != count) error = "could not read " + std::to_string(count) + " frames of " + clip;
     return result;
 }
 

@@ -8,16 +8,9 @@ namespace drav::test {
 
 BitmapFormat makeFormat(LONG width, LONG height, WORD bitCount, DWORD compression) {
     BitmapFormat format{};
-    BITMAPINFOHEADER& h = format.header;
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = bitCount;
-    h.biCompression = compression;
-    h.biSizeImage = compression == BI_RGB ? DWORD(pictureBytes(h)) : 0;
+    format.header = host::dibHeader(width, height, bitCount, compression);
     if (bitCount == 8) {
-        h.biClrUsed = 256;
+        format.header.biClrUsed = 256;
         for (int i = 0; i < 256; ++i) format.colors[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
     }
     return format;
@@ -29,13 +22,8 @@ BitmapFormat makeCompressedFormat(LONG width, LONG height, WORD bitCount) {
     return format;
 }
 
-size_t pictureBytes(const BITMAPINFOHEADER& format) {
-    size_t row = (size_t(format.biWidth) * format.biBitCount + 31) / 32 * 4;
-    return row * size_t(format.biHeight < 0 ? -format.biHeight : format.biHeight);
-}
-
 std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned seed) {
-    std::vector<uint8_t> picture(pictureBytes(format));
+    std::vector<uint8_t> picture(dibPictureBytes(format));
     uint32_t state = seed * 2654435761u + 1;
     for (size_t i = 0; i < picture.size(); ++i) {
         // Runs of equal bytes with occasional noise, like a screen.
@@ -49,7 +37,7 @@ std::vector<uint8_t> patternPicture(const BITMAPINFOHEADER& format, unsigned see
 }
 
 std::vector<uint8_t> noisePicture(const BITMAPINFOHEADER& format, uint32_t seed) {
-    std::vector<uint8_t> picture(pictureBytes(format));
+    std::vector<uint8_t> picture(dibPictureBytes(format));
     uint32_t state = seed * 2654435761u ^ 0x9E3779B9u;
     for (uint8_t& byte : picture) {
         state ^= state << 13;
@@ -87,12 +75,6 @@ CompressedFrame compressOne(HIC hic, BITMAPINFOHEADER& input, const std::vector<
         frame.bytes = buffer;
     }
     return frame;
-}
-
-std::string windowsPath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
 }
 
 }  // namespace drav::test

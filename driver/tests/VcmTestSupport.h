@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "PoisonedBuffer.h"
+#include "vfw_host.h"
 
 namespace drav::test {
 
@@ -27,8 +28,8 @@ struct BitmapFormat {
 BitmapFormat makeFormat(LONG width, LONG height, WORD bitCount, DWORD compression = BI_RGB);
 BitmapFormat makeCompressedFormat(LONG width, LONG height, WORD bitCount);
 
-// Bytes of a bottom-up DIB: rows padded to 4 bytes.
-size_t pictureBytes(const BITMAPINFOHEADER& format);
+using host::dibPictureBytes;
+using host::windowsPath;
 
 // A picture of the format filled with a pattern that depends on `seed`; 16-bit
 // pixels keep their unused top bit clear.
@@ -62,8 +63,5 @@ struct CompressedFrame {
 // ICCompress of one frame with a stream already begun on `hic`.
 CompressedFrame compressOne(HIC hic, BITMAPINFOHEADER& input, const std::vector<uint8_t>& picture,
                             BITMAPINFOHEADER& output, bool keyFrame, LONG frameNumber);
-
-// A Unix path as the Windows side sees it (Wine maps / to drive Z:).
-std::string windowsPath(const std::string& unixPath);
 
 }  // namespace drav::test

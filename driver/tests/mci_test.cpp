@@ -50,7 +50,7 @@ public:
     // What MCI paints: the picture cleared to grey first, so an unpainted
     // canvas never passes.
     const uint8_t* paintedBy(const std::string& alias) {
-        std::memset(bits_, 0x55, pictureBytes(format_.header));
+        std::memset(bits_, 0x55, dibPictureBytes(format_.header));
         mci("update " + alias + " hdc " + handle());
         GdiFlush();
         return static_cast<const uint8_t*>(bits_);

@@ -29,49 +29,8 @@
 namespace drav::test {
 namespace {
 
-struct Rgb {
-    uint8_t red, green, blue;
-};
-
-// A bottom-up DIB picture as a header, its rows and, for 8 bits, its colours.
-struct Picture {
-    const BITMAPINFOHEADER* format;
-    const uint8_t* rows;
-    const RGBQUAD* colors;
-};
-
-Rgb pixelAt(const Picture& picture, LONG x, LONG row) {
-    const BITMAPINFOHEADER& format = *picture.format;
-    size_t stride = (size_t(format.biWidth) * format.biBitCount + 31) / 32 * 4;
-    const uint8_t* line = picture.rows + size_t(row) * stride;
-    switch (format.biBitCount) {
-        case 8: {
-            const RGBQUAD& colour = picture.colors[line[x]];
-            return {colour.rgbRed, colour.rgbGreen, colour.rgbBlue};
-        }
-        case 16: {
-            unsigned value = line[2 * x] | (line[2 * x + 1] << 8);
-            return {uint8_t((value >> 7) & 0xF8), uint8_t((value >> 2) & 0xF8), uint8_t((value << 3) & 0xF8)};
-        }
-        default: {
-            const uint8_t* bytes = line + size_t(x) * (format.biBitCount / 8);
-            return {bytes[2], bytes[1], bytes[0]};
-        }
-    }
-}
-
-// The raw frames a file is compared with.
-struct Expected {
-    int bits = 0;
-    BITMAPINFOHEADER format{};
-    RGBQUAD colors[256]{};
-    std::vector<std::vector<uint8_t>> frames;
-
-    Picture picture(LONG frame) const { return {&format, frames[size_t(frame)].data(), colors}; }
-    // The bits per channel that hold: the codec keeps 5 of true-colour and
-    // high-colour pixels, and paletted pixels are the palette's colours.
-    uint8_t channelMask() const { return bits == 8 ? 0xFF : 0xF8; }
-};
+using host::DibPicture;
+using host::RawClip;
 
 bool fail(const std::string& message) {
     std::printf("FAIL  %s\n", message.c_str());
@@ -83,83 +42,29 @@ bool pass(const std::string& what, LONG frames) {
     return true;
 }
 
-bool samePicture(const Expected& expected, LONG frame, const Picture& got, const std::string& what) {
-    const BITMAPINFOHEADER& format = *got.format;
-    if (format.biWidth != expected.format.biWidth || format.biHeight != expected.format.biHeight) {
-        return fail(what + ", frame " + std::to_string(frame) + ": the picture is " + std::to_string(format.biWidth) +
-                    "x" + std::to_string(format.biHeight));
-    }
-    Picture wanted = expected.picture(frame);
-    uint8_t mask = expected.channelMask();
-    for (LONG row = 0; row < format.biHeight; ++row) {
-        for (LONG x = 0; x < format.biWidth; ++x) {
-            Rgb a = pixelAt(got, x, row), b = pixelAt(wanted, x, row);
-            if (((a.red ^ b.red) | (a.green ^ b.green) | (a.blue ^ b.blue)) & mask) {
-                char where[160];
-                std::snprintf(where, sizeof where,
-                              ", frame %ld: pixel %ld of row %ld is %02X%02X%02X, expected %02X%02X%02X", long(frame),
-                              long(x), long(row), a.red, a.green, a.blue, b.red, b.green, b.blue);
-                return fail(what + where);
-            }
-        }
-    }
-    return true;
-}
-
-bool loadExpected(Expected& expected, const std::string& rawPath, int bits, const BITMAPINFOHEADER& stream,
-                  LONG frames) {
-    expected.bits = bits;
-    expected.format = makeFormat(stream.biWidth, stream.biHeight, WORD(bits)).header;
-    std::ifstream raw(windowsPath(rawPath), std::ios::binary);
-    for (LONG i = 0; i < frames; ++i) {
-        std::vector<uint8_t> frame(pictureBytes(expected.format));
-        if (!raw.read(reinterpret_cast<char*>(frame.data()), std::streamsize(frame.size()))) {
-            return fail("cannot read frame " + std::to_string(i) + " of " + rawPath);
-        }
-        expected.frames.push_back(std::move(frame));
-    }
-    if (bits != 8) return true;
-    std::string palettePath = rawPath.substr(0, rawPath.rfind('.')) + ".pal";
-    std::ifstream palette(windowsPath(palettePath), std::ios::binary);
-    if (!palette.read(reinterpret_cast<char*>(expected.colors), sizeof(expected.colors))) {
-        return fail("cannot read the colour table " + palettePath);
-    }
-    return true;
-}
-
-std::vector<uint8_t> streamFormat(PAVISTREAM stream) {
-    LONG size = 0;
-    AVIStreamReadFormat(stream, 0, nullptr, &size);
-    if (size < LONG(sizeof(BITMAPINFOHEADER))) return {};
-    std::vector<uint8_t> format(size_t(size), 0);
-    if (AVIStreamReadFormat(stream, 0, format.data(), &size) != AVIERR_OK) return {};
-    return format;
-}
-
-std::vector<uint8_t> readFrame(PAVISTREAM stream, LONG frame) {
-    LONG bytes = 0;
-    if (AVIStreamRead(stream, frame, 1, nullptr, 0, &bytes, nullptr) != AVIERR_OK || bytes <= 0) return {};
-    std::vector<uint8_t> data(static_cast<size_t>(bytes));
-    if (AVIStreamRead(stream, frame, 1, data.data(), bytes, &bytes, nullptr) != AVIERR_OK) return {};
-    return data;
+bool samePicture(RawClip& expected, LONG frame, const DibPicture& got, const std::string& what) {
+    std::vector<uint8_t> source;
+    if (!expected.read(frame, source)) return fail(what + ", frame " + std::to_string(frame) + ": no raw frame");
+    const std::string difference = host::pictureDifference({&expected.format, source.data(), expected.colors}, got);
+    return difference.empty() || fail(what + ", frame " + std::to_string(frame) + ": " + difference);
 }
 
 // Every frame in order through ICDecompress, to 16 bits for a 16-bit source,
 // else to 32; false at the first fault.
-bool decompressInOrder(PAVISTREAM stream, BITMAPINFOHEADER input, const Expected& expected, LONG frames) {
+bool decompressInOrder(PAVISTREAM stream, BITMAPINFOHEADER input, RawClip& expected, LONG frames) {
     const std::string what = "ICDecompress in order";
     HIC decoder = ICOpen(ICTYPE_VIDEO, FOURCC_DRAV_HANDLER, ICMODE_DECOMPRESS);
     if (!decoder) return fail(what + ": ICOpen finds no DRAV decompressor: is the driver installed?");
-    BitmapFormat output = makeFormat(input.biWidth, input.biHeight, expected.bits == 16 ? 16 : 32);
+    BitmapFormat output = makeFormat(input.biWidth, input.biHeight, expected.format.biBitCount == 16 ? 16 : 32);
     if (ICDecompressBegin(decoder, &input, output.get()) != ICERR_OK) {
         ICClose(decoder);
         return fail(what + ": the driver refuses to decompress to " + std::to_string(output.header.biBitCount) +
                     " bits");
     }
-    std::vector<uint8_t> picture(pictureBytes(output.header));
+    std::vector<uint8_t> picture(dibPictureBytes(output.header));
     bool ok = true;
     for (LONG i = 0; ok && i < frames; ++i) {
-        std::vector<uint8_t> data = readFrame(stream, i);
+        std::vector<uint8_t> data = host::readStreamFrame(stream, i);
         if (data.empty()) {
             ok = fail(what + ", frame " + std::to_string(i) + ": cannot read it from the file");
             continue;
@@ -226,7 +131,7 @@ bool sameKeyFrames(PAVISTREAM stream, const std::string& path, LONG frames) {
 
 // AVIStreamGetFrame with `bits` bits per pixel, or with the driver's proposal
 // for 0: every frame in order, then seeks.
-bool getFrames(PAVISTREAM stream, const Expected& expected, LONG frames, WORD bits) {
+bool getFrames(PAVISTREAM stream, RawClip& expected, LONG frames, WORD bits) {
     const std::string what = "AVIStreamGetFrame, " + (bits ? std::to_string(bits) + " bits" : "the driver's proposal");
     BitmapFormat wanted = makeFormat(expected.format.biWidth, expected.format.biHeight, bits ? bits : 32);
     PGETFRAME getFrame = AVIStreamGetFrameOpen(stream, bits ? wanted.get() : nullptr);
@@ -261,16 +166,20 @@ bool checkFile(const std::string& aviPath, const std::string& rawPath, int bits,
         AVIERR_OK) {
         return fail("avifil32 cannot open a video stream in " + aviPath);
     }
-    std::vector<uint8_t> format = streamFormat(stream);
+    std::vector<uint8_t> format = host::readStreamFormat(stream);
     auto* input = reinterpret_cast<const BITMAPINFOHEADER*>(format.data());
-    Expected expected;
+    RawClip expected;
+    std::string error;
     bool ok = false;
     if (format.empty() || input->biCompression != FOURCC_DRAV_FORMAT) {
         fail("the stream format is not DRAV");
     } else if (AVIStreamLength(stream) != frames) {
         fail("the stream has " + std::to_string(AVIStreamLength(stream)) + " frames, expected " +
              std::to_string(frames));
-    } else if (loadExpected(expected, rawPath, bits, *input, frames)) {
+    } else if (!expected.open(windowsPath(rawPath), host::dibHeader(input->biWidth, input->biHeight, WORD(bits)),
+                              frames, error)) {
+        fail(error);
+    } else {
         ok = decompressInOrder(stream, *input, expected, frames);
         ok &= sameKeyFrames(stream, aviPath, frames);
         for (WORD outputBits : {WORD(0), WORD(24), WORD(32)}) ok &= getFrames(stream, expected, frames, outputBits);

@@ -189,7 +189,7 @@ private:
         HostFormat input(streamFormat(makeCompressedFormat(WIDTH, HEIGHT, 16).header), "compressed format");
         HostFormat output(format, "output format");
         send(decompressor_.get(), ICM_DECOMPRESS_QUERY, input.get(), output.get(), "ICM_DECOMPRESS_QUERY");
-        decompressStream(input, output, pictureBytes(format));
+        decompressStream(input, output, dibPictureBytes(format));
     }
 
     // True when BEGIN took the formats; a key frame then renders into `capacity` bytes.
@@ -208,8 +208,8 @@ private:
         HostFormat input(streamFormat(makeCompressedFormat(WIDTH, HEIGHT, 16).header), "compressed format");
         HostFormat output(makeFormat(WIDTH, HEIGHT, 32).header, "output format");
         ASSERT_EQ(send(hic, ICM_DECOMPRESS_BEGIN, input.get(), output.get(), "ICM_DECOMPRESS_BEGIN"), ICERR_OK);
-        decompressFrame(HostFormat(streamFormat(format), "frame's format"), output, pictureBytes(output.header));
-        decompressFrame(input, HostFormat(format, "frame's format"), pictureBytes(format));
+        decompressFrame(HostFormat(streamFormat(format), "frame's format"), output, dibPictureBytes(output.header));
+        decompressFrame(input, HostFormat(format, "frame's format"), dibPictureBytes(format));
         send(hic, ICM_DECOMPRESS_END, nullptr, nullptr, "ICM_DECOMPRESS_END");
     }
 

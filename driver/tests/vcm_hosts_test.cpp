@@ -93,7 +93,7 @@ struct Colour {
 };
 
 Colour pixelAt(const BITMAPINFOHEADER& format, const RGBQUAD* colours, const uint8_t* bits, LONG x, LONG y) {
-    const uint8_t* row = bits + pictureBytes(format) / size_t(format.biHeight) * size_t(y);
+    const uint8_t* row = bits + dibPictureBytes(format) / size_t(format.biHeight) * size_t(y);
     switch (format.biBitCount) {
         case 8: {
             const RGBQUAD& c = colours[row[x]];
@@ -135,7 +135,7 @@ void expectPlaysBack(Footage& footage, Recording& recording) {
     BitmapFormat output = makeFormat(footage.format.header.biWidth, footage.format.header.biHeight, 32);
     ASSERT_EQ(ICDecompressBegin(codec.get(), &compressed, output.get()), ICERR_OK);
     for (size_t i = 0; i < recording.frames.size(); ++i) {
-        PoisonedBuffer picture(pictureBytes(output.header));
+        PoisonedBuffer picture(dibPictureBytes(output.header));
         compressed.biSizeImage = DWORD(recording.frames[i].size());
         ASSERT_EQ(ICDecompress(codec.get(), 0, &compressed, recording.frames[i].data(), output.get(), picture.data()),
                   DWORD(ICERR_OK))

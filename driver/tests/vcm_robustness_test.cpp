@@ -264,7 +264,7 @@ private:
     static size_t pictureCapacity(const BITMAPINFOHEADER& format) {
         if (format.biWidth <= 0 || format.biWidth > 4096 || format.biBitCount > 32) return 0;
         if (format.biHeight < -4096 || format.biHeight > 4096) return 0;
-        return pictureBytes(format);
+        return dibPictureBytes(format);
     }
 
     void step() {

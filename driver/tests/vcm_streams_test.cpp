@@ -97,7 +97,7 @@ TEST(DecompressionStream, FramesNeedARunningStream) {
     BitmapFormat compressed = makeCompressedFormat(64, 48, 16);
     BitmapFormat output = makeFormat(64, 48, 32);
     std::vector<uint8_t> frame(UNCHANGED_DELTA_FRAME, UNCHANGED_DELTA_FRAME + sizeof(UNCHANGED_DELTA_FRAME));
-    PoisonedBuffer picture(pictureBytes(output.header));
+    PoisonedBuffer picture(dibPictureBytes(output.header));
     EXPECT_EQ(decompressInto(codec.get(), compressed.header, frame, output.header, picture), ICERR_ERROR);
     ASSERT_EQ(ICDecompressBegin(codec.get(), compressed.get(), output.get()), ICERR_OK);
     EXPECT_EQ(decompressInto(codec.get(), compressed.header, frame, output.header, picture), ICERR_OK);
@@ -149,9 +149,9 @@ protected:
         OpenCodec decompressor(ICMODE_DECOMPRESS);
         BitmapFormat output = makeFormat(WIDTH, HEIGHT, depth);
         ASSERT_EQ(ICDecompressBegin(decompressor.get(), compressed_.get(), output.get()), ICERR_OK);
-        const size_t row = pictureBytes(output.header) / HEIGHT;
+        const size_t row = dibPictureBytes(output.header) / HEIGHT;
         for (size_t i = 0; i < frames_.size(); ++i) {
-            PoisonedBuffer picture(pictureBytes(output.header));
+            PoisonedBuffer picture(dibPictureBytes(output.header));
             ASSERT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[i], output.header, picture),
                       ICERR_OK);
             EXPECT_TRUE(picture.guardIntact());
@@ -178,7 +178,7 @@ protected:
     }
 
     const uint8_t* inputRow(size_t frame, LONG y) const {
-        return pictures_[frame].data() + y * (pictureBytes(input_.header) / HEIGHT);
+        return pictures_[frame].data() + y * (dibPictureBytes(input_.header) / HEIGHT);
     }
 
     BitmapFormat input_, compressed_;
@@ -194,7 +194,7 @@ TEST_F(RoundTrip, FramesThatAreNotShownStillAdvanceThePicture) {
     ASSERT_EQ(decompressor.send(ICM_DECOMPRESS_BEGIN, DWORD_PTR(compressed_.get()), 0), ICERR_OK);
     BitmapFormat output = makeFormat(WIDTH, HEIGHT, 16);
     BitmapFormat noWidth = makeFormat(0, HEIGHT, 16), topDown = makeFormat(WIDTH, -HEIGHT, 16);
-    PoisonedBuffer picture(pictureBytes(output.header));
+    PoisonedBuffer picture(dibPictureBytes(output.header));
     const std::vector<uint8_t> untouched(picture.data(), picture.data() + picture.size());
     EXPECT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[0], noWidth.header, picture), ICERR_ERROR);
     EXPECT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[1], topDown.header, picture), ICERR_ERROR);
@@ -204,7 +204,7 @@ TEST_F(RoundTrip, FramesThatAreNotShownStillAdvanceThePicture) {
               ICERR_OK);
     EXPECT_EQ(untouched, std::vector<uint8_t>(picture.data(), picture.data() + picture.size()));
     ASSERT_EQ(decompressInto(decompressor.get(), compressed_.header, frames_[2], output.header, picture), ICERR_OK);
-    const size_t row = pictureBytes(output.header) / HEIGHT;  // padding is not written
+    const size_t row = dibPictureBytes(output.header) / HEIGHT;  // padding is not written
     for (LONG y = 0; y < HEIGHT; ++y)
         EXPECT_EQ(0, std::memcmp(picture.data() + y * row, inputRow(2, y), WIDTH * 2)) << "row " << y;
     EXPECT_TRUE(picture.guardIntact());
@@ -262,12 +262,12 @@ protected:
     // The damaged frame fails, writes nothing past the picture, and the stream
     // still decodes the intact frame afterwards.
     void expectRefusedWithoutHarm(const std::vector<uint8_t>& damaged, const std::string& what) {
-        PoisonedBuffer picture(pictureBytes(output_.header));
+        PoisonedBuffer picture(dibPictureBytes(output_.header));
         EXPECT_EQ(decompressInto(decompressor_.get(), compressed_.header, damaged, output_.header, picture),
                   ICERR_ERROR)
             << what;
         EXPECT_TRUE(picture.guardIntact()) << what;
-        PoisonedBuffer good(pictureBytes(output_.header));
+        PoisonedBuffer good(dibPictureBytes(output_.header));
         ASSERT_EQ(decompressInto(decompressor_.get(), compressed_.header, frame_, output_.header, good), ICERR_OK);
         EXPECT_EQ(std::memcmp(good.data(), picture_.data(), picture_.size()), 0) << "after " << what;
     }
