@@ -13,6 +13,8 @@ packages=(
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base-apps
+  vlc-bin vlc-plugin-base libvlccore-dev libvlc-dev
+  help2man dpkg-dev file man-db
   python3
 )
 

@@ -5,6 +5,7 @@
 #   3. Windows build (MinGW i686): driver, installer and library tests under Wine + Xvfb
 #   4. 64-bit driver (MinGW x86-64): the driver's and its dialogs' tests under Wine in a 64-bit prefix
 #   5. cross-checks: drav and both drivers under Wine read each other's files
+#   6. the Debian package: installed, played in GStreamer and VLC, removed
 # Run as root on Debian 12 (the bootstrap installs packages).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -76,3 +77,6 @@ run_windows_tests build/win64
 
 step "cross-checks, drav and the drivers"
 bash scripts/cross-checks.sh build/asan build/win build/win64
+
+step "Debian package: installed, played in GStreamer and VLC, read as man drav, removed"
+bash packaging/package-test.sh build/package
