@@ -78,6 +78,28 @@ expect_text vlc.txt "drav warning: frame 5: corrupt frame: chunk 1 at byte 0: Co
 expect_text vlc.txt "; holding the last good picture until the next key frame"
 expect_text vlc.txt "drav info: frame 10: key frame: decoding recovered"
 
+# Frame 0 whose coded pixels stop decoding half way under a good CRC (the
+# second half of its rectangle's codes overwritten, the CRC made again): no
+# good picture came yet, so black (not the rows decoded before the failure)
+# until key frame 10, as drav decode shows it.
+cp clip16.avi undecodable.avi
+python3 - undecodable.avi "$(packet_position undecodable.avi 0)" <<'PY'
+import sys, struct
+path, at = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, "rb").read())
+length = struct.unpack_from("<I", data, at + 4)[0]  # of the frame's first chunk, its rectangle
+data[at + length // 2:at + length] = b"\xff" * (length - length // 2)
+crc = 0  # CRC-16/XMODEM of the chunk from its third byte
+for byte in data[at + 2:at + length]:
+    crc ^= byte << 8
+    for _ in range(8):
+        crc = ((crc << 1) ^ 0x1021 if crc & 0x8000 else crc << 1) & 0xFFFF
+struct.pack_into("<H", data, at, crc)
+open(path, "wb").write(data)
+PY
+expect_pictures "black until a good key frame" undecodable.avi rgb555
+expect_text vlc.txt "drav warning: frame 0: corrupt frame: its coded pixels do not decode"
+
 # A file cut inside frame 15: frames 0 to 14.
 head -c $(($(packet_position clip16.avi 15) + 20)) clip16.avi >cut.avi
 expect_pictures "a cut file" cut.avi rgb555
