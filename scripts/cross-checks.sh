@@ -13,6 +13,12 @@
 #   driver -> dravdec: GStreamer's decodebin picks the native build's dravdec
 #     for the same AVIs and gives the same frames; gst-play-1.0 plays one to
 #     the end.
+#   driver -> VLC: libvlc's media player shows every picture of the same AVIs
+#     (and the 64-bit driver's) through the native build's VLC module as drav
+#     decodes them (tools/vlc/tests/vlc_frames).
+#   VLC -> driver: VLC's transcoder records a clip through the module's
+#     encoder into VLC's own AVI muxer; drav decodes it exactly, and the
+#     driver plays it back under Wine.
 #   32-bit <-> 64-bit (WIN64_BUILD, built from the same sources with the x86-64
 #     toolchain and tested in its own 64-bit prefix): both drivers compress the
 #     same frames at 8, 16 and 32 bits into byte-identical frames (the AVIs the
@@ -32,6 +38,9 @@ read_avi=$win/driver/tests/read_avi.exe
 written=$win/driver/tests                # the driver tests' AVIs
 corpus_raw=$win/corpus-raw               # the recordings' inputs and raw bottom-up frames
 source "$root/tools/gst/tests/dravenc-lib.sh"  # and the tool tests' test-lib.sh
+source "$root/tools/vlc/tests/vlc-lib.sh"
+vlc_frames=$native/tools/vlc/tests/vlc_frames
+export VLC_PLUGIN_PATH=$native/tools/vlc
 
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
 wine_run() { wine "$@" </dev/null; }
@@ -185,6 +194,49 @@ for reader in drav dravdec; do
 done
 check "driver -> gst-play-1.0: recording-rgb555.avi ($last16), to the end" \
   driver_to_player "$written/recording-rgb555.avi" "$(frames "$last16" 16 24)"
+
+# driver_to_vlc AVI FORMAT: libvlc's media player shows the driver's file as
+# drav decode decodes it at FORMAT (VLC itself may leave out the first and
+# the last picture: same_pictures).
+driver_to_vlc() {
+  local avi=$1 format=$2
+  [ -f "$avi" ] || fail "$avi is missing: run the driver tests first"
+  cd "$work"
+  vlc_pictures "$avi" >vlc-got.txt
+  drav_pictures "$avi" "$format" "$chroma" "$size" >vlc-expected.txt
+  same_pictures "$(basename "$avi") in VLC" vlc-expected.txt vlc-got.txt
+}
+
+# vlc_to_driver SOURCE RAW: VLC transcodes the first 2 s of SOURCE, a raw
+# RGB555 AVI it reads as RV15, through the module's encoder into its AVI
+# muxer; drav decodes every frame exactly as the source's, and read_avi.exe
+# plays the file through the driver under Wine. VLC's muxer sets
+# AVIF_TRUSTCKTYPE and stores every frame in a 00dc chunk, so avifil32 takes
+# frame 0 for the only key frame: every check but that of the key frames
+# must pass.
+vlc_to_driver() {
+  local source=$1 raw=$2 avi=$work/vlc.avi frames
+  cd "$work"
+  vlc "$vlc_frames" "$source" pictures.raw --rate 32 --media :stop-time=2 \
+    --media ":sout=#transcode{vcodec=DRAV,venc=drav{keyint=10}}:std{access=file,mux=avi,dst=$avi}" >vlc.out 2>vlc.txt ||
+    fail "VLC's transcoder: $(cat vlc.txt)"
+  frames=$("$drav" info --brief "$avi" | sed -n 's/^frames: *//p')
+  [ "${frames:-0}" -gt 10 ] || fail "VLC's AVI holds ${frames:-no} frames"
+  frame_hashes -i "$source" -frames:v "$frames" -- rgb555le >expected.txt
+  "$drav" decode "$avi" - --format rgb555 -q | frame_hashes -f rawvideo -pix_fmt rgb555le \
+    -s "$(ffprobe -v error -show_entries stream=width,height -of csv=p=0:s=x "$avi")" -i - -- rgb555le >got.txt
+  same_hashes "VLC's AVI through drav" expected.txt got.txt
+  wine_run "$read_avi" "$avi" "$raw" 16 "$frames" >read_avi.txt 2>&1 || true
+  grep -v "key frames" read_avi.txt | grep -q FAIL && fail "read_avi.exe: $(grep FAIL read_avi.txt)"
+  grep -q PASS read_avi.txt || fail "read_avi.exe: $(cat read_avi.txt)"
+}
+
+for entry in "recording-rgb555.avi rgb555" "recording-bgr0.avi rgb555" "recording-pal8.avi bgr24"; do
+  read -r name format <<<"$entry"
+  check "driver -> VLC: $name, every picture drav decode's" driver_to_vlc "$written/$name" "$format"
+done
+check "VLC -> driver: $last16, 16 bits, through VLC's AVI muxer" \
+  vlc_to_driver "$(info "$last16" 16 source)" "$(info "$last16" 16 raw)"
 # avifil32 and the driver play the driver's own files as they play drav's
 # (read_avi.exe's checks: in order, key frames, GetFrame with three formats).
 check "driver -> avifil32: recording-rgb555.avi ($last16), exact" \
@@ -227,6 +279,10 @@ if [ -n "$win64" ]; then
   check "64-bit driver -> drav: recording-pal8.avi ($last8), palette colours" \
     driver_to_drav "$win64/driver/tests/recording-pal8.avi" bgr24 bgr24 "$(frames "$last8" 8 12)" \
     "$(info "$last8" 8 width)x$(info "$last8" 8 height)" -i "$(info "$last8" 8 source)"
+  check "64-bit driver -> VLC: recording-rgb555.avi, every picture drav decode's" \
+    driver_to_vlc "$win64/driver/tests/recording-rgb555.avi" rgb555
+  check "64-bit driver -> VLC: recording-pal8.avi, every picture drav decode's" \
+    driver_to_vlc "$win64/driver/tests/recording-pal8.avi" bgr24
 fi
 
 echo "$passed passed, $failed failed"
