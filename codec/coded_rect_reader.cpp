@@ -4,11 +4,9 @@
 // stored, unchanged pixels keep their value.
 #include <algorithm>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "bit_reader.h"
+#include "coded_rect_rows.h"
 #include "decompressor.h"
 #include "lzw_decode_tables.h"
 #include "work_picture.h"
@@ -17,32 +15,6 @@ namespace drav {
 namespace {
 
 inline bool isLiteral(uint32_t symbol) { return (symbol & LITERAL_FLAG) != 0; }
-
-// Bit k set when symbols[k] is a literal, for k = 0..15.
-inline uint64_t literalMaskOf16(const uint16_t* symbols) {
-#if defined(__SSE2__)
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + 8));
-    return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(low, high)));  // literals are negative as int16
-#else
-    // Each flag (bit 15 of a 16-bit lane) is multiplied into bits 60-63.
-    constexpr uint64_t FLAGS = 0x8000800080008000ull;
-    constexpr uint64_t GATHER = (1ull << 60) | (1ull << 45) | (1ull << 30) | (1ull << 15);
-    uint64_t mask = 0;
-    for (unsigned quad = 0; quad < 4; ++quad) {
-        uint64_t four;
-        std::memcpy(&four, symbols + 4 * quad, 8);
-        mask |= ((((four & FLAGS) >> 15) * GATHER) >> 60) << (4 * quad);
-    }
-    return mask;
-#endif
-}
-
-// The same for k = 0..63.
-inline uint64_t literalMaskOf64(const uint16_t* symbols) {
-    return literalMaskOf16(symbols) | literalMaskOf16(symbols + 16) << 16 | literalMaskOf16(symbols + 32) << 32 |
-           literalMaskOf16(symbols + 48) << 48;
-}
 
 // Copies `count` symbols as if one at a time, so that a string that starts
 // inside the one it extends (a code used in the token that defines it) reads
@@ -77,7 +49,10 @@ template <uint8_t PixelFormat>
 class PictureWriter {
 public:
     PictureWriter(const FrameDecodeContext& context, const ChunkInfo& chunk, const uint16_t* history)
-        : context_(context), rect_(chunk), history_(history) {}
+        : context_(context),
+          rect_(chunk),
+          history_(history),
+          applyRgb555_(PixelFormat == PIXEL_FORMAT_RGB555 ? fastestSymbolRowForm().applyRgb555 : nullptr) {}
 
     // Applies every row that the first `written` symbols complete.
     void applyCompleteRows(uint32_t written) {
@@ -91,35 +66,22 @@ public:
     }
 
 private:
-    // Only literal pixels are visited: screen content is mostly unchanged
-    // ones, and a test per pixel would be mispredicted all the time. Masks
-    // read up to 63 symbols past the row, into the history's slack.
     void applyRow(uint32_t count) {
         const uint16_t* symbols = history_ + applied_;
         uint8_t* const pixel = workPixel(context_, rect_.x, rect_.y + row_);
-        for (uint32_t i = 0; i < count; i += 64) {
-            uint64_t literals = literalMaskOf64(symbols + i);
-            if (count - i < 64) literals &= (uint64_t(1) << (count - i)) - 1;
-            for (; literals != 0; literals &= literals - 1) {
-                const uint32_t k = i + uint32_t(__builtin_ctzll(literals));
-                writeLiteral(pixel + 3 * size_t(k), symbols[k]);
-            }
+        if (PixelFormat == PIXEL_FORMAT_RGB555) {
+            applyRgb555_(pixel, symbols, count);
+        } else {
+            applyPaletteRow(pixel, symbols, count, context_.palette);
         }
         applied_ += count;
         ++row_;
     }
 
-    void writeLiteral(uint8_t* pixel, uint16_t symbol) const {
-        if (PixelFormat == PIXEL_FORMAT_RGB555) {
-            storeRgb555(pixel, symbol);
-        } else {
-            storePaletteEntry(pixel, context_.palette[symbol & 0xFF]);
-        }
-    }
-
     const FrameDecodeContext& context_;
     const Rectangle rect_;
     const uint16_t* const history_;
+    const Rgb555RowApplier applyRgb555_;
     uint32_t applied_ = 0;  // symbols applied
     uint32_t row_ = 0;      // the row they reach
 };

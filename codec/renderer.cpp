@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cpu_features.h"
 #include "renderer_forms.h"
 
 namespace drav {
@@ -38,40 +39,6 @@ bool pictureHoldsSource(const FrameDecodeContext& context) {
     uint64_t minSize = uint64_t(context.pictureStride) * (uint64_t(context.sourceHeight) + 2);
     return context.picture && context.pictureStride >= minStride && context.pictureSize >= minSize;
 }
-
-// x86-64 guarantees SSE2 but not SSSE3.
-bool processorHasSsse3() {
-#if defined(__i386__) || defined(__x86_64__)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3");
-#else
-    return false;
-#endif
-}
-
-bool processorHasSse2() {
-#if defined(__x86_64__)
-    return true;
-#elif defined(__i386__)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2");
-#else
-    return false;
-#endif
-}
-
-bool processorHasMmx() {
-#if defined(__x86_64__)
-    return true;
-#elif defined(__i386__)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("mmx");
-#else
-    return false;
-#endif
-}
-
-bool everyProcessor() { return true; }
 
 const RenderForm& fastestForm() {
     for (unsigned i = 0; i + 1 < RENDER_FORM_COUNT; ++i)
