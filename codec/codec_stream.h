@@ -6,8 +6,8 @@
 
 namespace drav {
 
-constexpr uint32_t LZW_TABLE_ENTRIES = 73729;
-constexpr uint32_t LZW_WORK_AREA_SIZE = LZW_TABLE_ENTRIES * 8;  // 589,832
+// The compressor's string table, its helpers and a batch of symbols (coded_rect_writer.cpp).
+constexpr uint32_t LZW_WORK_AREA_SIZE = 720904;
 constexpr uint32_t PALETTE_BYTES = 256 * 4;
 
 // Bytes per row of the bordered 24-bit work picture: 3 x (width + 4), plus its

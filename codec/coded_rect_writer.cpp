@@ -13,14 +13,16 @@
 namespace drav {
 namespace {
 
-// The work area holds the dictionary, the chain of unchanged-run codes, the
-// links of literal runs, the chain of one literal's runs, and one batch of
-// symbols.
-constexpr uint32_t RUN_CHAIN_OFFSET = LzwDictionary::BYTES;
+// The work area holds the dictionary, the strings' hashes, the chain of
+// unchanged-run codes, the links of literal runs, the chain of one literal's
+// runs, and one batch of symbols.
+constexpr uint32_t STRING_HASH_OFFSET = LzwDictionary::BYTES;
+constexpr uint32_t RUN_CHAIN_OFFSET = STRING_HASH_OFFSET + LzwEncoder::STRING_HASH_BYTES;
 constexpr uint32_t LONGER_RUN_OFFSET = RUN_CHAIN_OFFSET + LzwEncoder::RUN_CHAIN_BYTES;
 constexpr uint32_t LITERAL_CHAIN_OFFSET = LONGER_RUN_OFFSET + LzwEncoder::LONGER_RUN_BYTES;
 constexpr uint32_t SYMBOL_BATCH_OFFSET = LITERAL_CHAIN_OFFSET + LzwEncoder::LITERAL_CHAIN_BYTES;
 constexpr uint32_t SYMBOL_BATCH_CAPACITY = (LZW_WORK_AREA_SIZE - SYMBOL_BATCH_OFFSET) / 2;
+static_assert(STRING_HASH_OFFSET % 4 == 0, "string hashes misaligned");
 static_assert(SYMBOL_BATCH_CAPACITY >= 8192, "work area too small for a symbol batch");
 
 inline uint16_t literalFromBgrx(uint32_t pixel) {
@@ -115,7 +117,8 @@ bool writeCodedRectChunk(uint8_t* output, uint32_t capacity, uint32_t& offset, I
     uint16_t* symbols = reinterpret_cast<uint16_t*>(lzwWorkArea + SYMBOL_BATCH_OFFSET);
 
     BitWriter bits(chunk + RECT_CHUNK_HEADER_SIZE, output + capacity);
-    LzwEncoder encoder(bits, lzwWorkArea, reinterpret_cast<uint16_t*>(lzwWorkArea + RUN_CHAIN_OFFSET),
+    LzwEncoder encoder(bits, lzwWorkArea, reinterpret_cast<uint32_t*>(lzwWorkArea + STRING_HASH_OFFSET),
+                       reinterpret_cast<uint16_t*>(lzwWorkArea + RUN_CHAIN_OFFSET),
                        reinterpret_cast<uint16_t*>(lzwWorkArea + LONGER_RUN_OFFSET),
                        reinterpret_cast<uint16_t*>(lzwWorkArea + LITERAL_CHAIN_OFFSET), pixelFormat);
     for (uint32_t row = 0; row < rect.height && !bits.overflowed(); ++row) {

@@ -4,12 +4,23 @@
 // which they were filled, so emptying the table is one increment instead of a
 // pass over 512 KiB. The work area starts zeroed; generation 0 never marks a
 // live slot.
+//
+// A string's slot is found from a hash of its symbols (stringHash), not of
+// its prefix's code: the encoder knows the hash of the next string it will
+// look up before the look-up in hand has found its code, so successive
+// look-ups, which mostly miss the first-level cache, overlap instead of
+// waiting for each other.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
 namespace drav {
+
+// The hash of a string's symbols: extendHash(h, s) is the hash of the string
+// of hash h followed by the symbol s; a one-symbol string s has
+// extendHash(0, s). A polynomial in the symbols, whose high bits pick a slot.
+inline uint32_t extendHash(uint32_t hash, uint16_t symbol) { return (hash + symbol) * 0x9E3779B1u; }
 
 class LzwDictionary {
 public:
@@ -29,11 +40,11 @@ public:
         current_ = *generation_;
     }
 
-    // Returns the code of (prefix, suffix), or 0 after remembering where the
-    // string goes if it is entered next.
-    uint16_t find(uint16_t prefix, uint16_t suffix) {
+    // Returns the code of (prefix, suffix), whose symbols hash to `hash`, or
+    // 0 after remembering where the string goes if it is entered next.
+    uint16_t find(uint16_t prefix, uint16_t suffix, uint32_t hash) {
         uint32_t key = uint32_t(prefix) << 16 | suffix;
-        uint32_t index = uint32_t((uint64_t(key * 0x9E3779B1u) * SLOTS) >> 32);
+        uint32_t index = uint32_t((uint64_t(hash) * SLOTS) >> 32);
         const uint16_t generation = current_;
         while (slots_[index].generation == generation) {
             if (slots_[index].key == key) return slots_[index].code;

@@ -12,6 +12,10 @@
 // code by code without hashing. The codes found so for the latest run
 // literal are kept by length too, so a later run of it skips to its longest
 // known string at once. The tokens are exactly those of the plain algorithm.
+//
+// The current string's hash (see lzw_dictionary.h) goes along with its code;
+// each table code keeps its string's hash, for the strings the shortcuts
+// reach without hashing.
 #pragma once
 
 #include <algorithm>
@@ -31,14 +35,16 @@ public:
     static constexpr uint32_t LONGER_RUN_BYTES = CODE_LIMIT * 2;
     static constexpr uint32_t LITERAL_CHAIN_CAPACITY = 4096;
     static constexpr uint32_t LITERAL_CHAIN_BYTES = LITERAL_CHAIN_CAPACITY * 2;
+    static constexpr uint32_t STRING_HASH_BYTES = CODE_LIMIT * 4;
 
-    // `workArea` holds the dictionary, `runChain` RUN_CHAIN_CAPACITY codes,
-    // `longerRun` one code per string code, `literalChain`
-    // LITERAL_CHAIN_CAPACITY codes.
-    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint16_t* runChain, uint16_t* longerRun, uint16_t* literalChain,
-               unsigned literalBits)
+    // `workArea` holds the dictionary, `stringHashes` and `longerRun` one
+    // entry per string code, `runChain` RUN_CHAIN_CAPACITY codes,
+    // `literalChain` LITERAL_CHAIN_CAPACITY codes.
+    LzwEncoder(BitWriter& bits, uint8_t* workArea, uint32_t* stringHashes, uint16_t* runChain, uint16_t* longerRun,
+               uint16_t* literalChain, unsigned literalBits)
         : bits_(bits),
           dictionary_(workArea),
+          stringHashes_(stringHashes),
           runChain_(runChain),
           longerRun_(longerRun),
           literalChain_(literalChain),
@@ -66,14 +72,16 @@ public:
                     continue;
                 }
             }
-            const uint16_t code = dictionary_.find(prefix_, symbol);
+            const uint32_t hash = extendHash(hash_, symbol);
+            const uint16_t code = dictionary_.find(prefix_, symbol, hash);
             if (code != 0) {
                 prefix_ = code;
+                hash_ = hash;
                 prefixRun_ = 0;
                 literalRun_ = literalRun_ > 0 && symbol == runLiteral_ ? literalRun_ + 1 : 0;
                 runSymbol_ = literalRun_ >= 2 ? runLiteral_ : NO_RUN;
             } else {
-                closeString(symbol);
+                closeString(symbol, hash);
             }
             ++i;
         }
@@ -87,6 +95,7 @@ public:
 private:
     void startString(uint16_t symbol) {
         prefix_ = symbol;
+        hash_ = extendHash(0, symbol);
         prefixRun_ = symbol == SYMBOL_UNCHANGED ? 1 : 0;
         literalRun_ = symbol & LITERAL_FLAG ? 1 : 0;
         runLiteral_ = symbol;
@@ -94,14 +103,16 @@ private:
     }
 
     // The current string followed by `symbol` is not in the table (the last
-    // find missed): send the string, enter the longer one, start over.
-    void closeString(uint16_t symbol) {
+    // find missed, on `hash`): send the string, enter the longer one, start
+    // over.
+    void closeString(uint16_t symbol, uint32_t hash) {
         writeValue(prefix_);
         if (nextCode_ < CODE_LIMIT) {
             if ((1u << width_) <= nextCode_) ++width_;
             if (symbol == SYMBOL_UNCHANGED && prefixRun_ == longestRun_ && runChainValid_) extendRunChain();
             longerRun_[nextCode_] = 0;
             if (literalRun_ >= 2 && symbol == runLiteral_) longerRun_[prefix_] = nextCode_;
+            stringHashes_[nextCode_] = hash;
             dictionary_.enterLastMiss(nextCode_++);
         } else {
             writeValue(CODE_CLEAR);
@@ -125,11 +136,13 @@ private:
             prefix_ = runCode(prefixRun_);
             if (i == end) break;
             // U^longestRun_ followed by U is the next string to enter.
-            dictionary_.find(prefix_, SYMBOL_UNCHANGED);
-            closeString(SYMBOL_UNCHANGED);
+            const uint32_t hash = extendHash(hashOf(prefix_), SYMBOL_UNCHANGED);
+            dictionary_.find(prefix_, SYMBOL_UNCHANGED, hash);
+            closeString(SYMBOL_UNCHANGED, hash);
             ++i;
             if (!runChainValid_) break;
         }
+        hash_ = hashOf(prefix_);
         return i;
     }
 
@@ -173,8 +186,14 @@ private:
             }
         }
         prefix_ = prefix;
+        hash_ = hashOf(prefix);
         literalRun_ = run;
         return i;
+    }
+
+    // The hash of a symbol, or of a table code's string.
+    uint32_t hashOf(uint16_t value) const {
+        return value >= FIRST_TABLE_CODE && value < CODE_LIMIT ? stringHashes_[value] : extendHash(0, value);
     }
 
     uint16_t runCode(uint32_t length) const { return length == 1 ? SYMBOL_UNCHANGED : runChain_[length]; }
@@ -197,6 +216,7 @@ private:
 
     BitWriter& bits_;
     LzwDictionary dictionary_;
+    uint32_t* stringHashes_;  // stringHashes_[code]: the hash of the code's string
     uint16_t* runChain_;      // runChain_[k]: code of U^k, for 2 <= k <= longestRun_
     uint16_t* longerRun_;     // longerRun_[code of L^k]: code of L^(k+1) for a literal L, or 0
     uint16_t* literalChain_;  // literalChain_[k]: code of chainLiteral_^k, for 2 <= k <= chainLength_
@@ -205,6 +225,7 @@ private:
     unsigned width_ = MIN_CODE_WIDTH;
     uint16_t nextCode_ = FIRST_TABLE_CODE;
     uint16_t prefix_ = 0;
+    uint32_t hash_ = 0;        // of the current string
     uint32_t prefixRun_ = 0;   // k when the current string is U^k, else 0
     uint32_t longestRun_ = 1;  // the longest U^k in the table
     uint32_t literalRun_ = 0;  // k when the current string is L^k for the literal runLiteral_, else 0
