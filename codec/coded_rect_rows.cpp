@@ -64,6 +64,7 @@ void applyPaletteRow(uint8_t* pixel, const uint16_t* symbols, uint32_t count, co
 
 const SymbolRowForm SYMBOL_ROW_FORMS[] = {
 #if defined(__i386__) || defined(__x86_64__)
+    {"avx2", processorHasAvx2, applyRgb555RowAvx2},
     {"ssse3", processorHasSsse3, applyRgb555RowSsse3},
 #endif
     {"reference", everyProcessor, applyRgb555RowReference},

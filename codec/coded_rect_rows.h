@@ -30,6 +30,7 @@ const SymbolRowForm& fastestSymbolRowForm();
 
 void applyRgb555RowReference(uint8_t* pixel, const uint16_t* symbols, uint32_t count);
 void applyRgb555RowSsse3(uint8_t* pixel, const uint16_t* symbols, uint32_t count);
+void applyRgb555RowAvx2(uint8_t* pixel, const uint16_t* symbols, uint32_t count);
 
 // The same for palette indices, resolved to the palette's colours.
 void applyPaletteRow(uint8_t* pixel, const uint16_t* symbols, uint32_t count, const PaletteEntry* palette);

@@ -12,6 +12,16 @@ bool processorHasSsse3() {
 #endif
 }
 
+// libgcc reports AVX2 only where the system saves the 256-bit registers.
+bool processorHasAvx2() {
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
 bool processorHasSse2() {
 #if defined(__x86_64__)
     return true;

@@ -7,6 +7,7 @@ namespace drav {
 bool processorHasMmx();
 bool processorHasSse2();
 bool processorHasSsse3();
-bool everyProcessor();  // for the plain forms
+bool processorHasAvx2();  // and a system that keeps its registers
+bool everyProcessor();    // for the plain forms
 
 }  // namespace drav
