@@ -63,9 +63,8 @@ void copyUnscaledBgr24Rows(const RenderPlan& plan) {
 
 const RenderForm RENDER_FORMS[] = {
 #if defined(__i386__) || defined(__x86_64__)
-    {"ssse3", processorHasSsse3, renderPlanSsse3},
-    {"sse2", processorHasSse2, renderPlanSse2},
-    {"mmx", processorHasMmx, renderPlanMmx},
+    {"avx2", processorHasAvx2, renderPlanAvx2},         {"ssse3", processorHasSsse3, renderPlanSsse3},
+    {"sse2", processorHasSse2, renderPlanSse2},         {"mmx", processorHasMmx, renderPlanMmx},
 #endif
     {"reference", everyProcessor, renderPlanReference},
 };

@@ -57,6 +57,7 @@ extern const RenderForm RENDER_FORMS[];
 extern const unsigned RENDER_FORM_COUNT;
 
 void renderPlanReference(const RenderPlan& plan);
+void renderPlanAvx2(const RenderPlan& plan);
 void renderPlanSsse3(const RenderPlan& plan);
 void renderPlanSse2(const RenderPlan& plan);
 void renderPlanMmx(const RenderPlan& plan);
@@ -83,6 +84,32 @@ void renderWithForm(const RenderPlan& plan) {
         case RenderKernel::Bilinear4Bit: return renderWithStore<Form, typename Form::Bilinear4Bit>(plan);
         case RenderKernel::HalfSmooth: return renderWithStore<Form, typename Form::HalfSmooth>(plan);
     }
+}
+
+// Same-size output rows, each from whole blocks of Convert::BLOCK pixels
+// (Convert::block(row, out, i) converts pixels i to i + BLOCK - 1). The last
+// block ends at the row's last pixel and may overlap the one before; it
+// rewrites the same bytes, so nothing outside the row's pixels is ever
+// written. False, having written nothing, for rows narrower than a block.
+// For the forms' own Convert types, so each instantiation is one form's.
+template <class Convert>
+bool convertRows(const RenderPlan& plan) {
+    constexpr uint32_t BLOCK = Convert::BLOCK;
+    if (plan.outputWidth < BLOCK) return false;
+    const uint32_t width = plan.outputWidth, stride = plan.pictureStride;
+    const ptrdiff_t outStride = plan.outputStride;
+    const uint32_t height = plan.outputHeight, yStep = plan.yStep;  // stores may alias the plan
+    const uint8_t* origin = plan.origin;
+    uint8_t* output = plan.output;
+    uint32_t yPos = plan.yStart;
+    for (uint32_t j = 0; j < height; ++j, yPos += yStep) {
+        const uint8_t* row = origin + size_t(yPos >> 16) * stride;
+        uint8_t* out = output + ptrdiff_t(j) * outStride;
+#pragma GCC unroll 4
+        for (uint32_t i = 0; i + BLOCK < width; i += BLOCK) Convert::block(row, out, i);
+        Convert::block(row, out, width - BLOCK);
+    }
+    return true;
 }
 
 }  // namespace drav

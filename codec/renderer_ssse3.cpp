@@ -22,30 +22,6 @@ __m128i loadFourPixels(const uint8_t* row, uint32_t pixel) {
 
 void storeBytes(uint8_t* at, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes); }
 
-// Each output row from whole blocks of BLOCK pixels. The last block ends at
-// the row's last pixel and may overlap the one before; it rewrites the same
-// bytes, so nothing outside the row's pixels is ever written. False, having
-// written nothing, for rows narrower than a block.
-template <class Convert>
-bool convertRows(const RenderPlan& plan) {
-    constexpr uint32_t BLOCK = Convert::BLOCK;
-    if (plan.outputWidth < BLOCK) return false;
-    const uint32_t width = plan.outputWidth, stride = plan.pictureStride;
-    const ptrdiff_t outStride = plan.outputStride;
-    const uint32_t height = plan.outputHeight, yStep = plan.yStep;  // stores may alias the plan
-    const uint8_t* origin = plan.origin;
-    uint8_t* output = plan.output;
-    uint32_t yPos = plan.yStart;
-    for (uint32_t j = 0; j < height; ++j, yPos += yStep) {
-        const uint8_t* row = origin + size_t(yPos >> 16) * stride;
-        uint8_t* out = output + ptrdiff_t(j) * outStride;
-#pragma GCC unroll 4
-        for (uint32_t i = 0; i + BLOCK < width; i += BLOCK) Convert::block(row, out, i);
-        Convert::block(row, out, width - BLOCK);
-    }
-    return true;
-}
-
 // Four pixels B G R become B G R 0.
 struct ToBgrx32 {
     static constexpr uint32_t BLOCK = 4;
