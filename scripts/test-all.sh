@@ -8,6 +8,8 @@
 #   6. the Debian package: installed, played in GStreamer and VLC, removed
 # Run as root on Debian 12 (the bootstrap installs packages).
 set -euo pipefail
+# The command that ends the run, named where CI shows the output's end.
+trap 'echo "test-all.sh: stopped at line $LINENO, exit $?: $BASH_COMMAND"' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 fuzz_seconds=${DRAV_FUZZ_SECONDS:-60}
@@ -23,7 +25,13 @@ step() { printf '\n== %s\n' "$*"; }
 run_windows_tests() {
   local build=$1 junit crashed; shift
   junit=$root/$build/Testing/results.xml
-  ctest --test-dir "$build" -j2 --output-on-failure --output-junit "$junit" "$@" && return 0
+  rm -f "$junit"
+  # ctest reports a test program that cannot list its tests on stderr.
+  ctest --test-dir "$build" -j2 --output-on-failure --output-junit "$junit" "$@" 2>&1 && return 0
+  if [ ! -f "$junit" ]; then
+    echo "ctest ran no tests in $build: a test program could not list its tests (above)"
+    return 1
+  fi
   crashed=$(python3 - "$junit" <<'PY'
 import re, sys, xml.etree.ElementTree as tree
 crashed, other = [], []
