@@ -64,7 +64,7 @@ peer() {
 ours() {
   local clip=$1 depth=$2 pixfmt=$3 frames=$4 raw=$5 format=$6
   local out=$work/$clip.$depth.drav.avi enc dec
-  enc=$(best_seconds "$drav" encode "$work/$clip.$pixfmt.nut" "$out" --depth "$depth" --threads 1 -q)
+  enc=$(best_seconds "$drav" encode "$work/$clip.$pixfmt.nut" "$out" --depth "$depth" --threads 1 --jobs 1 -q)
   dec=$(best_seconds "$drav" decode "$out" /dev/null --container rawvideo --format "$format" -q)
   row "$clip" "$depth" "**drav**" "$out" "$enc" "$dec" "$frames" "$raw"
 }

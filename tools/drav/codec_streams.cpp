@@ -12,14 +12,14 @@ std::string sizeText(const BITMAPINFOHEADER& header) {
     return std::to_string(header.biWidth) + "x" + std::to_string(header.biHeight);
 }
 
+}  // namespace
+
 void throwOnBeginFailure(CodecStatus status, const char* direction) {
     if (status == CodecStatus::Ok) return;
     if (status == CodecStatus::OutOfMemory)
         throw ToolError(std::string("not enough memory for the ") + direction + " stream");
     throw ToolError(std::string("the codec refused the ") + direction + " stream");
 }
-
-}  // namespace
 
 PictureFormat pictureFormatOf(const BITMAPINFOHEADER& header) {
     return PictureFormat{uint32_t(header.biWidth), uint32_t(header.biHeight), header.biBitCount};

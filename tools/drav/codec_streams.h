@@ -95,6 +95,10 @@ PictureFormat pictureFormatOf(const BITMAPINFOHEADER& header);
 // bottom-up, 1 to 65535 each way, every buffer below 4 GiB.
 void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* what = "picture");
 
+// Throws ToolError unless a stream's begin succeeded: "not enough memory for
+// the compression stream" or "the codec refused the ... stream".
+void throwOnBeginFailure(CodecStatus status, const char* direction);
+
 // True for the compressed formats the driver's decompression query accepts.
 bool isDecodableStreamDepth(unsigned bitCount);
 

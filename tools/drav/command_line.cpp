@@ -51,6 +51,8 @@ const char* const ENCODE_HELP =
     "  --input-option K=V     an option of that demuxer, e.g. video_size=1280x720,\n"
     "                         pixel_format=bgr0, framerate=12 (repeatable)\n"
     "  --threads N            threads decoding the input (default: FFmpeg's choice)\n"
+    "  --jobs N               frames compressed side by side, 1 to 64 (default: one\n"
+    "                         a processor core); the AVI is the same for any N\n"
     "  -q, --quiet            no progress bar and no summary\n";
 
 const char* const DECODE_HELP =
@@ -134,10 +136,10 @@ struct OptionSpec {
 };
 
 const std::vector<OptionSpec> ENCODE_OPTIONS = {
-    {"--depth", nullptr, true, false},        {"--keyint", nullptr, true, false},
-    {"--frames", nullptr, true, false},       {"--threads", nullptr, true, false},
-    {"--input-format", nullptr, true, false}, {"--input-option", nullptr, true, true},
-    {"--quiet", "-q", false, false},
+    {"--depth", nullptr, true, false},       {"--keyint", nullptr, true, false},
+    {"--frames", nullptr, true, false},      {"--threads", nullptr, true, false},
+    {"--jobs", nullptr, true, false},        {"--input-format", nullptr, true, false},
+    {"--input-option", nullptr, true, true}, {"--quiet", "-q", false, false},
 };
 const std::vector<OptionSpec> DECODE_OPTIONS = {
     {"--format", nullptr, true, false},  {"--size", nullptr, true, false},   {"--smooth-half", nullptr, false, false},
@@ -233,6 +235,8 @@ void applyEncodeOption(const std::string& option, const std::string& value, Enco
         options.frameLimit = parseCount(option, value, 1, INT64_MAX);
     } else if (option == "--threads") {
         options.threads = int(parseCount(option, value, 0, 64));
+    } else if (option == "--jobs") {
+        options.jobs = unsigned(parseCount(option, value, 1, MAX_ENCODE_JOBS));
     } else if (option == "--input-format") {
         options.inputFormat = parseName(option, value);
     } else if (option == "--input-option") {

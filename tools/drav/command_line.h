@@ -10,6 +10,8 @@
 
 namespace drav::tool {
 
+constexpr unsigned MAX_ENCODE_JOBS = 64;
+
 enum class Command { Help, Version, Encode, Decode, Info };
 
 struct EncodeOptions {
@@ -19,7 +21,8 @@ struct EncodeOptions {
     int64_t frameLimit = -1;  // -1: every frame
     std::string inputFormat;  // FFmpeg demuxer name; empty: probed
     std::vector<std::pair<std::string, std::string>> inputOptions;
-    int threads = 0;  // input decoder threads; 0: FFmpeg's choice
+    int threads = 0;    // input decoder threads; 0: FFmpeg's choice
+    unsigned jobs = 0;  // frames compressed side by side; 0: one a core
     bool quiet = false;
 };
 

@@ -48,6 +48,19 @@ Frame makeFrame(AVPixelFormat format, uint32_t width, uint32_t height) {
     return frame;
 }
 
+// FFmpeg's palette: 256 native-endian 0xAARRGGBB words.
+void copyPalette(const AVFrame& frame, PaletteEntry* palette) {
+    const uint32_t* colours = reinterpret_cast<const uint32_t*>(frame.data[1]);
+    for (uint32_t i = 0; i < PALETTE_ENTRIES; ++i)
+        palette[i] = PaletteEntry{uint8_t(colours[i]), uint8_t(colours[i] >> 8), uint8_t(colours[i] >> 16), 0};
+}
+
+// The compressor's view of a decoded frame's rows, whichever way they run.
+InputPicture frameRows(const AVFrame& frame, const PaletteEntry* palette) {
+    const ptrdiff_t stride = frame.linesize[0];
+    return InputPicture{frame.data[0] + ptrdiff_t(frame.height - 1) * stride, -stride, palette};
+}
+
 }  // namespace
 
 void PixelConverter::convert(AVPixelFormat sourceFormat, const uint8_t* const source[], const int sourceStride[],
@@ -64,70 +77,51 @@ void PixelConverter::convert(AVPixelFormat sourceFormat, const uint8_t* const so
     sws_scale(scaler_.get(), source, sourceStride, 0, height, target, targetStride);
 }
 
-DibConverter::DibConverter(unsigned depth, uint32_t width, uint32_t height)
-    : depth_(depth), width_(width), height_(height) {
-    if (depth != 8 && depth != 16 && depth != 32)
-        throw ToolError("unsupported depth " + std::to_string(depth) + " (8, 16 or 32)");
-    BITMAPINFOHEADER& header = picture_.info.header;
-    header = dibHeader(width, height, depth);
-    requireSupportedPictureSize(header);
-    stride_ = int(dibStride(width, depth));
-    picture_.pixels.assign(header.biSizeImage, 0);
+DibConverter::DibConverter(const PictureFormat& format) : format_(format) {
+    if (format.depth != 8 && format.depth != 16 && format.depth != 32)
+        throw ToolError("unsupported depth " + std::to_string(format.depth) + " (8, 16 or 32)");
+    requireSupportedPictureSize(dibHeader(format.width, format.height, format.depth));
+    stride_ = int(dibStride(format.width, format.depth));
 }
 
-void DibConverter::convert(const AVFrame& frame) {
-    if (uint32_t(frame.width) != width_ || uint32_t(frame.height) != height_)
-        throw ToolError("the picture size changed from " + std::to_string(width_) + "x" + std::to_string(height_) +
+bool DibConverter::readsInPlace(const AVFrame& frame) const {
+    return frame.format == inputPixelFormatForDepth(format_.depth);
+}
+
+InputPicture DibConverter::convert(const AVFrame& frame, ConvertedPicture& into) {
+    const uint32_t width = format_.width, height = format_.height;
+    if (uint32_t(frame.width) != width || uint32_t(frame.height) != height)
+        throw ToolError("the picture size changed from " + std::to_string(width) + "x" + std::to_string(height) +
                         " to " + std::to_string(frame.width) + "x" + std::to_string(frame.height));
-    AVPixelFormat format = AVPixelFormat(frame.format);
-    AVPixelFormat target = inputPixelFormatForDepth(depth_);
-    if (depth_ == 8) {
+    const AVPixelFormat format = AVPixelFormat(frame.format);
+    if (format_.depth == 8) {
         if (!isPalettedFormat(format))
             throw ToolError("8-bit encoding needs paletted input, and this picture is " + pixelFormatName(format) +
                             " (use --depth 16 or 32)");
-        copyRowsBottomUp(frame);
-        copyPalette(frame);
-    } else if (format == target) {
-        copyRowsBottomUp(frame);
-    } else if (depth_ == 32) {
-        convertBottomUp(frame, format, toTarget_);
-    } else {
-        // Cut from 8 bits per channel: the same truncation the codec applies to 32-bit input.
-        convertBottomUp(trueColour(frame), AV_PIX_FMT_BGR0, toTarget_);
+        copyPalette(frame, into.palette);
+        return frameRows(frame, into.palette);
     }
+    if (readsInPlace(frame)) return frameRows(frame, nullptr);
+    if (format_.depth == 32) return convertRows(frame, format, into.pixels);
+    // Cut from 8 bits per channel: the same truncation the codec applies to 32-bit input.
+    return convertRows(trueColour(frame), AV_PIX_FMT_BGR0, into.pixels);
 }
 
-void DibConverter::copyRowsBottomUp(const AVFrame& frame) {
-    uint8_t* lastRow = picture_.pixels.data() + size_t(height_ - 1) * size_t(stride_);
-    int rowBytes = int(width_ * depth_ / 8);
-    av_image_copy_plane(lastRow, -stride_, frame.data[0], frame.linesize[0], rowBytes, int(height_));
-}
-
-void DibConverter::convertBottomUp(const AVFrame& frame, AVPixelFormat sourceFormat, PixelConverter& converter) {
-    uint8_t* target[4] = {picture_.pixels.data() + size_t(height_ - 1) * size_t(stride_)};
-    int targetStride[4] = {-stride_};
-    converter.convert(sourceFormat, frame.data, frame.linesize, inputPixelFormatForDepth(depth_), target, targetStride,
-                      int(width_), int(height_));
+InputPicture DibConverter::convertRows(const AVFrame& frame, AVPixelFormat sourceFormat, std::vector<uint8_t>& pixels) {
+    pixels.resize(size_t(stride_) * format_.height);
+    uint8_t* target[4] = {pixels.data()};
+    int targetStride[4] = {stride_};
+    toTarget_.convert(sourceFormat, frame.data, frame.linesize, inputPixelFormatForDepth(format_.depth), target,
+                      targetStride, int(format_.width), int(format_.height));
+    return InputPicture{pixels.data() + size_t(format_.height - 1) * size_t(stride_), -ptrdiff_t(stride_), nullptr};
 }
 
 const AVFrame& DibConverter::trueColour(const AVFrame& frame) {
     if (frame.format == AV_PIX_FMT_BGR0) return frame;
-    if (!trueColour_) trueColour_ = makeFrame(AV_PIX_FMT_BGR0, width_, height_);
+    if (!trueColour_) trueColour_ = makeFrame(AV_PIX_FMT_BGR0, format_.width, format_.height);
     toTrueColour_.convert(AVPixelFormat(frame.format), frame.data, frame.linesize, AV_PIX_FMT_BGR0, trueColour_->data,
-                          trueColour_->linesize, int(width_), int(height_));
+                          trueColour_->linesize, int(format_.width), int(format_.height));
     return *trueColour_;
-}
-
-void DibConverter::copyPalette(const AVFrame& frame) {
-    // FFmpeg's palette: 256 native-endian 0xAARRGGBB words.
-    const uint32_t* palette = reinterpret_cast<const uint32_t*>(frame.data[1]);
-    for (int i = 0; i < 256; ++i) {
-        RGBQUAD& entry = picture_.info.colors[i];
-        entry.rgbBlue = BYTE(palette[i]);
-        entry.rgbGreen = BYTE(palette[i] >> 8);
-        entry.rgbRed = BYTE(palette[i] >> 16);
-        entry.rgbReserved = 0;
-    }
 }
 
 OutputPictureConverter::OutputPictureConverter(DibFormat dibFormat, AVPixelFormat encoderFormat, uint32_t width,

@@ -1,9 +1,10 @@
-// Decoded FFmpeg pictures to the bottom-up DIBs the compressor takes, and the
-// decompressor's bottom-up DIBs to pictures for FFmpeg's encoders. Every pixel
-// conversion is swscale's; the tool only points it at the rows bottom-up.
+// Decoded FFmpeg pictures as the compressor reads them, and the
+// decompressor's bottom-up DIBs as pictures for FFmpeg's encoders. Every pixel
+// conversion is swscale's; the tool only points it at the rows.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "codec_streams.h"
 #include "dib_format.h"
@@ -25,29 +26,42 @@ private:
     int width_ = 0, height_ = 0;
 };
 
-// One depth, one picture size for a whole stream.
+// A picture as the compressor reads it when the decoded frame's own rows
+// cannot be read: converted rows, allocated at the first frame that needs
+// them, and the colour table of an 8-bit frame.
+struct ConvertedPicture {
+    std::vector<uint8_t> pixels;  // top-down rows, padded to 4 bytes
+    PaletteEntry palette[PALETTE_ENTRIES]{};
+};
+
+// Decoded FFmpeg pictures as the compressor reads them, at one depth and one
+// picture size. Rows of the codec's own pixels (BGR0 at 32 bits, RGB555 at
+// 16, palette indices at 8) are read where the decoder put them; other
+// formats are converted. One converter a thread.
 class DibConverter {
 public:
     // Throws ToolError for a depth other than 8, 16 or 32 or an unsupported size.
-    DibConverter(unsigned depth, uint32_t width, uint32_t height);
+    explicit DibConverter(const PictureFormat& format);
 
-    DibPicture& picture() { return picture_; }
+    const PictureFormat& format() const { return format_; }
 
-    // Fills picture() from a decoded frame. Throws ToolError (without file or
-    // frame; the caller adds them) when the frame's size differs from the
-    // stream's or an 8-bit stream gets a frame without a palette.
-    void convert(const AVFrame& frame);
+    // Where the compressor reads the frame: its own rows, or `into`'s after
+    // converting them; an 8-bit frame's colour table goes into `into`. Throws
+    // ToolError (without file or frame; the caller adds them) when the
+    // frame's size differs from the stream's or an 8-bit stream gets a frame
+    // without a palette.
+    InputPicture convert(const AVFrame& frame, ConvertedPicture& into);
+
+    // Whether convert() gives the frame's own rows, which must then stay
+    // until the compressor is done with them.
+    bool readsInPlace(const AVFrame& frame) const;
 
 private:
-    void copyRowsBottomUp(const AVFrame& frame);
-    void convertBottomUp(const AVFrame& frame, AVPixelFormat sourceFormat, PixelConverter& converter);
-    void copyPalette(const AVFrame& frame);
+    InputPicture convertRows(const AVFrame& frame, AVPixelFormat sourceFormat, std::vector<uint8_t>& pixels);
     const AVFrame& trueColour(const AVFrame& frame);
 
-    unsigned depth_;
-    uint32_t width_, height_;
+    PictureFormat format_;
     int stride_;
-    DibPicture picture_;
     PixelConverter toTarget_;
     PixelConverter toTrueColour_;
     Frame trueColour_;  // BGRX step on the way from other formats to 16 bits

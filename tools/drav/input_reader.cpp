@@ -63,7 +63,7 @@ VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(alloca
         throw ToolError(fileMessage(
             name_, std::string("cannot start the ") + codec->name + " decoder: " + ffmpegErrorText(status)));
 
-    for (size_t i = 0; i < FRAMES_AHEAD + 1; ++i) ring_.push_back(allocateFrame());
+    for (size_t i = 0; i < FRAMES_AHEAD; ++i) ring_.push_back(allocateFrame());
     reader_ = std::thread(&VideoInput::readAhead, this);
 }
 
@@ -76,19 +76,18 @@ VideoInput::~VideoInput() {
     reader_.join();
 }
 
-// The caller holds slot consumed_ - 1 until its next call; the thread may
-// fill every other slot.
-const AVFrame* VideoInput::nextFrame() {
+bool VideoInput::nextFrame(AVFrame& into) {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return filled_ > consumed_ || ended_; });
     if (filled_ == consumed_) {
         if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-        return nullptr;
+        return false;
     }
-    const AVFrame* frame = ring_[consumed_++ % ring_.size()].get();
+    av_frame_unref(&into);
+    av_frame_move_ref(&into, ring_[consumed_++ % ring_.size()].get());
     lock.unlock();
     changed_.notify_all();
-    return frame;
+    return true;
 }
 
 void VideoInput::readAhead() {
@@ -97,7 +96,7 @@ void VideoInput::readAhead() {
             AVFrame* slot;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                changed_.wait(lock, [this] { return stopping_ || filled_ - consumed_ + 1 < ring_.size(); });
+                changed_.wait(lock, [this] { return stopping_ || filled_ - consumed_ < ring_.size(); });
                 if (stopping_) return;
                 slot = ring_[filled_ % ring_.size()].get();
             }

@@ -31,9 +31,10 @@ public:
     VideoInput(const VideoInput&) = delete;
     VideoInput& operator=(const VideoInput&) = delete;
 
-    // The next decoded picture, valid until the next call; null at the end.
+    // Moves the next decoded picture into `into` (which lets go of what it
+    // held), for the caller to keep as long as it likes; false at the end.
     // Throws ToolError naming the file and frame when a frame cannot be decoded.
-    const AVFrame* nextFrame();
+    bool nextFrame(AVFrame& into);
 
     // Frames per second as the container tells them; 25 when it does not.
     AVRational frameRate() const { return frameRate_; }
@@ -59,11 +60,11 @@ private:
     int64_t framesDecoded_ = 0;  // by the reading thread
     bool draining_ = false;
 
-    // A ring of frames: the reading thread fills slots ahead of the one the
-    // caller holds. Guarded by mutex_.
+    // A ring of frames the reading thread fills ahead of the caller, who
+    // takes them out in order. Guarded by mutex_.
     std::vector<Frame> ring_;
     size_t filled_ = 0;    // slots decoded so far
-    size_t consumed_ = 0;  // slots the caller has taken
+    size_t consumed_ = 0;  // slots the caller has emptied
     bool ended_ = false;   // no more frames after `filled_`
     bool stopping_ = false;
     std::exception_ptr failure_;  // thrown once the frames before it are taken

@@ -136,8 +136,8 @@ public:
             case Command::Version: return "version";
             case Command::Encode:
                 text << "encode " << e.input << "|" << e.output << " depth=" << e.depth << " keyint=" << e.keyInterval
-                     << " frames=" << e.frameLimit << " threads=" << e.threads << " input-format=" << e.inputFormat
-                     << " quiet=" << e.quiet << " input-options=";
+                     << " frames=" << e.frameLimit << " threads=" << e.threads << " jobs=" << e.jobs
+                     << " input-format=" << e.inputFormat << " quiet=" << e.quiet << " input-options=";
                 for (const auto& [key, value] : e.inputOptions) text << key << "=" << value << ";";
                 break;
             case Command::Decode:
@@ -164,6 +164,7 @@ private:
         if (option == "--keyint") return isCount(value, 1, INT32_MAX);
         if (option == "--frames") return isCount(value, 1, INT64_MAX);
         if (option == "--threads") return isCount(value, 0, 64);
+        if (option == "--jobs") return isCount(value, 1, 64);
         if (option == "--format") return value == "bgr24" || value == "bgr0" || value == "rgb555" || value == "rgb565";
         if (option == "--size") {
             size_t x = value.find('x');
@@ -178,8 +179,8 @@ private:
     static std::map<std::string, bool> optionsOf(const std::string& command) {
         if (command == "info") return {{"--brief", false}};
         if (command == "encode")
-            return {{"--depth", true},        {"--keyint", true},       {"--frames", true}, {"--threads", true},
-                    {"--input-format", true}, {"--input-option", true}, {"--quiet", false}};
+            return {{"--depth", true}, {"--keyint", true},       {"--frames", true},       {"--threads", true},
+                    {"--jobs", true},  {"--input-format", true}, {"--input-option", true}, {"--quiet", false}};
         return {{"--format", true}, {"--size", true},      {"--smooth-half", false}, {"--strict", false},
                 {"--frames", true}, {"--container", true}, {"--codec", true},        {"--quiet", false}};
     }
@@ -237,8 +238,8 @@ private:
         if (command == "encode")
             text << " depth=" << get("--depth", "0") << " keyint=" << get("--keyint", "100")
                  << " frames=" << get("--frames", "-1") << " threads=" << get("--threads", "0")
-                 << " input-format=" << get("--input-format", "") << " quiet=" << get("--quiet", "0")
-                 << " input-options=" << get("--input-option", "");
+                 << " jobs=" << get("--jobs", "0") << " input-format=" << get("--input-format", "")
+                 << " quiet=" << get("--quiet", "0") << " input-options=" << get("--input-option", "");
         else
             text << " format=" << get("--format", "") << " size=" << size
                  << " smooth-half=" << get("--smooth-half", "0") << " strict=" << get("--strict", "0")
@@ -261,6 +262,7 @@ std::vector<std::string> randomArguments(std::mt19937& random) {
         {"--keyint", {"1", "50", "2147483647", "0", "2147483648", "1e3"}},
         {"--frames", {"1", "7", "0", "-1", ""}},
         {"--threads", {"0", "64", "65"}},
+        {"--jobs", {"1", "64", "0", "65"}},
         {"--input-format", {"rawvideo", ""}},
         {"--input-option", {"video_size=64x48", "k=", "novalue", "=x", ""}},
         {"--format", {"bgr24", "rgb565", "rgb24", "RGB555", ""}},

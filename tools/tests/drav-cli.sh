@@ -87,6 +87,18 @@ same_hashes "PNG sequence input" expected.txt got.txt
 expect_code 1 "$drav" encode src.nut -
 expect_text err.txt "an AVI needs a file"
 
+# Frames compressed side by side make the AVI one compressor makes, at every
+# depth and whatever the key frames; also from RGB555 rows read where the
+# decoder put them, 33 pixels wide (no padding to 4 bytes).
+"${ff[@]}" -i src.nut -vf crop=33:48:0:0 -sws_flags neighbor -c:v rawvideo -pix_fmt rgb555le odd.nut
+for input in "src.nut" "src.nut --depth 16" "odd.nut" "pal.avi"; do
+  for keyint in 100 1 7; do
+    "$drav" encode $input one.avi --keyint $keyint --jobs 1 -q
+    "$drav" encode $input many.avi --keyint $keyint --jobs 3 -q
+    cmp -s one.avi many.avi || fail "$input, key frames every $keyint: --jobs 3 made another AVI"
+  done
+done
+
 # --frames stops early.
 expect_code 0 "$drav" encode src.nut short.avi --frames 7 -q
 ffprobe -v error -show_streams short.avi >streams.txt

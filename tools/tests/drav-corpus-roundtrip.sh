@@ -2,7 +2,8 @@
 # drav-corpus-roundtrip.sh DRAV RECORDINGS_DIR DERIVED_DIR WORKDIR: every
 # recording through drav at all three depths (inputs from recordings/derive.sh,
 # made once in DERIVED_DIR), checked with FFmpeg's frame hashes: 16-bit and
-# 8-bit input comes back exactly, 32-bit input cut to 5 bits per channel. The
+# 8-bit input comes back exactly, 32-bit input cut to 5 bits per channel; and
+# with frames compressed side by side, the same AVIs as with one job. The
 # first 30 frames of every clip keep the sanitizer build's run short.
 set -euo pipefail
 drav=$1 recordings=$2 derived=$3 work=$4
@@ -34,6 +35,17 @@ for source in "${sources[@]}"; do
   "$drav" info --brief "$clip.16.avi" | grep -q "16 bits per pixel" || fail "$clip: 16-bit input made another depth"
   "$drav" decode "$clip.16.avi" - -q | frame_hashes -f rawvideo -pix_fmt rgb555le -s "$size" -i - -- rgb555le >got.txt
   same_hashes "$clip, 16 bits" derived.txt got.txt
+
+  # Frames compressed side by side make the AVI one compressor makes, at
+  # every depth and whatever the key frames.
+  for depth in 32 16 8; do
+    [ -n "${input[$depth]:-}" ] || continue
+    for keyint in 100 1 7; do
+      "$drav" encode "${input[$depth]}" one.avi --frames $frames --keyint $keyint --jobs 1 -q
+      "$drav" encode "${input[$depth]}" many.avi --frames $frames --keyint $keyint --jobs 3 -q
+      cmp -s one.avi many.avi || fail "$clip, $depth bits, key frames every $keyint: --jobs 3 made another AVI"
+    done
+  done
 
   # 8 bits: exact, compared as the colours the palette gives.
   [ -n "$pal8" ] || { echo "$clip: 32 and 16 bits round trip exactly; no 8-bit input"; continue; }

@@ -76,6 +76,19 @@ expect_text err.txt "png/shot%03d.png: frame 10: cannot decode"
 expect_text err.txt "cut.avi: finished with the 10 frames encoded before that"
 expect_code 0 "$drav" info --brief cut.avi
 expect_text out.txt "frames:      10"
+# So are those before a picture the compressor cannot take (its size
+# changed), and both alike whether frames are compressed one at a time or
+# side by side, the failing picture on a worker with later ones in flight.
+cp -r png resized && "${ff[@]}" -y -f lavfi -i testsrc=size=64x48 -frames:v 1 resized/shot011.png
+for jobs in 1 2 5; do
+  expect_code 3 "$drav" encode png/shot%03d.png cut$jobs.avi --keyint 3 --jobs $jobs -q
+  expect_text err.txt "png/shot%03d.png: frame 10: cannot decode"
+  expect_text err.txt "finished with the 10 frames encoded before that"
+  expect_code 3 "$drav" encode resized/shot%03d.png resized$jobs.avi --keyint 3 --jobs $jobs -q
+  expect_text err.txt "resized/shot%03d.png: frame 10: the picture size changed from 66x48 to 64x48"
+  expect_text err.txt "finished with the 10 frames encoded before that"
+  cmp -s cut1.avi cut$jobs.avi && cmp -s cut1.avi resized$jobs.avi || fail "--jobs $jobs kept other frames"
+done
 # A signal ends a live recording as the end of its input does: the frames so
 # far are a finished AVI, and drav then ends by the signal. (A background job
 # ignores Ctrl+C's SIGINT, so SIGTERM stands for it.)
