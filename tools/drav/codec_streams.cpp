@@ -1,5 +1,6 @@
 #include "codec_streams.h"
 
+#include <algorithm>
 #include <string>
 
 #include "codec/frame_format.h"
@@ -10,6 +11,13 @@ namespace {
 
 std::string sizeText(const BITMAPINFOHEADER& header) {
     return std::to_string(header.biWidth) + "x" + std::to_string(header.biHeight);
+}
+
+// The rows of both ranges and those between them.
+RowRange spanOf(const RowRange& a, const RowRange& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return RowRange{std::min(a.first, b.first), std::max(a.end, b.end)};
 }
 
 }  // namespace
@@ -75,34 +83,46 @@ DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, Dib
     requireSupportedPictureSize(compressed);
     requireSupportedPictureSize(outputHeader_, "output");
     throwOnBeginFailure(codec_.begin(pictureFormatOf(compressed)), "decompression");
-    pixels_.assign(outputHeader_.biSizeImage, 0);
+    for (Output& output : outputs_) prepareOutput(output, format, outputWidth, outputHeight, mmxForms);
+}
 
-    // Same-size output is kept top-down, so that a picture whose rows need no
-    // padding can be written out from where it lies; other sizes are a
-    // bottom-up DIB.
-    output_.width = outputWidth;
-    output_.height = outputHeight;
-    output_.format = dibFormatOutputFormat(format);
-    output_.forms = mmxForms ? ScalingForms::Mmx : ScalingForms::Plain;
-    const ptrdiff_t stride = ptrdiff_t(dibStride(outputWidth, dibFormatBitCount(format)));
-    output_.rows = pixels_.data() + (sameSize_ ? ptrdiff_t(outputHeight - 1) * stride : 0);
-    output_.stride = sameSize_ ? -stride : stride;
+// Same-size output is kept top-down, so that a picture whose rows need no
+// padding can be written out from where it lies; other sizes are a bottom-up
+// DIB.
+void DecompressionStream::prepareOutput(Output& output, DibFormat format, uint32_t width, uint32_t height,
+                                        bool mmxForms) {
+    output.pixels.assign(outputHeader_.biSizeImage, 0);
+    OutputPicture& picture = output.picture;
+    picture.width = width;
+    picture.height = height;
+    picture.format = dibFormatOutputFormat(format);
+    picture.forms = mmxForms ? ScalingForms::Mmx : ScalingForms::Plain;
+    const ptrdiff_t stride = ptrdiff_t(dibStride(width, dibFormatBitCount(format)));
+    picture.rows = output.pixels.data() + (sameSize_ ? ptrdiff_t(height - 1) * stride : 0);
+    picture.stride = sameSize_ ? -stride : stride;
 }
 
 PictureRows DecompressionStream::outputRows() const {
-    if (!sameSize_) return bottomUpRows(pixels_.data(), outputHeader_);
-    return PictureRows{pixels_.data(), int(-output_.stride)};
+    const Output& shown = outputs_[shown_];
+    if (!sameSize_) return bottomUpRows(shown.pixels.data(), outputHeader_);
+    return PictureRows{shown.pixels.data(), int(-shown.picture.stride)};
 }
 
-// Renders only what the frame changed: nothing for a frame without
-// rectangles, and at the stream's own size only the rows they cover.
+// Renders only what the frame changed, into the picture not shown: nothing
+// for a frame without rectangles, and at the stream's own size only the rows
+// it covers and those the other picture showed before.
 bool DecompressionStream::decompress(const uint8_t* data, uint32_t size) {
     RowRange changed;
     if (codec_.apply(ByteSpan{data, size}, &changed) != CodecStatus::Ok) return false;
     if (changed.empty()) return true;
+    for (Output& output : outputs_) output.stale = spanOf(output.stale, changed);
+    Output& next = outputs_[1 - shown_];
     const CodecStatus rendered =
-        sameSize_ ? codec_.renderRows(output_, changed.first, changed.end) : codec_.render(output_);
-    return rendered == CodecStatus::Ok;
+        sameSize_ ? codec_.renderRows(next.picture, next.stale.first, next.stale.end) : codec_.render(next.picture);
+    if (rendered != CodecStatus::Ok) return false;
+    next.stale = RowRange{};
+    shown_ = 1 - shown_;
+    return true;
 }
 
 }  // namespace drav::tool

@@ -58,6 +58,11 @@ private:
 // size only the rows its rectangles cover. The output is the same as the
 // decompressor's full render of every frame.
 //
+// Two output pictures take turns: a frame is rendered into the one not shown,
+// so that the picture outputRows() gave stays as it is while the next frame
+// is applied (and can be written out meanwhile). Each is brought up to date
+// with the rows changed since it was last shown.
+//
 // Same-size output is kept top-down, so that a picture whose rows need no
 // padding can be written out from where it lies; other sizes are the
 // decompressor's bottom-up DIB.
@@ -75,17 +80,25 @@ public:
     // rejects the frame; the output picture then keeps what it held.
     bool decompress(const uint8_t* data, uint32_t size) override;
 
-    // The rendered output picture, rows of the DIB's stride; black until the
-    // first good frame.
+    // The output picture shown, rows of the DIB's stride; black until the
+    // first good frame. It stays as it is through the next decompress().
     PictureRows outputRows() const;
     const BITMAPINFOHEADER& outputFormat() const { return outputHeader_; }
 
 private:
+    struct Output {
+        std::vector<uint8_t> pixels;
+        OutputPicture picture;
+        RowRange stale;  // rows behind the decompressor's picture (same size)
+    };
+
+    void prepareOutput(Output& output, DibFormat format, uint32_t width, uint32_t height, bool mmxForms);
+
     FrameDecompressor codec_;
     BITMAPINFOHEADER outputHeader_{};
-    OutputPicture output_;
     bool sameSize_;
-    std::vector<uint8_t> pixels_;
+    Output outputs_[2];
+    unsigned shown_ = 0;
 };
 
 // The codec's picture format of a bitmap header: its width, height and depth.

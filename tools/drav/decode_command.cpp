@@ -1,4 +1,5 @@
-// drav decode: a DRAV AVI -> the decompressor and renderer -> any FFmpeg output.
+// drav decode: a DRAV AVI -> the decompressor and renderer -> any FFmpeg output,
+// written on a thread of its own while the next frame is decoded.
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "progress.h"
 #include "tool_error.h"
 #include "video_output.h"
+#include "writing_thread.h"
 
 namespace drav::tool {
 namespace {
@@ -55,8 +57,8 @@ int64_t expectedFrames(const DravStreamInfo& stream, int64_t frameLimit) {
 
 // Decodes every frame asked for into the output, reporting damage as it
 // comes; true when the input had none.
-bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, DecompressionStream& codec, VideoOutput& writer,
-                  Progress& progress, DecodeTotals& totals) {
+bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, DecompressionStream& codec,
+                  WritingThread& writer, Progress& progress, DecodeTotals& totals) {
     const DravStreamInfo& stream = reader.stream();
     auto report = [&](int64_t frame, const std::string& text) {
         progress.clear();
@@ -105,6 +107,15 @@ bool decodeFrames(const DecodeOptions& options, DravAviReader& reader, Decompres
     return !damaged;
 }
 
+// Decodes as decodeFrames does while the thread writes out each picture.
+bool decodeAndWrite(const DecodeOptions& options, DravAviReader& reader, DecompressionStream& codec,
+                    VideoOutput& output, Progress& progress, DecodeTotals& totals) {
+    WritingThread writer(output);
+    const bool intact = decodeFrames(options, reader, codec, writer, progress, totals);
+    writer.finish();
+    return intact;
+}
+
 }  // namespace
 
 int runDecode(const DecodeOptions& options) {
@@ -126,7 +137,7 @@ int runDecode(const DecodeOptions& options) {
     DecodeTotals totals;
     bool intact = false;
     try {
-        intact = decodeFrames(options, reader, *codec, writer, progress, totals);
+        intact = decodeAndWrite(options, reader, *codec, writer, progress, totals);
         writer.finish();
     } catch (const ToolError& error) {
         if (!writer.removedUnlessFinished()) throw;

@@ -77,7 +77,11 @@ TEST(DecompressionStream, RendersExactlyWhatFullRendersOfEveryFrameShow) {
             DecompressionStream stream(compressed, output.format, output.width, output.height, output.mmx);
             FullRenderDecoder reference(compressed, output.format, output.width, output.height, output.mmx);
             for (size_t i = 0; i < frames.size(); ++i) {
+                // The picture shown stays as it is while the next frame is applied.
+                const PictureRows before = stream.outputRows();
+                const std::vector<uint8_t> shown = test::packedPixels(stream);
                 ASSERT_TRUE(stream.decompress(frames[i].data(), uint32_t(frames[i].size())));
+                ASSERT_EQ(test::packedPixels(before, stream.outputFormat()), shown);
                 ASSERT_EQ(test::packedPixels(stream),
                           test::packedPixels(reference.decode(frames[i]), stream.outputFormat()))
                     << bitCount << "-bit stream, " << dibFormatName(output.format) << " " << output.width << "x"
