@@ -60,7 +60,6 @@ public:
 
     // The stream's format as the driver proposes it (compressedStreamFormat).
     const BITMAPINFOHEADER& compressedFormat() const { return compressed_; }
-    unsigned jobs() const { return jobs_; }
 
     // As many frames in flight as jobs: receive() one before submitting more.
     bool full() const;

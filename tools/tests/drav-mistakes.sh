@@ -91,9 +91,10 @@ for jobs in 1 2 5; do
 done
 # A signal ends a live recording as the end of its input does: the frames so
 # far are a finished AVI, and drav then ends by the signal. (A background job
-# ignores Ctrl+C's SIGINT, so SIGTERM stands for it.)
+# ignores Ctrl+C's SIGINT, so SIGTERM stands for it.) Three jobs: their
+# workers are stopped and joined on the way out, whatever the machine's cores.
 mkfifo live.fifo
-"$drav" encode live.fifo live.avi -q 2>err.txt &
+"$drav" encode live.fifo live.avi --jobs 3 -q 2>err.txt &
 pid=$!
 exec 3>live.fifo
 cat src.nut >&3  # every frame, with the pipe held open: drav waits for more
