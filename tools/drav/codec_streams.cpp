@@ -4,6 +4,7 @@
 #include <string>
 
 #include "codec/frame_format.h"
+#include "codec/stream_format.h"
 #include "tool_error.h"
 
 namespace drav::tool {
@@ -39,12 +40,10 @@ void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* wha
                         " (bottom-up, 1 to 65535 each way, buffers below 4 GiB)");
 }
 
-bool isDecodableStreamDepth(unsigned bitCount) { return bitCount == 8 || bitCount == 16 || bitCount == 24; }
-
 BITMAPINFOHEADER compressedStreamFormat(const BITMAPINFOHEADER& input) {
-    BITMAPINFOHEADER format =
-        dibHeader(uint32_t(input.biWidth), uint32_t(input.biHeight), compressedDepthFor(input.biBitCount), FOURCC_DRAV);
-    format.biSizeImage = worstCaseFrameSize(uint32_t(input.biWidth), uint32_t(input.biHeight));
+    CompressedStreamFormat proposed = proposeCompressedFormat(pictureFormatOf(input));
+    BITMAPINFOHEADER format = dibHeader(proposed.width, proposed.height, proposed.depth, FOURCC_DRAV);
+    format.biSizeImage = proposed.maxFrameSize;
     return format;
 }
 
@@ -77,9 +76,7 @@ DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, Dib
     : outputHeader_(outputHeaderFor(format, outputWidth, outputHeight)),
       sameSize_(outputHeader_.biWidth == compressed.biWidth && outputHeader_.biHeight == compressed.biHeight) {
     if (compressed.biCompression != FOURCC_DRAV) throw ToolError("not a DRAV stream");
-    if (!isDecodableStreamDepth(compressed.biBitCount))
-        throw ToolError("unsupported depth " + std::to_string(compressed.biBitCount) +
-                        " bits per pixel (DRAV streams have 8, 16 or 24)");
+    if (!isStreamDepth(compressed.biBitCount)) throw ToolError(streamProblem(pictureFormatOf(compressed)));
     requireSupportedPictureSize(compressed);
     requireSupportedPictureSize(outputHeader_, "output");
     throwOnBeginFailure(codec_.begin(pictureFormatOf(compressed)), "decompression");

@@ -112,7 +112,4 @@ void requireSupportedPictureSize(const BITMAPINFOHEADER& header, const char* wha
 // the compression stream" or "the codec refused the ... stream".
 void throwOnBeginFailure(CodecStatus status, const char* direction);
 
-// True for the compressed formats the driver's decompression query accepts.
-bool isDecodableStreamDepth(unsigned bitCount);
-
 }  // namespace drav::tool

@@ -1,6 +1,7 @@
 #include "dib_format.h"
 
 #include "codec/frame_format.h"
+#include "codec/stream_format.h"
 
 namespace drav::tool {
 namespace {
@@ -42,7 +43,10 @@ bool parseDibFormat(const std::string& name, DibFormat& format) {
 const char* dibFormatName(DibFormat format) { return entryFor(format).name; }
 
 DibFormat defaultOutputFormat(unsigned streamBitCount) {
-    return streamBitCount == 16 ? DibFormat::Rgb555 : DibFormat::Bgr24;
+    OutputFormat proposed = proposedOutputFormat(streamBitCount);
+    for (const auto& entry : DIB_FORMATS)
+        if (entry.outputFormat == proposed) return entry.format;
+    return DibFormat::Bgr24;
 }
 
 unsigned dibFormatBitCount(DibFormat format) { return entryFor(format).bitCount; }

@@ -22,7 +22,7 @@ bool parseDibFormat(const std::string& name, DibFormat& format);
 const char* dibFormatName(DibFormat format);
 
 // What a stream of the given depth is decoded to when no format is asked for:
-// its own pixels where the renderer can write them (RGB555 for 16 bits), else BGR24.
+// the codec's proposed output format (RGB555 for 16 bits, else BGR24).
 DibFormat defaultOutputFormat(unsigned streamBitCount);
 
 unsigned dibFormatBitCount(DibFormat format);
