@@ -7,9 +7,11 @@
 #   by drav decode FILE - -q (RGB555 or BGR24 to /dev/null)  against
 #   VLC, cvlc -I dummy FILE --sout '#transcode{vcodec=RV15,venc=dummy}:dummy'
 #     (RV24 for 8 bits): VLC's AVI demuxer, the module decoding every frame to
-#     the stream's own chroma, pictures handed to VLC's dummy encoder.
+#     the stream's own chroma, pictures handed to VLC's dummy encoder;
+#   and VLC starting and ending with nothing to play: its own cost in every
+#     run, which the last column takes away from VLC's time.
 # Whole processes of a Release build (build/rel), VLC as nobody when run as
-# root (VLC refuses root), the two programs taking turns, the best of REPEATS
+# root (VLC refuses root), the programs taking turns, the best of REPEATS
 # (default 3) each.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -37,22 +39,25 @@ microseconds() {
   echo $((${EPOCHREALTIME/[.,]/} - start))
 }
 
-# race WHAT: runs the arrays drav_run and vlc_run in turn, REPEATS times each,
-# and prints the table row of WHAT with the best time of each.
+# race WHAT: runs drav_run, vlc_run and VLC with nothing to play in turn,
+# REPEATS times each, and prints the table row of WHAT with the best time of
+# each.
 race() {
-  local best_drav=$((1 << 62)) best_vlc=$((1 << 62)) t
+  local best_drav=$((1 << 62)) best_vlc=$((1 << 62)) best_floor=$((1 << 62)) t
   for ((i = 0; i < repeats; i++)); do
     t=$(microseconds "${drav_run[@]}")
     best_drav=$((t < best_drav ? t : best_drav))
     t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio "${vlc_run[@]}" vlc://quit)
     best_vlc=$((t < best_vlc ? t : best_vlc))
+    t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio vlc://quit)
+    best_floor=$((t < best_floor ? t : best_floor))
   done
-  awk -v what="$1" -v d="$best_drav" -v v="$best_vlc" \
-    'BEGIN { printf "| %s | %.3f | %.3f | %.2f |\n", what, d / 1e6, v / 1e6, v / d }'
+  awk -v what="$1" -v d="$best_drav" -v v="$best_vlc" -v f="$best_floor" \
+    'BEGIN { printf "| %s | %.3f | %.3f | %.2f | %.3f | %.2f |\n", what, d / 1e6, v / 1e6, v / d, f / 1e6, (v - f) / d }'
 }
 
-echo "| clip, frames, work | drav (s) | VLC (s) | VLC / drav |"
-echo "|---|---|---|---|"
+echo "| clip, frames, work | drav (s) | VLC (s) | VLC / drav | VLC's start alone (s) | (VLC - start) / drav |"
+echo "|---|---|---|---|---|---|"
 for recording in "${recordings[@]}"; do
   clip=$(basename "${recording%.*}")
   read_inputs "$recording" "$work/derived"
