@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "bit_reader.h"
-#include "coded_rect_rows.h"
-#include "decompressor.h"
-#include "lzw_decode_tables.h"
-#include "work_picture.h"
+#include "codec/bit_reader.h"
+#include "codec/coded_rect_rows.h"
+#include "codec/decompressor.h"
+#include "codec/lzw_decode_tables.h"
+#include "codec/work_picture.h"
 
 namespace drav {
 namespace {

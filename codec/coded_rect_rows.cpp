@@ -1,13 +1,13 @@
 // The plain forms of applying symbol rows, and the choice of form.
-#include "coded_rect_rows.h"
+#include "codec/coded_rect_rows.h"
 
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "cpu_features.h"
-#include "work_picture.h"
+#include "codec/cpu_features.h"
+#include "codec/work_picture.h"
 
 namespace drav {
 namespace {

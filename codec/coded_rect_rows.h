@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "frame_codec.h"
+#include "codec/frame_codec.h"
 
 namespace drav {
 

@@ -7,8 +7,8 @@
 
 #include <immintrin.h>
 
-#include "coded_rect_rows.h"
-#include "coded_rect_rows_spread.h"
+#include "codec/coded_rect_rows.h"
+#include "codec/coded_rect_rows_spread.h"
 
 namespace drav {
 namespace {

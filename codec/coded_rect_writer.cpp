@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "bit_writer.h"
-#include "codec_stream.h"
-#include "compressor.h"
-#include "frame_format.h"
-#include "lzw_dictionary.h"
-#include "lzw_encoder.h"
+#include "codec/bit_writer.h"
+#include "codec/codec_stream.h"
+#include "codec/compressor.h"
+#include "codec/frame_coding.h"
+#include "codec/lzw_dictionary.h"
+#include "codec/lzw_encoder.h"
 
 namespace drav {
 namespace {

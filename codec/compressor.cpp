@@ -1,12 +1,12 @@
 // FrameCompressor and the chunk writers it chains: Palette (8-bit input only),
 // CodedRect over the changed rectangle, End.
-#include "compressor.h"
+#include "codec/compressor.h"
 
 #include <cstring>
 
-#include "codec_stream.h"
-#include "frame_format.h"
-#include "stream_heap.h"
+#include "codec/codec_stream.h"
+#include "codec/frame_coding.h"
+#include "codec/stream_heap.h"
 
 namespace drav {
 namespace {
@@ -60,9 +60,9 @@ CodecStatus FrameCompressor::begin(const PictureFormat& input, History history) 
 
     releaseBuffer(previousFrame_);
     releaseBuffer(previousPalette_);
-    previousFrameSize_ = uint32_t(pictureRowBytes(input.width, depth) * input.height);
+    pictureSize_ = uint32_t(pictureRowBytes(input.width, depth) * input.height);
     if (history == History::Given) return CodecStatus::Ok;
-    previousFrame_ = static_cast<uint8_t*>(allocateZeroed(previousFrameSize_));
+    previousFrame_ = static_cast<uint8_t*>(allocateZeroed(pictureSize_));
     if (!previousFrame_) return CodecStatus::OutOfMemory;
     previousPalette_ = static_cast<PaletteEntry*>(allocateZeroed(PALETTE_BYTES));
     if (!previousPalette_) return CodecStatus::OutOfMemory;
@@ -73,14 +73,14 @@ void FrameCompressor::end() {
     releaseBuffer(lzwWorkArea_);
     releaseBuffer(previousPalette_);
     releaseBuffer(previousFrame_);
-    previousFrameSize_ = 0;
+    pictureSize_ = 0;
 }
 
 CodecStatus FrameCompressor::compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame,
                                       MutableByteSpan output, CompressedFrame& frame) {
     frame = CompressedFrame{};
     if (!running() || history_ != History::Kept) return CodecStatus::NoStream;
-    if (!picture.data || picture.size < previousFrameSize_) return CodecStatus::BadPicture;
+    if (!picture.data || picture.size < pictureSize_) return CodecStatus::BadPicture;
     return compressRows(picture.data, pictureRowBytes(format_.width, format_.depth), palette, keyFrame, output, frame);
 }
 

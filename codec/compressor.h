@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame_codec.h"
+#include "codec/frame_codec.h"
 
 namespace drav {
 

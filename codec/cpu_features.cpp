@@ -1,4 +1,4 @@
-#include "cpu_features.h"
+#include "codec/cpu_features.h"
 
 namespace drav {
 

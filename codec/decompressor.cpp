@@ -1,16 +1,16 @@
 // FrameDecompressor: walks a frame's chunks into the work picture, renders
 // the work picture into the caller's output; and the chunk appliers.
-#include "decompressor.h"
+#include "codec/decompressor.h"
 
 #include <algorithm>
 
-#include "codec_stream.h"
-#include "frame_format.h"
-#include "stream_heap.h"
-#include "frame_inspector.h"
-#include "lzw_decode_tables.h"
-#include "work_picture.h"
-#include "renderer.h"
+#include "codec/codec_stream.h"
+#include "codec/frame_coding.h"
+#include "codec/stream_heap.h"
+#include "codec/frame_inspector.h"
+#include "codec/lzw_decode_tables.h"
+#include "codec/work_picture.h"
+#include "codec/renderer.h"
 
 namespace drav {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame_codec.h"
-#include "frame_inspector.h"
+#include "codec/frame_codec.h"
+#include "codec/frame_inspector.h"
 
 namespace drav {
 

@@ -1,7 +1,7 @@
-#include "frame_codec.h"
+#include "codec/frame_codec.h"
 
-#include "codec_stream.h"
-#include "frame_format.h"
+#include "codec/codec_stream.h"
+#include "codec/frame_coding.h"
 
 namespace drav {
 

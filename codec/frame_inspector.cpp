@@ -1,4 +1,6 @@
-#include "frame_inspector.h"
+#include "codec/frame_inspector.h"
+
+#include "codec/frame_coding.h"
 
 namespace drav {
 namespace {

@@ -22,9 +22,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "bit_writer.h"
-#include "frame_format.h"
-#include "lzw_dictionary.h"
+#include "codec/bit_writer.h"
+#include "codec/frame_coding.h"
+#include "codec/lzw_dictionary.h"
 
 namespace drav {
 

@@ -1,9 +1,9 @@
-#include "renderer.h"
+#include "codec/renderer.h"
 
 #include <cstring>
 
-#include "cpu_features.h"
-#include "renderer_forms.h"
+#include "codec/cpu_features.h"
+#include "codec/renderer_forms.h"
 
 namespace drav {
 namespace {

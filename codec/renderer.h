@@ -4,7 +4,7 @@
 // (8-bit weights, or 4-bit weights in the MMX form).
 #pragma once
 
-#include "decompressor.h"
+#include "codec/decompressor.h"
 
 namespace drav {
 

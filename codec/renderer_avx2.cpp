@@ -6,7 +6,7 @@
 
 #include <immintrin.h>
 
-#include "renderer_forms.h"
+#include "codec/renderer_forms.h"
 
 namespace drav {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "decompressor.h"
+#include "codec/decompressor.h"
 
 namespace drav {
 

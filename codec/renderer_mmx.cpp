@@ -5,7 +5,7 @@
 
 #include <mmintrin.h>
 
-#include "renderer_packed.h"
+#include "codec/renderer_packed.h"
 
 namespace drav {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "renderer_forms.h"
+#include "codec/renderer_forms.h"
 
 namespace drav {
 

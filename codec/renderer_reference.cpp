@@ -1,7 +1,7 @@
 // The renderer's formulas in plain scalar code, one channel at a time: the
 // form every processor runs and the one the packed forms are checked against.
-#include "frame_format.h"
-#include "renderer_forms.h"
+#include "codec/frame_coding.h"
+#include "codec/renderer_forms.h"
 
 namespace drav {
 namespace {

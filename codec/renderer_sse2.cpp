@@ -4,7 +4,7 @@
 
 #include <emmintrin.h>
 
-#include "renderer_packed.h"
+#include "codec/renderer_packed.h"
 
 namespace drav {
 namespace {

@@ -1,7 +1,7 @@
-#include "stream_format.h"
+#include "codec/stream_format.h"
 
-#include "frame_format.h"
-#include "frame_inspector.h"
+#include "codec/frame_coding.h"
+#include "codec/frame_inspector.h"
 
 namespace drav {
 namespace {

@@ -1,6 +1,8 @@
-#include "stream_heap.h"
+#include "codec/stream_heap.h"
 
 #include <atomic>
+
+#include "codec/testing/allocation_gate.h"
 
 namespace drav {
 namespace {

@@ -17,9 +17,4 @@ void releaseBuffer(T*& buffer) {
     buffer = nullptr;
 }
 
-// For tests: the gate sees each allocation's size first and refuses it by
-// returning false. Null lets every allocation through. Returns the previous.
-using AllocationGate = bool (*)(size_t bytes);
-AllocationGate setAllocationGate(AllocationGate gate);
-
 }  // namespace drav

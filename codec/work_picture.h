@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "decompressor.h"
-#include "frame_format.h"
+#include "codec/decompressor.h"
+#include "codec/frame_coding.h"
 
 namespace drav {
 

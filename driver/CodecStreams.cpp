@@ -117,7 +117,7 @@ LRESULT compressOneFrame(CodecInstance& instance, const ICCOMPRESS* request) {
     const bool keyFrame = (r.dwFlags & ICCOMPRESS_KEYFRAME) != 0;
     if (keyFrame && r.lpdwFlags) *r.lpdwFlags |= AVIIF_KEYFRAME;
 
-    const ByteSpan picture{static_cast<const uint8_t*>(r.lpInput), instance.compressor.previousPictureSize()};
+    const ByteSpan picture{static_cast<const uint8_t*>(r.lpInput), instance.compressor.pictureSize()};
     const MutableByteSpan output{static_cast<uint8_t*>(r.lpOutput), instance.maxCompressedSize};
     CompressedFrame frame;
     const CodecStatus status =

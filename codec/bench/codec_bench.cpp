@@ -10,7 +10,7 @@
 #include "codec/codec_stream.h"
 #include "codec/compressor.h"
 #include "codec/decompressor.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 #include "codec/renderer.h"
 #include "codec/tests/test_support.h"
 

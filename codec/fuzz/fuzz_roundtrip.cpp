@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codec/frame_codec.h"
+#include "codec/testing/stream_buffers.h"
 #include "fuzz_input.h"
 
 using namespace drav;
@@ -70,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 uint8_t expected[3];
                 expectedColor(pixels.data() + size_t(y) * stride + size_t(x) * bitCount / 8, bitCount, colors,
                               expected);
-                const uint8_t* held =
-                    decompressor.workPicture() + size_t(y + 1) * decompressor.workPictureStride() + (x + 1) * 3;
+                const uint8_t* held = StreamBuffers::workPicture(decompressor) +
+                                      size_t(y + 1) * StreamBuffers::workPictureStride(decompressor) + (x + 1) * 3;
                 if (std::memcmp(expected, held, 3) != 0) std::abort();
             }
     }

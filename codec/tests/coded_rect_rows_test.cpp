@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "codec/coded_rect_rows.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 
 namespace drav {
 namespace {

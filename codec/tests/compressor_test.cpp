@@ -5,7 +5,8 @@
 
 #include "codec/codec_stream.h"
 #include "codec/compressor.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
+#include "codec/testing/stream_buffers.h"
 #include "reference_encoder.h"
 #include "test_support.h"
 
@@ -156,7 +157,7 @@ TEST_P(CompressorAtDepth, FramesCompressedAfterTheirPreviousPictureMatchTheStrea
     };
     TestEncoder worker(pictures[0].format);
     ASSERT_EQ(CodecStatus::Ok, worker.codec.begin(pictures[0].format, History::Given));
-    EXPECT_EQ(worker.codec.previousPicture(), nullptr);
+    EXPECT_EQ(StreamBuffers::previousPicture(worker.codec), nullptr);
     for (size_t i = pictures.size() - 1; i < pictures.size(); --i) {
         std::vector<uint8_t> rows, previousRows;
         const InputPicture picture = topDown(pictures[i], rows);

@@ -5,7 +5,8 @@
 #include <random>
 
 #include "codec/decompressor.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
+#include "codec/testing/stream_buffers.h"
 #include "test_support.h"
 
 namespace drav {
@@ -182,9 +183,9 @@ TEST(Decompressor, BadCrcInSecondChunkFailsAfterTheFirstWasApplied) {
     auto second = rectChunk(ChunkType::RawRect, 0, 0, 1, 1, 8, {9});
     second[0] ^= 1;
     EXPECT_EQ(CodecStatus::BadFrame, decoder.apply(concat({paletteChunk(9, 9, {10, 20, 30}), second})));
-    EXPECT_EQ(10, decoder.codec.palette()[9].red);
-    EXPECT_EQ(20, decoder.codec.palette()[9].green);
-    EXPECT_EQ(30, decoder.codec.palette()[9].blue);
+    EXPECT_EQ(10, StreamBuffers::palette(decoder.codec)[9].red);
+    EXPECT_EQ(20, StreamBuffers::palette(decoder.codec)[9].green);
+    EXPECT_EQ(30, StreamBuffers::palette(decoder.codec)[9].blue);
     EXPECT_EQ(0, decoder.workPixel(0, 0)[0]);
 }
 

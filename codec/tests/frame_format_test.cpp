@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 
 namespace drav {
 namespace {

@@ -1,6 +1,6 @@
 #include "reference_encoder.h"
 
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 
 namespace drav::test {
 namespace {

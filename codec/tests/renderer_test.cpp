@@ -10,7 +10,7 @@
 #endif
 
 #include "codec/codec_stream.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 #include "codec/renderer.h"
 #include "codec/renderer_forms.h"
 

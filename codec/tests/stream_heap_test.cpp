@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "codec/stream_heap.h"
+#include "codec/testing/allocation_gate.h"
 #include "test_support.h"
 
 namespace drav {

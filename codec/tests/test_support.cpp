@@ -84,7 +84,8 @@ bool loadCorpusClip(const std::string& clip, unsigned bitCount, uint32_t maxFram
 
 }  // namespace drav::test
 
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
+#include "codec/testing/stream_buffers.h"
 
 namespace drav::test {
 
@@ -134,7 +135,8 @@ CodecStatus TestDecoder::decode(const uint8_t* data, uint32_t size, const Output
 }
 
 const uint8_t* TestDecoder::workPixel(uint32_t x, uint32_t y) const {
-    return codec.workPicture() + size_t(y + 1) * codec.workPictureStride() + size_t(x + 1) * 3;
+    return StreamBuffers::workPicture(codec) + size_t(y + 1) * StreamBuffers::workPictureStride(codec) +
+           size_t(x + 1) * 3;
 }
 
 void expectedWorkColor(const uint8_t* pixel, unsigned bitCount, const PaletteEntry* palette, uint8_t bgr[3]) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/frame_codec.h"
-#include "codec/frame_format.h"
+#include "codec/frame_coding.h"
 
 namespace drav::test {
 

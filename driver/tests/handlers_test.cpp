@@ -13,6 +13,7 @@
 #include "ProcessorTest.h"
 #include "SettingsGuard.h"
 #include "VcmTestSupport.h"
+#include "codec/testing/stream_buffers.h"
 
 namespace drav::test {
 namespace {
@@ -41,9 +42,9 @@ TEST(OpenDriver, StartsWithNoBuffersAndTheDefaultState) {
     ASSERT_NE(instance.operator->(), nullptr);
     EXPECT_EQ(instance->state, 2);
     EXPECT_EQ(instance->openFlags, DWORD(ICMODE_COMPRESS));
-    EXPECT_EQ(instance->decompressor.workPicture(), nullptr);
-    EXPECT_EQ(instance->compressor.stringTable(), nullptr);
-    EXPECT_EQ(instance->compressor.previousPicture(), nullptr);
+    EXPECT_EQ(StreamBuffers::workPicture(instance->decompressor), nullptr);
+    EXPECT_EQ(StreamBuffers::stringTable(instance->compressor), nullptr);
+    EXPECT_EQ(StreamBuffers::previousPicture(instance->compressor), nullptr);
     EXPECT_EQ(instance->maxCompressedSize, 0u);
 }
 
@@ -54,11 +55,11 @@ TEST_F(Streams, CompressionBuffersForTrueColour640x480) {
     Instance instance;
     BitmapFormat input = makeFormat(640, 480, 32), output = makeCompressedFormat(640, 480, 16);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->compressor.previousPictureSize(), 1228800u);
+    EXPECT_EQ(instance->compressor.pictureSize(), 1228800u);
     EXPECT_EQ(instance->maxCompressedSize, 922403u);
     EXPECT_EQ(instance->mmxEnabled, 0);
-    EXPECT_NE(instance->compressor.stringTable(), nullptr);
-    EXPECT_NE(instance->compressor.previousPalette(), nullptr);
+    EXPECT_NE(StreamBuffers::stringTable(instance->compressor), nullptr);
+    EXPECT_NE(StreamBuffers::previousPalette(instance->compressor), nullptr);
 }
 
 TEST_F(Streams, MmxFollowsTheSettingAndTheProcessor) {
@@ -76,19 +77,19 @@ TEST_F(Streams, PalettedRowsArePaddedToFourBytes) {
     Instance instance;
     BitmapFormat input = makeFormat(641, 10, 8), output = makeCompressedFormat(641, 10, 8);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->compressor.previousPictureSize(), 644u * 10);
+    EXPECT_EQ(instance->compressor.pictureSize(), 644u * 10);
 }
 
 TEST_F(Streams, DecompressionWorkPictureIsBorderedAndBlack) {
     Instance instance;
     BitmapFormat input = makeCompressedFormat(640, 480, 16), output = makeFormat(640, 480, 32);
     ASSERT_EQ(decompressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    EXPECT_EQ(instance->decompressor.workPictureStride(), 1932u);
-    ASSERT_EQ(instance->decompressor.workPictureSize(), 935088u);
-    const uint8_t* picture = instance->decompressor.workPicture();
-    EXPECT_TRUE(
-        std::all_of(picture, picture + instance->decompressor.workPictureSize(), [](uint8_t b) { return b == 0; }));
-    EXPECT_NE(instance->decompressor.palette(), nullptr);
+    EXPECT_EQ(StreamBuffers::workPictureStride(instance->decompressor), 1932u);
+    ASSERT_EQ(StreamBuffers::workPictureSize(instance->decompressor), 935088u);
+    const uint8_t* picture = StreamBuffers::workPicture(instance->decompressor);
+    EXPECT_TRUE(std::all_of(picture, picture + StreamBuffers::workPictureSize(instance->decompressor),
+                            [](uint8_t b) { return b == 0; }));
+    EXPECT_NE(StreamBuffers::palette(instance->decompressor), nullptr);
 }
 
 TEST_F(Streams, TwoBeginsAndOneEndLeaveNoBuffer) {
@@ -101,26 +102,26 @@ TEST_F(Streams, TwoBeginsAndOneEndLeaveNoBuffer) {
     }
     EXPECT_EQ(compressEnd(*instance), ICERR_OK);
     EXPECT_EQ(decompressEnd(*instance), ICERR_OK);
-    EXPECT_EQ(instance->compressor.stringTable(), nullptr);
-    EXPECT_EQ(instance->compressor.previousPicture(), nullptr);
-    EXPECT_EQ(instance->compressor.previousPalette(), nullptr);
-    EXPECT_EQ(instance->compressor.previousPictureSize(), 0u);
+    EXPECT_EQ(StreamBuffers::stringTable(instance->compressor), nullptr);
+    EXPECT_EQ(StreamBuffers::previousPicture(instance->compressor), nullptr);
+    EXPECT_EQ(StreamBuffers::previousPalette(instance->compressor), nullptr);
+    EXPECT_EQ(instance->compressor.pictureSize(), 0u);
     EXPECT_EQ(instance->maxCompressedSize, 0u);
-    EXPECT_EQ(instance->decompressor.workPicture(), nullptr);
-    EXPECT_EQ(instance->decompressor.workPictureSize(), 0u);
-    EXPECT_EQ(instance->decompressor.palette(), nullptr);
-    EXPECT_EQ(instance->decompressor.workPictureStride(), 204u);  // kept, as END leaves it
+    EXPECT_EQ(StreamBuffers::workPicture(instance->decompressor), nullptr);
+    EXPECT_EQ(StreamBuffers::workPictureSize(instance->decompressor), 0u);
+    EXPECT_EQ(StreamBuffers::palette(instance->decompressor), nullptr);
+    EXPECT_EQ(StreamBuffers::workPictureStride(instance->decompressor), 204u);  // kept, as END leaves it
 }
 
 TEST_F(Streams, RefusedBeginKeepsTheRunningStream) {
     Instance instance;
     BitmapFormat input = makeFormat(64, 48, 32), output = makeCompressedFormat(64, 48, 16);
     ASSERT_EQ(compressBegin(*instance, input.get(), output.get()), ICERR_OK);
-    const uint8_t* previous = instance->compressor.previousPicture();
+    const uint8_t* previous = StreamBuffers::previousPicture(instance->compressor);
     BitmapFormat refused = makeFormat(64, 48, 24);
     EXPECT_EQ(compressBegin(*instance, refused.get(), output.get()), ICERR_BADFORMAT);
-    EXPECT_EQ(instance->compressor.previousPicture(), previous);
-    EXPECT_EQ(instance->compressor.previousPictureSize(), 64u * 48 * 4);
+    EXPECT_EQ(StreamBuffers::previousPicture(instance->compressor), previous);
+    EXPECT_EQ(instance->compressor.pictureSize(), 64u * 48 * 4);
 }
 
 // The colour table is found at biSize: only the published header sizes are believed.

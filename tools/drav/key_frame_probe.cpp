@@ -32,15 +32,9 @@ KeyFrameProbe::Verdict KeyFrameProbe::classify(const uint8_t* data, uint32_t siz
     const FrameInspection inspection = inspectFrame(data, size, stream_.width, stream_.height);
     if (!inspection.intact) return Verdict::Unknown;
     if (!coversWholePicture(inspection, stream_.width, stream_.height, stream_.depth)) return Verdict::Delta;
-    if (!start() || !applyOver(blackKeyFrame_, data, size)) return Verdict::Unknown;
-    const size_t pictureBytes = decoder_.workPictureSize(), paletteBytes = PALETTE_ENTRIES * sizeof(PaletteEntry);
-    overBlack_.resize(pictureBytes + paletteBytes);
-    std::memcpy(overBlack_.data(), decoder_.workPicture(), pictureBytes);
-    std::memcpy(overBlack_.data() + pictureBytes, decoder_.palette(), paletteBytes);
-    if (!applyOver(whiteKeyFrame_, data, size)) return Verdict::Unknown;
-    const bool same = std::memcmp(overBlack_.data(), decoder_.workPicture(), pictureBytes) == 0 &&
-                      std::memcmp(overBlack_.data() + pictureBytes, decoder_.palette(), paletteBytes) == 0;
-    return same ? Verdict::Key : Verdict::Delta;
+    if (!start() || !applyOver(blackKeyFrame_, data, size, overBlack_)) return Verdict::Unknown;
+    if (!applyOver(whiteKeyFrame_, data, size, overWhite_)) return Verdict::Unknown;
+    return overBlack_ == overWhite_ ? Verdict::Key : Verdict::Delta;
 }
 
 bool KeyFrameProbe::start() {
@@ -50,9 +44,17 @@ bool KeyFrameProbe::start() {
     return started_;
 }
 
-bool KeyFrameProbe::applyOver(const std::vector<uint8_t>& keyFrame, const uint8_t* data, uint32_t size) {
+// The picture after the frame over the key frame, rendered at its size in
+// 24-bit colour: every colour of every stream depth, pixel for pixel. (A frame
+// that covers an 8-bit picture carries the whole palette, so the palettes
+// after it are equal.)
+bool KeyFrameProbe::applyOver(const std::vector<uint8_t>& keyFrame, const uint8_t* data, uint32_t size,
+                              std::vector<uint8_t>& picture) {
+    const uint32_t rowBytes = outputRowBytes(stream_.width, OutputFormat::Bgr24);
+    picture.resize(size_t(rowBytes) * stream_.height);
+    const OutputPicture output{picture.data(), ptrdiff_t(rowBytes), stream_.width, stream_.height, OutputFormat::Bgr24};
     return decoder_.apply(ByteSpan{keyFrame.data(), keyFrame.size()}) == CodecStatus::Ok &&
-           decoder_.apply(ByteSpan{data, size}) == CodecStatus::Ok;
+           decoder_.apply(ByteSpan{data, size}) == CodecStatus::Ok && decoder_.render(output) == CodecStatus::Ok;
 }
 
 }  // namespace drav::tool

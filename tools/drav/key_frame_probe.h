@@ -29,12 +29,13 @@ public:
 
 private:
     bool start();
-    bool applyOver(const std::vector<uint8_t>& keyFrame, const uint8_t* data, uint32_t size);
+    bool applyOver(const std::vector<uint8_t>& keyFrame, const uint8_t* data, uint32_t size,
+                   std::vector<uint8_t>& picture);
 
     PictureFormat stream_;
     FrameDecompressor decoder_;
     std::vector<uint8_t> blackKeyFrame_, whiteKeyFrame_;
-    std::vector<uint8_t> overBlack_;  // picture and palette after the frame over black
+    std::vector<uint8_t> overBlack_, overWhite_;  // the pictures after the frame over each
     bool started_ = false;
 };
 

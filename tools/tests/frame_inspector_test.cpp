@@ -2,44 +2,52 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
-#include "codec/compressor.h"
+#include "codec/frame_format.h"
 #include "test_pictures.h"
 
 namespace drav::tool {
 namespace {
 
-// A frame assembled chunk by chunk with the codec's own chunk writers.
+// A frame assembled chunk by chunk as the format lays chunks out.
 struct FrameBuilder {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(4096);
     uint32_t offset = 0;
 
-    FrameBuilder& palette(uint32_t first, uint32_t last) {
-        PaletteEntry table[256] = {};
-        EXPECT_TRUE(writePaletteChunk(bytes.data(), uint32_t(bytes.size()), offset, table, first, last));
+    // The chunk's header; its fields from byte 8 on are the caller's.
+    uint8_t* open(ChunkType type, uint32_t length) {
+        uint8_t* chunk = bytes.data() + offset;
+        std::fill(chunk, chunk + length, uint8_t(0));
+        chunk[2] = uint8_t(type);
+        writeU32(chunk + 4, length);
+        return chunk;
+    }
+    FrameBuilder& seal(uint8_t* chunk, uint32_t length) {
+        sealChunk(chunk, length);
+        offset += length;
         return *this;
+    }
+    FrameBuilder& palette(uint32_t first, uint32_t last) {  // black entries
+        const uint32_t length = PALETTE_CHUNK_BASE_SIZE + 3 * (last - first + 1);
+        uint8_t* chunk = open(ChunkType::Palette, length);
+        chunk[8] = uint8_t(first);
+        chunk[9] = uint8_t(last);
+        return seal(chunk, length);
     }
     FrameBuilder& rect(ChunkType type, uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint8_t format,
                        uint32_t pixelBytes) {
-        uint8_t* chunk = bytes.data() + offset;
-        uint32_t length = RECT_CHUNK_HEADER_SIZE + pixelBytes;
-        chunk[2] = uint8_t(type);
-        chunk[3] = 0;
-        writeU32(chunk + 4, length);
+        const uint32_t length = RECT_CHUNK_HEADER_SIZE + pixelBytes;
+        uint8_t* chunk = open(type, length);
         writeU16(chunk + RECT_WIDTH_OFFSET, width);
         writeU16(chunk + RECT_HEIGHT_OFFSET, height);
         chunk[RECT_PIXEL_FORMAT_OFFSET] = format;
         writeU16(chunk + RECT_Y_OFFSET, y);
         writeU16(chunk + RECT_X_OFFSET, x);
-        sealChunk(chunk, length);
-        offset += length;
-        return *this;
+        return seal(chunk, length);
     }
-    FrameBuilder& end() {
-        EXPECT_TRUE(writeEndChunk(bytes.data(), uint32_t(bytes.size()), offset));
-        return *this;
-    }
+    FrameBuilder& end() { return seal(open(ChunkType::End, END_CHUNK_SIZE), END_CHUNK_SIZE); }
     FrameInspection inspect(uint32_t width = 64, uint32_t height = 48) const {
         return inspectFrame(bytes.data(), offset, width, height);
     }

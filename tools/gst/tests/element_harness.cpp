@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "codec/frame_format.h"
-#include "codec/stream_heap.h"
+#include "codec/testing/allocation_gate.h"
 #include "codec_streams.h"
 #include "dib_format.h"
 #include "elements.h"

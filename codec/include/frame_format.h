@@ -1,7 +1,8 @@
 // The compressed frame format of FOURCC DRAV: a frame is a chain of
 // CRC-checked chunks (End, Palette, RawRect, CodedRect), all little-endian and
-// unaligned. Rectangle pixels are coded with a variable-width string-table
-// (LZW) coder whose alphabet is the literal pixel values plus SYMBOL_UNCHANGED.
+// unaligned. These are the format's facts that readers and writers of
+// containers and the frame inspector's users need; how the codec codes
+// rectangles stays inside it.
 #pragma once
 
 #include <cstddef>
@@ -13,14 +14,8 @@ constexpr uint32_t FOURCC_DRAV = 0x56415244;  // "DRAV"
 
 enum class ChunkType : uint8_t { End = 0, Palette = 1, RawRect = 2, CodedRect = 3 };
 
-// The 8 bytes that open every chunk. crc covers the chunk from offset 2 to its end.
-struct ChunkHeader {
-    uint16_t crc;
-    uint8_t type;
-    uint8_t reserved;
-    uint32_t length;
-};
-
+// Every chunk opens with 8 bytes: CRC-16 (covering the chunk from offset 2 to
+// its end), type, reserved byte, length of the whole chunk.
 constexpr uint32_t CHUNK_HEADER_SIZE = 8;
 constexpr uint32_t PALETTE_CHUNK_BASE_SIZE = 10;  // + 3 bytes per entry
 constexpr uint32_t RECT_CHUNK_HEADER_SIZE = 17;
@@ -34,26 +29,11 @@ constexpr uint32_t RECT_PIXEL_FORMAT_OFFSET = 12;
 constexpr uint32_t RECT_Y_OFFSET = 13;
 constexpr uint32_t RECT_X_OFFSET = 15;
 
+// A rectangle's pixel format byte: palette indices, or RGB555.
 constexpr uint8_t PIXEL_FORMAT_PALETTE = 8;
 constexpr uint8_t PIXEL_FORMAT_RGB555 = 15;
 
-// Codes of the coded bit stream.
-constexpr uint16_t CODE_END = 0;
-constexpr uint16_t CODE_CLEAR = 1;
-constexpr uint16_t SYMBOL_UNCHANGED = 2;
-constexpr uint16_t FIRST_TABLE_CODE = 4;
-constexpr uint16_t CODE_LIMIT = 32767;  // one past the last string code
-constexpr unsigned MIN_CODE_WIDTH = 4;
-constexpr unsigned MAX_CODE_WIDTH = 15;
-constexpr uint16_t LITERAL_FLAG = 0x8000;  // symbols with bit 15 set are literal pixels
-
-// Extra bytes a frame may need beyond 3 per pixel: a full Palette chunk, a
-// rectangle chunk header and the End chunk.
-constexpr uint32_t FRAME_SIZE_MARGIN = FULL_PALETTE_CHUNK_SIZE + RECT_CHUNK_HEADER_SIZE + END_CHUNK_SIZE;  // 803
-
-// CRC-16/XMODEM (polynomial 0x1021, initial value as given, not reflected).
-uint16_t chunkCrc16(const uint8_t* bytes, size_t count, uint16_t crc);
-
+// Little-endian fields at any alignment.
 inline uint16_t readU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 inline uint32_t readU32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -66,9 +46,10 @@ inline void writeU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 
-ChunkHeader readChunkHeader(const uint8_t* chunk);
-
-// Fills the crc field of a finished chunk of the given total length.
+// CRC-16/XMODEM (polynomial 0x1021, initial value as given, not reflected):
+// a chunk's crc field is this over its bytes from offset 2 on, from 0.
+uint16_t chunkCrc16(const uint8_t* bytes, size_t count, uint16_t crc);
+// Fills the crc field of a finished chunk of `length` bytes (at least 2).
 void sealChunk(uint8_t* chunk, uint32_t length);
 
 // Bytes per row of a bottom-up DIB: rows padded to 4 bytes. 64-bit so that

@@ -12,6 +12,7 @@ namespace drav {
 
 struct LzwDecodeTables;
 struct InputRows;
+struct StreamBuffers;
 
 template <typename T>
 struct Span {
@@ -96,6 +97,9 @@ public:
     }
     const PictureFormat& format() const { return format_; }
     uint32_t maxFrameSize() const { return worstCaseFrameSize(format_.width, format_.height); }
+    // Bytes of one input picture of the stream's format (rows padded to 4
+    // bytes): what compress reads. 0 before begin and after end.
+    uint32_t pictureSize() const { return pictureSize_; }
 
     // Compresses one picture of the stream's format; palette (256 entries) is
     // read for depth 8 only. Whether it is a key frame is the caller's choice
@@ -117,13 +121,8 @@ public:
     CodecStatus compressAfter(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
                               MutableByteSpan output, CompressedFrame& frame);
 
-    // The stream's buffers, for checks of their sizes.
-    const uint8_t* stringTable() const { return lzwWorkArea_; }
-    const uint8_t* previousPicture() const { return previousFrame_; }
-    uint32_t previousPictureSize() const { return previousFrameSize_; }
-    const PaletteEntry* previousPalette() const { return previousPalette_; }
-
 private:
+    friend struct StreamBuffers;  // tests' view of the buffers
     bool isReadable(const InputPicture& picture) const;
     CodecStatus compressPicture(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
                                 MutableByteSpan output, CompressedFrame& frame);
@@ -136,7 +135,7 @@ private:
     History history_ = History::Kept;
     uint8_t* lzwWorkArea_ = nullptr;
     uint8_t* previousFrame_ = nullptr;
-    uint32_t previousFrameSize_ = 0;
+    uint32_t pictureSize_ = 0;
     PaletteEntry* previousPalette_ = nullptr;
 };
 
@@ -200,13 +199,8 @@ public:
     CodecStatus render(const OutputPicture& output) const;
     CodecStatus renderRows(const OutputPicture& output, uint32_t first, uint32_t end) const;
 
-    // The bordered 24-bit work picture and the palette, for checks.
-    const uint8_t* workPicture() const { return workPicture_; }
-    uint32_t workPictureSize() const { return workPictureSize_; }
-    uint32_t workPictureStride() const { return workPictureStride_; }
-    const PaletteEntry* palette() const { return palette_; }
-
 private:
+    friend struct StreamBuffers;  // tests' view of the buffers
     PictureFormat format_{};
     uint8_t* workPicture_ = nullptr;
     uint32_t workPictureSize_ = 0;

@@ -1,4 +1,4 @@
-#include "frame_format.h"
+#include "codec/frame_coding.h"
 
 #include <array>
 
