@@ -45,7 +45,7 @@ bool applyChunks(const FrameDecodeContext& context, RowRange& changed) {
 
 uint8_t chooseScaleMode(const FrameDecodeContext& context) {
     if (context.outputWidth == context.sourceWidth && context.outputHeight == context.sourceHeight) return SCALE_COPY;
-    if (context.mmx && context.sourceWidth / 2 == context.outputWidth &&
+    if (context.forms == ScalingForms::SmoothedHalf && context.sourceWidth / 2 == context.outputWidth &&
         context.sourceHeight / 2 == context.outputHeight)
         return SCALE_HALF_SMOOTH;
     return SCALE_BILINEAR;
@@ -149,8 +149,8 @@ CodecStatus FrameDecompressor::renderRows(const OutputPicture& output, uint32_t 
     context.picture = workPicture_;
     context.pictureSize = workPictureSize_;
     context.pictureStride = workPictureStride_;
-    context.outputFormat = uint8_t(output.format);
-    context.mmx = output.forms == ScalingForms::Mmx;
+    context.outputFormat = output.format;
+    context.forms = output.forms;
     context.scaleMode = chooseScaleMode(context);
     return renderOutput(context) ? CodecStatus::Ok : CodecStatus::BadOutput;
 }

@@ -12,7 +12,6 @@
 namespace drav {
 
 enum ScaleMode : uint8_t { SCALE_COPY = 1, SCALE_BILINEAR = 2, SCALE_HALF_SMOOTH = 4 };
-enum OutputPixelFormat : uint8_t { OUT_BGR24 = 1, OUT_BGRX32 = 2, OUT_RGB555 = 3, OUT_RGB565 = 4 };
 
 // Per-call record handed to the chunk appliers and to the renderer.
 struct FrameDecodeContext {
@@ -28,9 +27,9 @@ struct FrameDecodeContext {
     uint8_t* picture;
     uint32_t pictureSize;
     uint32_t pictureStride;
-    uint8_t outputFormat;  // OutputPixelFormat
-    uint8_t scaleMode;     // ScaleMode
-    uint8_t mmx;
+    OutputFormat outputFormat;
+    uint8_t scaleMode;  // ScaleMode
+    ScalingForms forms;
     PaletteEntry* palette;
     LzwDecodeTables* tables;
 };

@@ -12,20 +12,12 @@ constexpr uint32_t MAX_DIMENSION = 65535;  // keeps every 16.16 position in 32 b
 
 bool isDimension(uint32_t size) { return size >= 1 && size <= MAX_DIMENSION; }
 
-uint32_t bitCountOf(uint8_t format) {
-    switch (format) {
-        case OUT_BGR24: return 24;
-        case OUT_BGRX32: return 32;
-        case OUT_RGB555:
-        case OUT_RGB565: return 16;
-        default: return 0;
-    }
-}
-
-bool chooseKernel(uint8_t scaleMode, bool mmx, RenderKernel& kernel) {
+bool chooseKernel(uint8_t scaleMode, ScalingForms forms, RenderKernel& kernel) {
     switch (scaleMode) {
         case SCALE_COPY: kernel = RenderKernel::Copy; return true;
-        case SCALE_BILINEAR: kernel = mmx ? RenderKernel::Bilinear4Bit : RenderKernel::Bilinear8Bit; return true;
+        case SCALE_BILINEAR:
+            kernel = forms == ScalingForms::SmoothedHalf ? RenderKernel::Bilinear4Bit : RenderKernel::Bilinear8Bit;
+            return true;
         case SCALE_HALF_SMOOTH: kernel = RenderKernel::HalfSmooth; return true;
         default: return false;
     }
@@ -47,7 +39,7 @@ const RenderForm& fastestForm() {
 }
 
 bool isUnscaledBgr24Copy(const RenderPlan& plan) {
-    return plan.kernel == RenderKernel::Copy && plan.format == OUT_BGR24 && plan.xStep == UNIT_STEP;
+    return plan.kernel == RenderKernel::Copy && plan.format == OutputFormat::Bgr24 && plan.xStep == UNIT_STEP;
 }
 
 // Same-size BGR24 output is the picture's rows as they are.
@@ -77,9 +69,9 @@ uint32_t outputRowBytes(uint32_t outputWidth, uint32_t outputBitCount) {
 bool planRender(const FrameDecodeContext& context, RenderPlan& plan) {
     if (!context.output || !isDimension(context.outputWidth) || !isDimension(context.outputHeight)) return false;
     if (!isDimension(context.sourceWidth) || !isDimension(context.sourceHeight)) return false;
-    if (bitCountOf(context.outputFormat) == 0 || bitCountOf(context.outputFormat) != context.outputBitCount)
+    if (outputBitCount(context.outputFormat) == 0 || outputBitCount(context.outputFormat) != context.outputBitCount)
         return false;
-    if (!chooseKernel(context.scaleMode, context.mmx != 0, plan.kernel) || !pictureHoldsSource(context)) return false;
+    if (!chooseKernel(context.scaleMode, context.forms, plan.kernel) || !pictureHoldsSource(context)) return false;
 
     const uint32_t rowCount = context.rowCount ? context.rowCount : context.outputHeight;
     if (context.firstRow > context.outputHeight || rowCount > context.outputHeight - context.firstRow) return false;
@@ -95,7 +87,7 @@ bool planRender(const FrameDecodeContext& context, RenderPlan& plan) {
     plan.yStep = (context.sourceHeight << 16) / context.outputHeight;
     // Row j of a whole render samples at j x yStep, the sum of j steps.
     plan.yStart = context.firstRow * plan.yStep;
-    plan.format = OutputPixelFormat(context.outputFormat);
+    plan.format = context.outputFormat;
     return true;
 }
 

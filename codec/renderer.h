@@ -1,7 +1,7 @@
 // The output renderer: writes the work picture into the caller's bottom-up
 // output bitmap at the output's size and pixel format. Same size is a copy,
-// exact half size with MMX is a 3x3 smoothing filter, anything else bilinear
-// (8-bit weights, or 4-bit weights in the MMX form).
+// exact half size in the smoothed-half forms a 3x3 smoothing filter, anything
+// else bilinear (8-bit weights, or 4-bit weights in the smoothed-half forms).
 #pragma once
 
 #include "codec/decompressor.h"

@@ -75,10 +75,10 @@ bool isUnscaledCopy(const RenderPlan& plan) { return plan.kernel == RenderKernel
 bool convertUnscaled(const RenderPlan& plan) {
     if (!isUnscaledCopy(plan)) return false;
     switch (plan.format) {
-        case OUT_BGRX32: return convertRows<ToBgrx32>(plan);
-        case OUT_RGB555: return convertRows<ToRgb16<5>>(plan);
-        case OUT_RGB565: return convertRows<ToRgb16<6>>(plan);
-        case OUT_BGR24: return false;  // renderOutput copies those rows as they are
+        case OutputFormat::Bgrx32: return convertRows<ToBgrx32>(plan);
+        case OutputFormat::Rgb555: return convertRows<ToRgb16<5>>(plan);
+        case OutputFormat::Rgb565: return convertRows<ToRgb16<6>>(plan);
+        case OutputFormat::Bgr24: return false;  // renderOutput copies those rows as they are
     }
     return false;
 }

@@ -15,11 +15,11 @@ namespace drav {
 constexpr uint32_t UNIT_STEP = 0x10000;  // one picture pixel per output pixel, in 16.16
 
 // The formula of an output pixel, fixed per call from the scale mode and the
-// mmx flag.
+// scaling forms.
 enum class RenderKernel : uint8_t {
     Copy,
-    Bilinear8Bit,  // SCALE_BILINEAR, mmx flag clear
-    Bilinear4Bit,  // SCALE_BILINEAR, mmx flag set
+    Bilinear8Bit,  // SCALE_BILINEAR, ScalingForms::Plain
+    Bilinear4Bit,  // SCALE_BILINEAR, ScalingForms::SmoothedHalf
     HalfSmooth,
 };
 
@@ -35,7 +35,7 @@ struct RenderPlan {
     uint32_t xStep, yStep;               // 16.16 fixed point
     uint32_t yStart;                     // yPos of the first row to render
     RenderKernel kernel;
-    OutputPixelFormat format;
+    OutputFormat format;
 };
 
 // False when there is nothing to write (an empty output) or the context is
@@ -69,10 +69,10 @@ void renderPlanMmx(const RenderPlan& plan);
 template <class Form, class Kernel>
 void renderWithStore(const RenderPlan& plan) {
     switch (plan.format) {
-        case OUT_BGR24: return Form::template render<Kernel, typename Form::Bgr24>(plan);
-        case OUT_BGRX32: return Form::template render<Kernel, typename Form::Bgrx32>(plan);
-        case OUT_RGB555: return Form::template render<Kernel, typename Form::Rgb555>(plan);
-        case OUT_RGB565: return Form::template render<Kernel, typename Form::Rgb565>(plan);
+        case OutputFormat::Bgr24: return Form::template render<Kernel, typename Form::Bgr24>(plan);
+        case OutputFormat::Bgrx32: return Form::template render<Kernel, typename Form::Bgrx32>(plan);
+        case OutputFormat::Rgb555: return Form::template render<Kernel, typename Form::Rgb555>(plan);
+        case OutputFormat::Rgb565: return Form::template render<Kernel, typename Form::Rgb565>(plan);
     }
 }
 

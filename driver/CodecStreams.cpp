@@ -161,7 +161,7 @@ LRESULT decompressOneFrame(CodecInstance& instance, const ICDECOMPRESS* request)
     picture.height = uint32_t(output.biHeight);
     picture.format = format;
     picture.stride = ptrdiff_t(outputRowBytes(picture.width, format));
-    picture.forms = instance.mmxEnabled ? ScalingForms::Mmx : ScalingForms::Plain;
+    picture.forms = instance.mmxEnabled ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     return statusResult(decompressor.render(picture));
 }
 

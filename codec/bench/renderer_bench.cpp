@@ -52,30 +52,32 @@ struct Scenario {
     const char* name;
     uint32_t sourceWidth, sourceHeight, outputWidth, outputHeight;
     ScaleMode mode;
-    bool mmx;
+    bool smoothedHalf;
 };
 
 const Scenario SCENARIOS[] = {
     {"copy", 1280, 720, 1280, 720, SCALE_COPY, false},
     {"bilinear", 1280, 720, 1024, 576, SCALE_BILINEAR, false},
-    {"bilinear_mmx", 1280, 720, 1024, 576, SCALE_BILINEAR, true},
+    {"bilinear_4bit", 1280, 720, 1024, 576, SCALE_BILINEAR, true},
     {"half_smooth", 1280, 720, 640, 360, SCALE_HALF_SMOOTH, true},
     {"upscale", 1280, 720, 1920, 1080, SCALE_BILINEAR, false},
-    {"upscale_mmx", 1280, 720, 1920, 1080, SCALE_BILINEAR, true},
+    {"upscale_4bit", 1280, 720, 1920, 1080, SCALE_BILINEAR, true},
     {"copy", 1920, 1080, 1920, 1080, SCALE_COPY, false},
     {"bilinear", 1920, 1080, 1280, 720, SCALE_BILINEAR, false},
-    {"bilinear_mmx", 1920, 1080, 1280, 720, SCALE_BILINEAR, true},
+    {"bilinear_4bit", 1920, 1080, 1280, 720, SCALE_BILINEAR, true},
     {"half_smooth", 1920, 1080, 960, 540, SCALE_HALF_SMOOTH, true},
 };
 
 struct Format {
     const char* name;
-    OutputPixelFormat format;
+    OutputFormat format;
     uint32_t bitCount;
 };
 
-const Format FORMATS[] = {
-    {"bgr24", OUT_BGR24, 24}, {"bgrx32", OUT_BGRX32, 32}, {"rgb555", OUT_RGB555, 16}, {"rgb565", OUT_RGB565, 16}};
+const Format FORMATS[] = {{"bgr24", OutputFormat::Bgr24, 24},
+                          {"bgrx32", OutputFormat::Bgrx32, 32},
+                          {"rgb555", OutputFormat::Rgb555, 16},
+                          {"rgb565", OutputFormat::Rgb565, 16}};
 
 std::string sizeName(uint32_t width, uint32_t height) { return std::to_string(width) + "x" + std::to_string(height); }
 
@@ -107,7 +109,7 @@ void benchmarkRender(benchmark::State& state, const Scenario& scenario, const Fo
     context.pictureStride = picture->stride;
     context.outputFormat = format.format;
     context.scaleMode = scenario.mode;
-    context.mmx = scenario.mmx ? 1 : 0;
+    context.forms = scenario.smoothedHalf ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     for (auto _ : state) {
         render(context);
         benchmark::DoNotOptimize(output.data());

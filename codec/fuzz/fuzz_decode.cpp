@@ -1,5 +1,5 @@
 // Arbitrary bytes as compressed frames against a picture size, stream depth,
-// output format and size, and MMX choice taken from the input. The decoder must
+// output format and size, and scaling forms taken from the input. The decoder must
 // never touch memory outside the frame, the work picture, the palette or the
 // output, whatever it is given.
 #include <cstdint>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::FuzzInput input(data, size);
     const uint32_t width = 1 + input.upTo(63), height = 1 + input.upTo(63);
     const unsigned streamBits = input.flag() ? 8 : 16;
-    const bool mmx = input.flag();
+    const bool smoothedHalf = input.flag();
     static const OutputFormat formats[] = {OutputFormat::Rgb555, OutputFormat::Bgr24, OutputFormat::Bgrx32,
                                            OutputFormat::Rgb565};
     const OutputFormat format = formats[input.upTo(3)];
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     output.width = outputWidth;
     output.height = outputHeight;
     output.format = format;
-    output.forms = mmx ? ScalingForms::Mmx : ScalingForms::Plain;
+    output.forms = smoothedHalf ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     output.stride = topDown ? -ptrdiff_t(rowBytes) : ptrdiff_t(rowBytes);
     output.rows = pixels.data() + (topDown && outputHeight > 0 ? size_t(outputHeight - 1) * rowBytes : 0);
 

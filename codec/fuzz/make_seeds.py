@@ -52,7 +52,7 @@ END = chunk(0, b"")
 
 
 def decode_seeds():
-    # choice bytes: width-1, height-1, depth flag, mmx flag, output kind, bitfields flag, size kind, split
+    # choice bytes: width-1, height-1, depth flag, smoothedHalf flag, output kind, bitfields flag, size kind, split
     same16 = bytes([7, 7, 0, 0, 2, 0, 0, 255])
     half8 = bytes([15, 9, 1, 1, 1, 0, 1, 255])
     coded = (Bits().code(1, 4).literal(0x7C00, 15).literal(0x03E0, 15).code(4, 4)

@@ -279,16 +279,16 @@ TEST(DecompressorOutput, Rgb565OutputCarriesSixBitsOfGreen) {
     EXPECT_EQ(0xCC, output[2]);
 }
 
-// An exact half with MMX smooths with the border; without MMX the plain
-// bilinear form samples pixel (2i, 2j) with fractions 0.
-TEST(DecompressorOutput, ExactHalfSmoothsOnlyWithMmx) {
-    for (bool mmx : {false, true}) {
-        TestDecoder decoder(4, 4, 16, mmx);
+// An exact half in the smoothed-half forms smooths with the border; the
+// plain bilinear form samples pixel (2i, 2j) with fractions 0.
+TEST(DecompressorOutput, ExactHalfSmoothsOnlyInTheSmoothedHalfForms) {
+    for (bool smoothedHalf : {false, true}) {
+        TestDecoder decoder(4, 4, 16, smoothedHalf);
         std::vector<uint8_t> white(4 * 4 * 2, 0xFF);
         ASSERT_EQ(CodecStatus::Ok, decoder.apply(rectChunk(ChunkType::RawRect, 0, 0, 4, 4, 15, white)));
         uint8_t output[16] = {};
         ASSERT_EQ(CodecStatus::Ok, decoder.decode(END_CHUNK.data(), 8, outputSpec(2, 2, 32), output));
-        EXPECT_EQ(mmx ? (248 * 9) >> 4 : 248, output[0]) << "mmx " << mmx;
+        EXPECT_EQ(smoothedHalf ? (248 * 9) >> 4 : 248, output[0]) << "smoothedHalf " << smoothedHalf;
     }
 }
 
@@ -374,14 +374,15 @@ TEST(DecompressorOutput, BandsThroughANegativeStrideMatchAWholeRender) {
     std::mt19937 random(7);
     std::vector<uint8_t> pixels(9 * 7 * 2);
     for (auto& byte : pixels) byte = uint8_t(random() & 0x7F);
-    for (bool mmx : {false, true})
+    for (bool smoothedHalf : {false, true})
         for (const auto& [width, height] : std::vector<std::pair<uint32_t, uint32_t>>{{9, 7}, {4, 3}, {13, 11}}) {
-            TestDecoder decoder(9, 7, 16, mmx);
+            TestDecoder decoder(9, 7, 16, smoothedHalf);
             ASSERT_EQ(CodecStatus::Ok, decoder.apply(rectChunk(ChunkType::RawRect, 0, 0, 9, 7, 15, pixels)));
             const uint32_t rowBytes = outputRowBytes(width, OutputFormat::Bgr24);
             std::vector<uint8_t> whole(rowBytes * height, 0xCC), banded(whole.size(), 0xCC);
-            OutputPicture picture{whole.data(), ptrdiff_t(rowBytes), width,
-                                  height,       OutputFormat::Bgr24, mmx ? ScalingForms::Mmx : ScalingForms::Plain};
+            OutputPicture picture{
+                whole.data(), ptrdiff_t(rowBytes), width,
+                height,       OutputFormat::Bgr24, smoothedHalf ? ScalingForms::SmoothedHalf : ScalingForms::Plain};
             ASSERT_EQ(CodecStatus::Ok, decoder.codec.render(picture));
             picture.rows = banded.data() + (height - 1) * rowBytes;
             picture.stride = -ptrdiff_t(rowBytes);
@@ -389,7 +390,7 @@ TEST(DecompressorOutput, BandsThroughANegativeStrideMatchAWholeRender) {
                 ASSERT_EQ(CodecStatus::Ok, decoder.codec.renderRows(picture, first, std::min(first + 2, height)));
             for (uint32_t j = 0; j < height; ++j)
                 EXPECT_EQ(0, std::memcmp(&whole[j * rowBytes], &banded[(height - 1 - j) * rowBytes], rowBytes))
-                    << width << "x" << height << " mmx " << mmx << " row " << j;
+                    << width << "x" << height << " smoothedHalf " << smoothedHalf << " row " << j;
         }
 }
 

@@ -51,57 +51,56 @@ struct WorkPicture {
     }
 };
 
-uint32_t bitCountOf(OutputPixelFormat format) { return format == OUT_BGR24 ? 24 : format == OUT_BGRX32 ? 32 : 16; }
-
 // An output bitmap prefilled with SENTINEL, so that bytes left alone show.
 struct OutputBitmap {
     uint32_t width, height;
-    OutputPixelFormat format;
+    OutputFormat format;
     uint32_t rowBytes;
     std::vector<uint8_t> bytes;
 
-    OutputBitmap(uint32_t w, uint32_t h, OutputPixelFormat f)
+    OutputBitmap(uint32_t w, uint32_t h, OutputFormat f)
         : width(w),
           height(h),
           format(f),
-          rowBytes(outputRowBytes(w, bitCountOf(f))),
+          rowBytes(outputRowBytes(w, outputBitCount(f))),
           bytes(size_t(rowBytes) * h, SENTINEL) {}
     const uint8_t* at(uint32_t i, uint32_t j) const {
-        return &bytes[size_t(j) * rowBytes + size_t(i) * (bitCountOf(format) / 8)];
+        return &bytes[size_t(j) * rowBytes + size_t(i) * (outputBitCount(format) / 8)];
     }
     // Blue, green and red of a BGR24 or BGRX32 output pixel.
     int channel(uint32_t i, uint32_t j, int c) const { return at(i, j)[c]; }
 };
 
-FrameDecodeContext contextFor(WorkPicture& picture, OutputBitmap& output, ScaleMode mode, bool mmx) {
+FrameDecodeContext contextFor(WorkPicture& picture, OutputBitmap& output, ScaleMode mode, bool smoothedHalf) {
     FrameDecodeContext context{};
     context.sourceWidth = picture.width;
     context.sourceHeight = picture.height;
     context.outputWidth = output.width;
     context.outputHeight = output.height;
-    context.outputBitCount = bitCountOf(output.format);
+    context.outputBitCount = outputBitCount(output.format);
     context.output = output.bytes.data();
     context.picture = picture.bytes.data();
     context.pictureSize = uint32_t(picture.bytes.size());
     context.pictureStride = picture.stride;
     context.outputFormat = output.format;
     context.scaleMode = mode;
-    context.mmx = mmx ? 1 : 0;
+    context.forms = smoothedHalf ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     return context;
 }
 
-OutputBitmap render(WorkPicture& picture, uint32_t width, uint32_t height, OutputPixelFormat format, ScaleMode mode,
-                    bool mmx) {
+OutputBitmap render(WorkPicture& picture, uint32_t width, uint32_t height, OutputFormat format, ScaleMode mode,
+                    bool smoothedHalf) {
     OutputBitmap output(width, height, format);
-    renderOutput(contextFor(picture, output, mode, mmx));
+    renderOutput(contextFor(picture, output, mode, smoothedHalf));
     return output;
 }
 
-const OutputPixelFormat ALL_FORMATS[] = {OUT_BGR24, OUT_BGRX32, OUT_RGB555, OUT_RGB565};
+const OutputFormat ALL_FORMATS[] = {OutputFormat::Bgr24, OutputFormat::Bgrx32, OutputFormat::Rgb555,
+                                    OutputFormat::Rgb565};
 
 struct Kernel {
     ScaleMode mode;
-    bool mmx;
+    bool smoothedHalf;
 };
 const Kernel ALL_KERNELS[] = {
     {SCALE_COPY, false}, {SCALE_BILINEAR, false}, {SCALE_BILINEAR, true}, {SCALE_HALF_SMOOTH, true}};
@@ -112,7 +111,7 @@ TEST(RendererExamples, SameSizeBgr24IsThePictureRowForRow) {
     std::mt19937 rng(7);
     WorkPicture picture(37, 11);
     picture.randomize(rng);
-    OutputBitmap output = render(picture, 37, 11, OUT_BGR24, SCALE_COPY, true);
+    OutputBitmap output = render(picture, 37, 11, OutputFormat::Bgr24, SCALE_COPY, true);
     for (uint32_t j = 0; j < 11; ++j) {
         EXPECT_EQ(0, std::memcmp(picture.pixel(0, j), output.at(0, j), 37 * 3)) << "row " << j;
         EXPECT_EQ(SENTINEL, output.at(0, j)[111]) << "padding of row " << j;
@@ -133,7 +132,7 @@ TEST(RendererExamples, SameSizeRgb555ReproducesA16BitPicture) {
             at[1] = uint8_t(((p >> 5) & 0x1F) << 3);
             at[2] = uint8_t(((p >> 10) & 0x1F) << 3);
         }
-    OutputBitmap output = render(picture, width, height, OUT_RGB555, SCALE_COPY, false);
+    OutputBitmap output = render(picture, width, height, OutputFormat::Rgb555, SCALE_COPY, false);
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) ASSERT_EQ(words[y * width + x], readU16(output.at(x, y))) << x << "," << y;
 }
@@ -146,14 +145,14 @@ int smoothed(const WorkPicture& picture, int x, int y, int c) {
     return sum >> 4;
 }
 
-// 100x80 -> 50x40 samples base pixels (2i, 2j): smoothed with the mmx flag,
+// 100x80 -> 50x40 samples base pixels (2i, 2j): smoothed in the smoothed-half forms,
 // exactly the pixel (fractions 0) without it.
-TEST(RendererExamples, HalfSizeFollowsTheMmxFlag) {
+TEST(RendererExamples, HalfSizeFollowsTheScalingForms) {
     std::mt19937 rng(9);
     WorkPicture picture(100, 80);
     picture.randomize(rng);
-    OutputBitmap smooth = render(picture, 50, 40, OUT_BGR24, SCALE_HALF_SMOOTH, true);
-    OutputBitmap plain = render(picture, 50, 40, OUT_BGR24, SCALE_BILINEAR, false);
+    OutputBitmap smooth = render(picture, 50, 40, OutputFormat::Bgr24, SCALE_HALF_SMOOTH, true);
+    OutputBitmap plain = render(picture, 50, 40, OutputFormat::Bgr24, SCALE_BILINEAR, false);
     for (uint32_t j = 0; j < 40; ++j)
         for (uint32_t i = 0; i < 50; ++i) {
             for (int c = 0; c < 3; ++c)
@@ -165,7 +164,7 @@ TEST(RendererExamples, HalfSizeFollowsTheMmxFlag) {
 TEST(RendererExamples, HalfSmoothingGivesTheBorderItsWeight) {
     WorkPicture picture(100, 80);
     picture.fill(160);
-    OutputBitmap output = render(picture, 50, 40, OUT_BGRX32, SCALE_HALF_SMOOTH, true);
+    OutputBitmap output = render(picture, 50, 40, OutputFormat::Bgrx32, SCALE_HALF_SMOOTH, true);
     EXPECT_EQ(160 * 9 / 16, output.channel(0, 0, 0));   // border weight 7 of 16
     EXPECT_EQ(160 * 12 / 16, output.channel(1, 0, 1));  // row 0: 4 of 16
     EXPECT_EQ(160 * 12 / 16, output.channel(0, 1, 2));  // column 0: 4 of 16
@@ -176,7 +175,7 @@ TEST(RendererExamples, HalfSmoothingGivesTheBorderItsWeight) {
 TEST(RendererExamples, DoublingBlendsTheLastColumnWithTheBorder) {
     WorkPicture picture(50, 40);
     picture.fill(200);
-    OutputBitmap output = render(picture, 100, 80, OUT_BGR24, SCALE_BILINEAR, false);
+    OutputBitmap output = render(picture, 100, 80, OutputFormat::Bgr24, SCALE_BILINEAR, false);
     for (uint32_t j = 0; j < 78; j += 2) {
         EXPECT_EQ(100, output.channel(99, j, 1)) << "row " << j;  // fx 128 against black
         EXPECT_EQ(200, output.channel(98, j, 1)) << "row " << j;  // fx 0
@@ -188,8 +187,8 @@ TEST(RendererExamples, DoublingBlendsTheLastColumnWithTheBorder) {
 TEST(RendererExamples, TheTwoBilinearFormsDifferAsSpecified) {
     WorkPicture picture(271, 2);
     std::memset(picture.pixel(2, 0), 255, 3);
-    OutputBitmap plain = render(picture, 256, 2, OUT_BGR24, SCALE_BILINEAR, false);
-    OutputBitmap packed = render(picture, 256, 2, OUT_BGR24, SCALE_BILINEAR, true);
+    OutputBitmap plain = render(picture, 256, 2, OutputFormat::Bgr24, SCALE_BILINEAR, false);
+    OutputBitmap packed = render(picture, 256, 2, OutputFormat::Bgr24, SCALE_BILINEAR, true);
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(14, plain.channel(1, 0, c));
         EXPECT_EQ(0, packed.channel(1, 0, c));
@@ -201,7 +200,7 @@ TEST(RendererExamples, Bgrx32WritesZeroIntoTheFourthByte) {
     WorkPicture picture(23, 9);
     picture.randomize(rng);
     for (const Kernel& kernel : ALL_KERNELS) {
-        OutputBitmap output = render(picture, 17, 5, OUT_BGRX32, kernel.mode, kernel.mmx);
+        OutputBitmap output = render(picture, 17, 5, OutputFormat::Bgrx32, kernel.mode, kernel.smoothedHalf);
         for (uint32_t j = 0; j < 5; ++j)
             for (uint32_t i = 0; i < 17; ++i) ASSERT_EQ(0, output.at(i, j)[3]) << "mode " << int(kernel.mode);
     }
@@ -213,7 +212,7 @@ TEST(RendererExamples, OutputWidthOneSamplesColumnZero) {
     picture.randomize(rng);
     for (const Kernel& kernel :
          {Kernel{SCALE_COPY, false}, Kernel{SCALE_BILINEAR, false}, Kernel{SCALE_BILINEAR, true}}) {
-        OutputBitmap output = render(picture, 1, 5, OUT_BGR24, kernel.mode, kernel.mmx);
+        OutputBitmap output = render(picture, 1, 5, OutputFormat::Bgr24, kernel.mode, kernel.smoothedHalf);
         for (uint32_t j = 0; j < 5; ++j) ASSERT_EQ(0, std::memcmp(picture.pixel(0, j), output.at(0, j), 3));
     }
 }
@@ -223,10 +222,10 @@ TEST(RendererExamples, RowPaddingIsNeverWritten) {
     WorkPicture picture(9, 4);
     picture.randomize(rng);
     for (const Kernel& kernel : ALL_KERNELS)
-        for (OutputPixelFormat format : ALL_FORMATS)
+        for (OutputFormat format : ALL_FORMATS)
             for (uint32_t width = 1; width <= 9; ++width) {
-                OutputBitmap output = render(picture, width, 3, format, kernel.mode, kernel.mmx);
-                uint32_t used = width * bitCountOf(format) / 8;
+                OutputBitmap output = render(picture, width, 3, format, kernel.mode, kernel.smoothedHalf);
+                uint32_t used = width * outputBitCount(format) / 8;
                 for (uint32_t j = 0; j < 3; ++j)
                     for (uint32_t at = used; at < output.rowBytes; ++at)
                         ASSERT_EQ(SENTINEL, output.bytes[j * output.rowBytes + at])
@@ -239,10 +238,10 @@ TEST(RendererExamples, RgbFormatsPackTheHighBitsOfEachChannel) {
     const uint8_t bgr[3] = {0xFF, 0x84, 0x10};
     std::memcpy(picture.pixel(0, 0), bgr, 3);
     EXPECT_EQ(0x1F | (0x10 << 5) | (0x02 << 10),
-              readU16(render(picture, 1, 1, OUT_RGB555, SCALE_COPY, false).at(0, 0)));
+              readU16(render(picture, 1, 1, OutputFormat::Rgb555, SCALE_COPY, false).at(0, 0)));
     EXPECT_EQ(0x1F | (0x21 << 5) | (0x02 << 11),
-              readU16(render(picture, 1, 1, OUT_RGB565, SCALE_COPY, false).at(0, 0)));
-    EXPECT_EQ(0x1084FFu, readU32(render(picture, 1, 1, OUT_BGRX32, SCALE_COPY, false).at(0, 0)));
+              readU16(render(picture, 1, 1, OutputFormat::Rgb565, SCALE_COPY, false).at(0, 0)));
+    EXPECT_EQ(0x1084FFu, readU32(render(picture, 1, 1, OutputFormat::Bgrx32, SCALE_COPY, false).at(0, 0)));
 }
 
 // ---- Requests that must write nothing ----
@@ -258,7 +257,7 @@ bool writesNothing(const OutputBitmap& output, const FrameDecodeContext& context
 TEST(RendererRefuses, EmptyAndInconsistentRequests) {
     WorkPicture picture(8, 8);
     picture.fill(50);
-    OutputBitmap output(8, 8, OUT_BGRX32);
+    OutputBitmap output(8, 8, OutputFormat::Bgrx32);
     const FrameDecodeContext good = contextFor(picture, output, SCALE_BILINEAR, false);
     struct Case {
         const char* what;
@@ -270,7 +269,7 @@ TEST(RendererRefuses, EmptyAndInconsistentRequests) {
         {"no output", [](FrameDecodeContext& c) { c.output = nullptr; }},
         {"no picture", [](FrameDecodeContext& c) { c.picture = nullptr; }},
         {"bit count of another format", [](FrameDecodeContext& c) { c.outputBitCount = 24; }},
-        {"unknown format", [](FrameDecodeContext& c) { c.outputFormat = 5; }},
+        {"unknown format", [](FrameDecodeContext& c) { c.outputFormat = OutputFormat(5); }},
         {"unknown scale mode", [](FrameDecodeContext& c) { c.scaleMode = 3; }},
         {"source width 0", [](FrameDecodeContext& c) { c.sourceWidth = 0; }},
         {"source wider than the format", [](FrameDecodeContext& c) { c.sourceWidth = 65536; }},
@@ -301,22 +300,22 @@ std::vector<const RenderForm*> optimisedForms() {
 // renderOutput; every output must be the reference's, padding included.
 void expectFormsAgree(WorkPicture& picture, uint32_t width, uint32_t height) {
     for (const Kernel& kernel : ALL_KERNELS)
-        for (OutputPixelFormat format : ALL_FORMATS) {
+        for (OutputFormat format : ALL_FORMATS) {
             OutputBitmap expected(width, height, format);
-            renderOutputReference(contextFor(picture, expected, kernel.mode, kernel.mmx));
+            renderOutputReference(contextFor(picture, expected, kernel.mode, kernel.smoothedHalf));
             std::string where = std::to_string(picture.width) + "x" + std::to_string(picture.height) + " -> " +
                                 std::to_string(width) + "x" + std::to_string(height) + " mode " +
-                                std::to_string(kernel.mode) + (kernel.mmx ? " mmx" : "") + " format " +
-                                std::to_string(format);
+                                std::to_string(kernel.mode) + (kernel.smoothedHalf ? " smoothedHalf" : "") +
+                                " format " + std::to_string(unsigned(format));
             for (const RenderForm* form : optimisedForms()) {
                 OutputBitmap actual(width, height, format);
                 RenderPlan plan;
-                ASSERT_TRUE(planRender(contextFor(picture, actual, kernel.mode, kernel.mmx), plan));
+                ASSERT_TRUE(planRender(contextFor(picture, actual, kernel.mode, kernel.smoothedHalf), plan));
                 form->render(plan);
                 ASSERT_EQ(expected.bytes, actual.bytes) << form->name << ": " << where;
             }
             OutputBitmap dispatched(width, height, format);
-            renderOutput(contextFor(picture, dispatched, kernel.mode, kernel.mmx));
+            renderOutput(contextFor(picture, dispatched, kernel.mode, kernel.smoothedHalf));
             ASSERT_EQ(expected.bytes, dispatched.bytes) << "renderOutput: " << where;
         }
 }
@@ -376,8 +375,8 @@ struct FencedOutput {
     uint32_t pixelBytes, stride, height;
     std::vector<uint8_t> bytes;
 
-    FencedOutput(uint32_t width, uint32_t h, OutputPixelFormat format)
-        : pixelBytes(width * bitCountOf(format) / 8),
+    FencedOutput(uint32_t width, uint32_t h, OutputFormat format)
+        : pixelBytes(width * outputBitCount(format) / 8),
           stride(pixelBytes + FENCE),
           height(h),
           bytes(FENCE + size_t(stride) * h, POISON) {}
@@ -443,12 +442,12 @@ void expectFencedRowsMatch(const FrameDecodeContext& context, const OutputBitmap
 void expectSameSizeMatches(uint32_t width, uint32_t height, std::mt19937& rng) {
     FencedPicture picture(width, height, width);
     picture.randomize(rng);
-    for (OutputPixelFormat format : ALL_FORMATS) {
+    for (OutputFormat format : ALL_FORMATS) {
         OutputBitmap expected(width, height, format);
         renderOutputReference(contextFor(picture, expected, SCALE_COPY, false));
         OutputBitmap unused(width, height, format);
         expectFencedRowsMatch(contextFor(picture, unused, SCALE_COPY, false), expected, 0,
-                              "width " + std::to_string(width) + " format " + std::to_string(format));
+                              "width " + std::to_string(width) + " format " + std::to_string(unsigned(format)));
     }
 }
 
@@ -467,7 +466,7 @@ TEST(RendererSameSize, ABandOfRowsIsThoseRowsOfTheWholePicture) {
     FencedPicture picture(width, height, 3);
     picture.randomize(rng);
     const uint32_t bands[][2] = {{0, 1}, {5, 7}, {13, 7}, {19, 1}};
-    for (OutputPixelFormat format : ALL_FORMATS) {
+    for (OutputFormat format : ALL_FORMATS) {
         OutputBitmap whole(width, height, format);
         renderOutputReference(contextFor(picture, whole, SCALE_COPY, false));
         for (const auto& band : bands) {
@@ -478,7 +477,7 @@ TEST(RendererSameSize, ABandOfRowsIsThoseRowsOfTheWholePicture) {
             context.pictureSize -= uint32_t(skipped);
             context.sourceHeight = band[1];
             expectFencedRowsMatch(context, whole, band[0],
-                                  "band " + std::to_string(band[0]) + " format " + std::to_string(format));
+                                  "band " + std::to_string(band[0]) + " format " + std::to_string(unsigned(format)));
         }
     }
 }
@@ -488,7 +487,7 @@ TEST(RendererForms, TheMmxFormLeavesFloatingPointUsable) {
         if (std::string(form->name) != "mmx") continue;
         WorkPicture picture(5, 5);
         picture.fill(90);
-        OutputBitmap output(3, 3, OUT_BGR24);
+        OutputBitmap output(3, 3, OutputFormat::Bgr24);
         RenderPlan plan;
         ASSERT_TRUE(planRender(contextFor(picture, output, SCALE_BILINEAR, true), plan));
         form->render(plan);

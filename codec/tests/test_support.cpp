@@ -117,7 +117,8 @@ OutputSpec outputSpec(uint32_t width, uint32_t height, unsigned bitCount, bool r
     }
 }
 
-TestDecoder::TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool mmxForms) : mmx(mmxForms) {
+TestDecoder::TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool smoothedHalfForms)
+    : smoothedHalf(smoothedHalfForms) {
     codec.begin(PictureFormat{width, height, streamBitCount});
 }
 
@@ -130,7 +131,7 @@ CodecStatus TestDecoder::decode(const uint8_t* data, uint32_t size, const Output
     picture.width = output.width;
     picture.height = output.height;
     picture.format = output.format;
-    picture.forms = mmx ? ScalingForms::Mmx : ScalingForms::Plain;
+    picture.forms = smoothedHalf ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     return codec.render(picture);
 }
 

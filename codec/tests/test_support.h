@@ -85,7 +85,7 @@ OutputSpec outputSpec(uint32_t width, uint32_t height, unsigned bitCount, bool r
 // A decompression stream.
 class TestDecoder {
 public:
-    TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool mmx = false);
+    TestDecoder(uint32_t width, uint32_t height, unsigned streamBitCount, bool smoothedHalf = false);
     // Applies a frame without rendering it.
     CodecStatus apply(const std::vector<uint8_t>& frame) { return codec.apply(ByteSpan{frame.data(), frame.size()}); }
     // Applies a frame, then renders the picture into a bottom-up output.
@@ -93,7 +93,7 @@ public:
     // The work picture's blue, green and red of picture pixel (x, y).
     const uint8_t* workPixel(uint32_t x, uint32_t y) const;
     FrameDecompressor codec;
-    bool mmx;
+    bool smoothedHalf;
 };
 
 // The 24-bit colour the decoder holds for an input pixel of the given depth.
