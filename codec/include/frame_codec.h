@@ -49,11 +49,13 @@ struct PictureFormat {
 constexpr uint32_t MAX_PICTURE_DIMENSION = 65535;  // the format's 16-bit fields
 constexpr uint32_t PALETTE_ENTRIES = 256;
 
-// 1 to 65,535 each way, with every buffer of the streams below 4 GiB.
+// True for 1 to 65,535 each way with every buffer of the streams below
+// 4 GiB; false for anything else (negative sizes included).
 bool isPictureSizeSupported(int64_t width, int64_t height);
-// Bytes per row of a picture: rows padded to 4 bytes.
+// Bytes per row of a picture: rows padded to 4 bytes. Never fails.
 uint64_t pictureRowBytes(uint32_t width, unsigned depth);
-// Worst-case bytes of one compressed frame: width x height x 3 + 803.
+// Worst-case bytes of one compressed frame: width x height x 3 + 803, for
+// sizes isPictureSizeSupported accepts (others wrap).
 uint32_t worstCaseFrameSize(uint32_t width, uint32_t height);
 // Depth of the compressed stream for an input depth: 8 stays 8, else 16.
 unsigned compressedDepthFor(unsigned inputDepth);
@@ -90,12 +92,18 @@ public:
     // by a key frame reads nothing undefined. BadFormat for depths other
     // than 8, 16, 32 or unsupported sizes; OutOfMemory (buffers allocated
     // before stay until end).
+    // Ok, or the failure above.
     CodecStatus begin(const PictureFormat& input, History history = History::Kept);
+    // Releases every buffer; begin may start a stream again. Never fails.
     void end();
+    // True between a successful begin and end.
     bool running() const {
         return lzwWorkArea_ && (history_ == History::Given || (previousFrame_ && previousPalette_));
     }
+    // The input format of the last begin (also a failed one).
     const PictureFormat& format() const { return format_; }
+    // Worst-case bytes of one frame of that format: an output this large
+    // never gives BadOutput.
     uint32_t maxFrameSize() const { return worstCaseFrameSize(format_.width, format_.height); }
     // Bytes of one input picture of the stream's format (rows padded to 4
     // bytes): what compress reads. 0 before begin and after end.
@@ -103,21 +111,28 @@ public:
 
     // Compresses one picture of the stream's format; palette (256 entries) is
     // read for depth 8 only. Whether it is a key frame is the caller's choice
-    // alone. BadOutput when the frame does not fit the output: the previous
-    // picture and palette are brought up to date all the same.
+    // alone. Ok with frame.size bytes written to output. NoStream when not
+    // running or begun with History::Given; BadPicture for a picture of fewer
+    // than pictureSize() bytes or a missing palette at depth 8; BadOutput
+    // when the frame does not fit the output (frame.size is 0 then): the
+    // previous picture and palette are brought up to date all the same.
     CodecStatus compress(ByteSpan picture, const PaletteEntry* palette, bool keyFrame, MutableByteSpan output,
                          CompressedFrame& frame);
     // The same for a picture whose row y, counted from the bottom, starts at
     // bottomRow + y * stride: a negative stride reads rows stored top-down
     // (as most raw video is) where they are, without turning them over first.
+    // Statuses as compress; BadPicture also for a null bottomRow or a stride
+    // shorter than a row of pixels.
     CodecStatus compressRows(const uint8_t* bottomRow, ptrdiff_t stride, const PaletteEntry* palette, bool keyFrame,
                              MutableByteSpan output, CompressedFrame& frame);
     // The frame the stream compressed in order gives for `picture` after
     // `previous` (not read for a key frame), byte for byte, and nothing is
     // kept of either: a frame's bytes depend only on these two pictures, so
     // workers with compressors of their own can compress frames side by
-    // side. For streams begun with History::Given (NoStream otherwise);
-    // BadPicture for a missing picture or colour table.
+    // side. Ok with frame.size bytes written. For streams begun with
+    // History::Given (NoStream otherwise); BadPicture for a missing picture,
+    // a stride shorter than a row or a missing colour table at depth 8 (of
+    // `previous` too, unless keyFrame); BadOutput as compress.
     CodecStatus compressAfter(const InputPicture& picture, const InputPicture& previous, bool keyFrame,
                               MutableByteSpan output, CompressedFrame& frame);
 
@@ -141,7 +156,8 @@ private:
 
 enum class OutputFormat : uint8_t { Bgr24 = 1, Bgrx32 = 2, Rgb555 = 3, Rgb565 = 4 };
 
-// Bits per pixel of an output format: 24, 32 or 16.
+// Bits per pixel of an output format: 24, 32 or 16; 0 for a value that
+// names no format.
 unsigned outputBitCount(OutputFormat format);
 
 // The formulas for scaled output. Plain: bilinear with 8-bit weights.
@@ -161,7 +177,8 @@ struct OutputPicture {
     ScalingForms forms = ScalingForms::Plain;
 };
 
-// Bytes each output row needs: width x bytes per pixel, padded to 4 bytes.
+// Bytes each output row needs: width x bytes per pixel, padded to 4 bytes
+// (0 for a value that names no format).
 uint32_t outputRowBytes(uint32_t width, OutputFormat format);
 
 // Rows first to end - 1, in memory order.
@@ -179,15 +196,19 @@ public:
 
     // (Re)allocates a black bordered work picture for the stream's picture
     // size, the palette and the decoder's tables. BadFormat for depths other
-    // than 8, 16, 24 or unsupported sizes; OutOfMemory.
+    // than 8, 16, 24 or unsupported sizes; OutOfMemory (buffers allocated
+    // before stay until end); else Ok.
     CodecStatus begin(const PictureFormat& stream);
-    // Releases the buffers; the work picture's stride is kept.
+    // Releases the buffers; the work picture's stride is kept. Never fails.
     void end();
+    // True between a successful begin and end.
     bool running() const { return workPicture_ && palette_ && tables_; }
+    // The stream format of the last begin (also a failed one).
     const PictureFormat& format() const { return format_; }
 
     // Applies one frame's chunks to the held picture; an empty frame changes
-    // nothing. BadFrame at the first chunk that fails: the chunks before it
+    // nothing. Ok when every chunk applied; NoStream when not running;
+    // BadFrame at the first chunk that fails: the chunks before it
     // stay applied, and a failing rectangle may have stored some pixels.
     // changed (when given) receives the picture rows the frame's rectangles
     // may have written, on failure too.
@@ -195,8 +216,10 @@ public:
 
     // Renders the held picture into the whole output, or into output rows
     // first to end - 1 of it (the same pixels a whole render gives there).
-    // BadOutput for sizes of 0 or above 65,535, an unknown format, a missing
-    // buffer or a band beyond the output; nothing is written then.
+    // Ok, or NoStream when not running; BadOutput for sizes of 0 or above
+    // 65,535, an unknown format, a missing buffer or a band beyond the output
+    // (first > end, or end above the height): nothing is written then. An
+    // empty band (first == end) writes nothing and is Ok.
     CodecStatus render(const OutputPicture& output) const;
     CodecStatus renderRows(const OutputPicture& output, uint32_t first, uint32_t end) const;
 

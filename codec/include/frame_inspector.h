@@ -38,7 +38,7 @@ struct ChunkInfo {
     uint8_t pixelFormat = 0;                       // RawRect, CodedRect
 };
 
-// Minimum length of a chunk of a known type: 8, 10 or 17.
+// Minimum length of a chunk of its type: 8 (End), 10 (Palette), else 17.
 uint32_t minimumChunkLength(ChunkType type);
 
 // True for a rectangle chunk whose pixels reach the picture: a known pixel
@@ -47,16 +47,22 @@ bool changesPixels(const ChunkInfo& chunk);
 
 class FrameInspector {
 public:
+    // Reads `size` bytes at `frame` (none when frame is null) for a picture
+    // of the given size; reads nothing until next.
     FrameInspector(const uint8_t* frame, uint32_t size, uint32_t pictureWidth, uint32_t pictureHeight)
         : frame_(frame), size_(frame ? size : 0), pictureWidth_(pictureWidth), pictureHeight_(pictureHeight) {}
 
     // The next chunk, checked. False at the end of the frame (after the End
     // chunk, or when no bytes are left) or on a faulty chunk: fault() says
-    // which, and chunk holds what could be read of it.
+    // which, and chunk holds what could be read of it. Once false, false
+    // again.
     bool next(ChunkInfo& chunk);
 
+    // The fault that stopped next; None at a sound end.
     ChunkFault fault() const { return fault_; }
+    // Whether next passed an End chunk.
     bool endChunkSeen() const { return endChunkSeen_; }
+    // Chunks next returned as passed.
     uint32_t chunksPassed() const { return chunksPassed_; }
     // Offset of the next chunk: after the End chunk, the bytes left are trailing.
     uint32_t offset() const { return offset_; }
