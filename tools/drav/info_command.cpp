@@ -9,7 +9,7 @@
 #include "command_files.h"
 #include "commands.h"
 #include "dib_format.h"
-#include "frame_inspector.h"
+#include "frame_description.h"
 #include "interruption.h"
 #include "key_frame_probe.h"
 #include "stream_figures.h"

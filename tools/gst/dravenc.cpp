@@ -6,8 +6,7 @@
 
 #include "codec/frame_codec.h"
 #include "codec/frame_format.h"
-#include "codec_streams.h"
-#include "dib_format.h"
+#include "codec/stream_format.h"
 #include "element_guard.h"
 #include "elements.h"
 
@@ -66,8 +65,10 @@ GstStaticPadTemplate srcTemplate =
                                             "width = (int) [ 1, 65535 ], height = (int) [ 1, 65535 ], "
                                             "framerate = (fraction) [ 0/1, MAX ]"));
 
-GstCaps* outputCaps(const BITMAPINFOHEADER& format) {
-    GstBuffer* header = gst_buffer_new_memdup(&format, sizeof format);
+GstCaps* outputCaps(const drav::PictureFormat& input) {
+    uint8_t format[drav::BITMAP_HEADER_SIZE];
+    drav::writeCompressedStreamHeader(drav::proposeCompressedFormat(input), format);
+    GstBuffer* header = gst_buffer_new_memdup(format, sizeof format);
     GstCaps* caps = gst_caps_new_simple("video/x-avi-unknown", "fourcc", G_TYPE_INT, int(drav::FOURCC_DRAV),
                                         "codec_data", GST_TYPE_BUFFER, header, nullptr);
     gst_buffer_unref(header);
@@ -109,9 +110,8 @@ gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
         return FALSE;
     }
 
-    const BITMAPINFOHEADER input = drav::tool::dibHeader(width, height, depth);
     GstVideoCodecState* output =
-        gst_video_encoder_set_output_state(encoder, outputCaps(drav::tool::compressedStreamFormat(input)), state);
+        gst_video_encoder_set_output_state(encoder, outputCaps(drav::PictureFormat{width, height, depth}), state);
     gst_video_codec_state_unref(output);
     return gst_video_encoder_negotiate(encoder);
 }

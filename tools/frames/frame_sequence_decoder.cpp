@@ -1,6 +1,6 @@
 #include "frame_sequence_decoder.h"
 
-#include "frame_inspector.h"
+#include "frame_description.h"
 
 namespace drav::tool {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame_inspector.h"
+#include "frame_description.h"
 
 namespace drav::tool {
 namespace {

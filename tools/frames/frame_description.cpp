@@ -1,4 +1,4 @@
-#include "frame_inspector.h"
+#include "frame_description.h"
 
 #include <cstdio>
 
