@@ -9,16 +9,17 @@
 #include <utility>
 
 #include "codec/frame_codec.h"
-#include "codec/frame_inspector.h"
+#include "codec/stream_format.h"
+#include "dravdec_stream.h"
 #include "element_guard.h"
 #include "elements.h"
-#include "frame_sequence_decoder.h"
 
 GST_DEBUG_CATEGORY_STATIC(dravdec_debug);
 #define GST_CAT_DEFAULT dravdec_debug
 
 namespace {
 
+using drav::gst::StreamDecoder;
 using drav::tool::FrameSequenceDecoder;
 using Outcome = FrameSequenceDecoder::Outcome;
 
@@ -40,118 +41,16 @@ struct OutputChoice {
     drav::OutputFormat codec;
 };
 
-// The renderer's formats, most natural first: a 16-bit stream's own RGB555
-// pixels, else 24-bit colour (a palette's colours exactly).
-constexpr OutputChoice RGB15_FIRST[] = {{GST_VIDEO_FORMAT_RGB15, drav::OutputFormat::Rgb555},
-                                        {GST_VIDEO_FORMAT_BGRx, drav::OutputFormat::Bgrx32},
-                                        {GST_VIDEO_FORMAT_BGR, drav::OutputFormat::Bgr24},
-                                        {GST_VIDEO_FORMAT_RGB16, drav::OutputFormat::Rgb565}};
-constexpr OutputChoice BGR_FIRST[] = {{GST_VIDEO_FORMAT_BGR, drav::OutputFormat::Bgr24},
-                                      {GST_VIDEO_FORMAT_BGRx, drav::OutputFormat::Bgrx32},
-                                      {GST_VIDEO_FORMAT_RGB15, drav::OutputFormat::Rgb555},
-                                      {GST_VIDEO_FORMAT_RGB16, drav::OutputFormat::Rgb565}};
-
-// A buffer the element rendered, and the rows it does not show yet.
-struct RenderedBuffer {
-    GstBuffer* buffer = nullptr;
-    drav::RowRange unshown;
-    bool updatable = false;  // rendering the unshown rows brings it up to date
-};
-
-// The decompressor with what the element needs around it: the buffers it
-// rendered last, which it writes again once downstream let go of them. Two,
-// since a sink keeps the last buffer it received until the next one comes.
-class StreamDecoder final : public drav::tool::FrameApplier {
-public:
-    explicit StreamDecoder(const drav::PictureFormat& stream) : stream_(stream), sequence_(*this, stream) {}
-    ~StreamDecoder() { forgetShownPicture(); }
-    StreamDecoder(const StreamDecoder&) = delete;
-    StreamDecoder& operator=(const StreamDecoder&) = delete;
-
-    drav::CodecStatus begin() { return codec_.begin(stream_); }
-    const drav::PictureFormat& stream() const { return stream_; }
-    FrameSequenceDecoder& sequence() { return sequence_; }
-
-    // A rejected frame may have stored some pixels: the rendered buffers are
-    // then only good as a whole, for the held picture, until a full render.
-    bool decompress(const uint8_t* data, uint32_t size) override {
-        drav::RowRange changed;
-        const bool applied = codec_.apply(drav::ByteSpan{data, size}, &changed) == drav::CodecStatus::Ok;
-        changedSinceShown_ |= applied && !changed.empty();
-        for (RenderedBuffer& kept : rendered_) {
-            kept.updatable = kept.updatable && applied;
-            if (changed.empty()) continue;
-            kept.unshown = kept.unshown.empty() ? changed
-                                                : drav::RowRange{MIN(kept.unshown.first, changed.first),
-                                                                 MAX(kept.unshown.end, changed.end)};
-        }
-        return applied;
+// The GStreamer format of each of the renderer's formats.
+GstVideoFormat videoFormatOf(drav::OutputFormat format) {
+    switch (format) {
+        case drav::OutputFormat::Rgb555: return GST_VIDEO_FORMAT_RGB15;
+        case drav::OutputFormat::Rgb565: return GST_VIDEO_FORMAT_RGB16;
+        case drav::OutputFormat::Bgr24: return GST_VIDEO_FORMAT_BGR;
+        case drav::OutputFormat::Bgrx32: break;
     }
-
-    // The buffer showing the held picture when it has not changed since it
-    // was rendered, else null.
-    GstBuffer* unchangedPicture() const { return changedSinceShown_ ? nullptr : rendered_[0].buffer; }
-
-    // After the output format changed: the next frame renders anew.
-    void forgetShownPicture() {
-        for (RenderedBuffer& kept : rendered_) {
-            gst_buffer_replace(&kept.buffer, nullptr);
-            kept = {};
-        }
-        changedSinceShown_ = true;
-    }
-
-    // A rendered buffer only the element holds (downstream let go of every
-    // copy), newest first; null when there is none.
-    GstBuffer* updatablePicture() const {
-        for (const RenderedBuffer& kept : rendered_)
-            if (kept.buffer && kept.updatable && gst_buffer_is_writable(kept.buffer) &&
-                gst_buffer_is_memory_range_writable(kept.buffer, 0, -1))
-                return kept.buffer;
-        return nullptr;
-    }
-
-    // Renders the held picture into output: into a rendered buffer only the
-    // rows it does not show, into a new one the whole picture. output then
-    // shows it.
-    bool render(GstBuffer* output, GstVideoInfo* info, drav::OutputFormat format) {
-        GstVideoFrame frame;
-        if (!gst_video_frame_map(&frame, info, output, GST_MAP_WRITE)) return false;
-        // The codec's row 0 is the picture's bottom row; GStreamer's is the top.
-        const ptrdiff_t stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-        drav::OutputPicture picture;
-        picture.rows = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)) +
-                       ptrdiff_t(GST_VIDEO_FRAME_HEIGHT(&frame) - 1) * stride;
-        picture.stride = -stride;
-        picture.width = uint32_t(GST_VIDEO_FRAME_WIDTH(&frame));
-        picture.height = uint32_t(GST_VIDEO_FRAME_HEIGHT(&frame));
-        picture.format = format;
-        RenderedBuffer* kept = output == rendered_[1].buffer ? &rendered_[1] : &rendered_[0];
-        const bool rendered =
-            (output == kept->buffer ? codec_.renderRows(picture, kept->unshown.first, kept->unshown.end)
-                                    : codec_.render(picture)) == drav::CodecStatus::Ok;
-        gst_video_frame_unmap(&frame);
-        if (!rendered) return false;
-        if (output == rendered_[1].buffer) {
-            std::swap(rendered_[0], rendered_[1]);
-        } else if (output != rendered_[0].buffer) {
-            gst_buffer_replace(&rendered_[1].buffer, nullptr);
-            rendered_[1] = rendered_[0];
-            rendered_[0] = {gst_buffer_ref(output), {}, true};
-        }
-        rendered_[0].unshown = {};
-        rendered_[0].updatable = true;
-        changedSinceShown_ = false;
-        return true;
-    }
-
-private:
-    drav::PictureFormat stream_;
-    drav::FrameDecompressor codec_;
-    FrameSequenceDecoder sequence_;
-    RenderedBuffer rendered_[2];  // newest first
-    bool changedSinceShown_ = true;
-};
+    return GST_VIDEO_FORMAT_BGRx;
+}
 
 }  // namespace
 
@@ -181,19 +80,6 @@ std::string sizeText(const drav::PictureFormat& format) {
     return std::to_string(format.width) + "x" + std::to_string(format.height);
 }
 
-// A key frame rebuilds the whole picture from its origin: its first
-// rectangle at 0,0 gives the picture's size, its pixel format the depth.
-bool pictureFormatOfKeyFrame(const uint8_t* data, uint32_t size, drav::PictureFormat& format) {
-    drav::FrameInspector inspector(data, size, drav::MAX_PICTURE_DIMENSION, drav::MAX_PICTURE_DIMENSION);
-    drav::ChunkInfo chunk;
-    while (inspector.next(chunk)) {
-        if (!drav::changesPixels(chunk) || chunk.x != 0 || chunk.y != 0) continue;
-        format = {chunk.width, chunk.height, chunk.pixelFormat == drav::PIXEL_FORMAT_PALETTE ? 8u : 16u};
-        return true;
-    }
-    return false;
-}
-
 // The caps' width, height and depth (bits per pixel of the stream), for
 // demuxers and encoders that give them.
 bool announcedPictureFormat(GstCaps* caps, drav::PictureFormat& format) {
@@ -206,28 +92,20 @@ bool announcedPictureFormat(GstCaps* caps, drav::PictureFormat& format) {
     return true;
 }
 
-// Why the codec cannot decode a stream of the format; empty when it can.
-std::string formatProblem(const drav::PictureFormat& format) {
-    if (format.depth != 8 && format.depth != 16 && format.depth != 24)
-        return "unsupported depth " + std::to_string(format.depth) + " bits per pixel (DRAV streams have 8, 16 or 24)";
-    if (!drav::isPictureSizeSupported(format.width, format.height))
-        return "unsupported picture size " + sizeText(format) + " (1 to 65535 each way, buffers below 4 GiB)";
-    return {};
-}
-
 // Downstream's choice among the renderer's formats, the stream's natural one
 // when downstream takes any.
 OutputChoice chooseOutput(GstVideoDecoder* decoder, unsigned depth) {
-    const OutputChoice* order = depth == 16 ? RGB15_FIRST : BGR_FIRST;
+    const drav::OutputFormat* order = drav::outputFormatsFor(depth);
     GstCaps* accepted = gst_pad_peer_query_caps(GST_VIDEO_DECODER_SRC_PAD(decoder), nullptr);
-    OutputChoice chosen = order[0];
-    for (size_t i = 0; i < G_N_ELEMENTS(RGB15_FIRST); ++i) {
-        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
-                                            gst_video_format_to_string(order[i].video), nullptr);
+    OutputChoice chosen{videoFormatOf(order[0]), order[0]};
+    for (size_t i = 0; i < drav::OUTPUT_FORMAT_COUNT; ++i) {
+        const GstVideoFormat video = videoFormatOf(order[i]);
+        GstCaps* caps =
+            gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, gst_video_format_to_string(video), nullptr);
         const bool usable = !accepted || gst_caps_can_intersect(caps, accepted);
         gst_caps_unref(caps);
         if (usable) {
-            chosen = order[i];
+            chosen = {video, order[i]};
             break;
         }
     }
@@ -249,7 +127,7 @@ StreamDecoder* newStreamDecoder(const drav::PictureFormat& format) {
 
 bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
     GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
-    std::string problem = formatProblem(format);
+    std::string problem = drav::streamProblem(format);
     releaseStream(dec);
     if (problem.empty()) {
         dec->decoder = newStreamDecoder(format);
@@ -432,7 +310,7 @@ GstFlowReturn openFromKeyFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     if (GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame)) {
         GstMapInfo map;
         if (gst_buffer_map(frame->input_buffer, &map, GST_MAP_READ)) {
-            found = map.size <= UINT32_MAX && pictureFormatOfKeyFrame(map.data, uint32_t(map.size), format);
+            found = map.size <= UINT32_MAX && drav::probeKeyFrame(drav::ByteSpan{map.data, map.size}, format);
             gst_buffer_unmap(frame->input_buffer, &map);
         }
     }
