@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 
+#include "codec/stream_format.h"
 #include "tool_error.h"
 
 namespace drav::tool {
@@ -227,7 +228,7 @@ private:
 void applyEncodeOption(const std::string& option, const std::string& value, EncodeOptions& options) {
     if (option == "--depth") {
         int64_t depth = parseCount(option, value, 8, 32);
-        if (depth != 8 && depth != 16 && depth != 32) usageError("--depth must be 8, 16 or 32, not " + quoted(value));
+        if (!isCompressorInputDepth(unsigned(depth))) usageError("--depth must be 8, 16 or 32, not " + quoted(value));
         options.depth = unsigned(depth);
     } else if (option == "--keyint") {
         options.keyInterval = uint32_t(parseCount(option, value, 1, INT32_MAX));
