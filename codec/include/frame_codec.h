@@ -162,9 +162,8 @@ unsigned outputBitCount(OutputFormat format);
 
 // The formulas for scaled output. Plain: bilinear with 8-bit weights.
 // SmoothedHalf: bilinear with 4-bit weights, and a 3x3 smoothing filter at
-// exactly half size. Same-size output is a copy under either. (Mmx is the
-// former name of SmoothedHalf, kept until its last caller moves.)
-enum class ScalingForms : uint8_t { Plain, SmoothedHalf, Mmx = SmoothedHalf };
+// exactly half size. Same-size output is a copy under either.
+enum class ScalingForms : uint8_t { Plain, SmoothedHalf };
 
 // The caller's output picture. Output row j lies at rows + j x stride; the
 // rows follow the picture's memory order (row 0 is the picture's row 0), so a

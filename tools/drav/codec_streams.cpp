@@ -54,7 +54,7 @@ CompressionStream::CompressionStream(const BITMAPINFOHEADER& input) {
     output_.resize(codec_.maxFrameSize());
 }
 
-bool CompressionStream::compress(const DibPicture& picture, bool keyFrame, CompressedFrame& result) {
+bool CompressionStream::compress(const DibPicture& picture, bool keyFrame, FrameBytes& result) {
     const BITMAPINFOHEADER& header = picture.info.header;
     if (header.biWidth != compressed_.biWidth || header.biHeight != compressed_.biHeight ||
         header.biBitCount != codec_.format().depth)
@@ -93,7 +93,7 @@ void DecompressionStream::prepareOutput(Output& output, DibFormat format, uint32
     picture.width = width;
     picture.height = height;
     picture.format = dibFormatOutputFormat(format);
-    picture.forms = mmxForms ? ScalingForms::Mmx : ScalingForms::Plain;
+    picture.forms = mmxForms ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     const ptrdiff_t stride = ptrdiff_t(dibStride(width, dibFormatBitCount(format)));
     picture.rows = output.pixels.data() + (sameSize_ ? ptrdiff_t(height - 1) * stride : 0);
     picture.stride = sameSize_ ? -stride : stride;

@@ -22,7 +22,9 @@ struct DibPicture {
     std::vector<uint8_t> pixels;
 };
 
-struct CompressedFrame {
+// A compressed frame's bytes where a stream keeps them, and whether it is a
+// key frame.
+struct FrameBytes {
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     bool keyFrame = false;
@@ -45,7 +47,7 @@ public:
 
     // False when the codec fails the frame. The result points into the stream's
     // buffer and stays valid until the next call.
-    bool compress(const DibPicture& picture, bool keyFrame, CompressedFrame& result);
+    bool compress(const DibPicture& picture, bool keyFrame, FrameBytes& result);
 
 private:
     FrameCompressor codec_;

@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "codec/stream_format.h"
 #include "dib_format.h"
 #include "tool_error.h"
 
@@ -78,7 +79,7 @@ void PixelConverter::convert(AVPixelFormat sourceFormat, const uint8_t* const so
 }
 
 DibConverter::DibConverter(const PictureFormat& format) : format_(format) {
-    if (format.depth != 8 && format.depth != 16 && format.depth != 32)
+    if (!isCompressorInputDepth(format.depth))
         throw ToolError("unsupported depth " + std::to_string(format.depth) + " (8, 16 or 32)");
     requireSupportedPictureSize(dibHeader(format.width, format.height, format.depth));
     stride_ = int(dibStride(format.width, format.depth));

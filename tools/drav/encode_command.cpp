@@ -150,7 +150,7 @@ private:
     // Writes the oldest frame in flight; says why not when its picture could not be read.
     std::optional<EarlyEnd> receiveAndWrite(EncodeTotals& totals) {
         const int64_t number = totals.frames;
-        CompressedFrame compressed;
+        FrameBytes compressed;
         bool coded;
         try {
             coded = compressor_.receive(compressed);

@@ -74,7 +74,7 @@ void ParallelCompressor::submit(bool keyFrame) {
     submittedOne_.notify_one();
 }
 
-bool ParallelCompressor::receive(CompressedFrame& frame) {
+bool ParallelCompressor::receive(FrameBytes& frame) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (received_ == submitted_) throw std::logic_error("no frame in flight to receive");
     const uint64_t number = received_++;
@@ -88,7 +88,7 @@ bool ParallelCompressor::receive(CompressedFrame& frame) {
     // it is until the next receive() lets another frame into it.
     releaseHeld(number);
     if (slot.failure) std::rethrow_exception(slot.failure);
-    frame = CompressedFrame{slot.output.get(), slot.coded.size, slot.coded.keyFrame};
+    frame = FrameBytes{slot.output.get(), slot.coded.size, slot.coded.keyFrame};
     return slot.status == CodecStatus::Ok;
 }
 

@@ -77,7 +77,7 @@ public:
     // bytes, valid until the next receive(). False when the codec failed the
     // frame, or the picture before it could not be read; what preparing its
     // picture threw is thrown here. Either way the stream cannot go on.
-    bool receive(CompressedFrame& frame);
+    bool receive(FrameBytes& frame);
 
 private:
     struct Slot {

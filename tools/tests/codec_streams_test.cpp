@@ -23,7 +23,7 @@ public:
         output_.width = width;
         output_.height = height;
         output_.format = dibFormatOutputFormat(format);
-        output_.forms = mmx ? ScalingForms::Mmx : ScalingForms::Plain;
+        output_.forms = mmx ? ScalingForms::SmoothedHalf : ScalingForms::Plain;
     }
     const std::vector<uint8_t>& decode(const std::vector<uint8_t>& frame) {
         EXPECT_EQ(codec_.apply(ByteSpan{frame.data(), frame.size()}), CodecStatus::Ok);

@@ -71,7 +71,7 @@ std::vector<uint8_t> packedPixels(const DecompressionStream& stream) {
 }
 
 StoredTestFrame compressInto(CompressionStream& stream, const DibPicture& picture, bool keyFrame) {
-    CompressedFrame compressed;
+    FrameBytes compressed;
     if (!stream.compress(picture, keyFrame, compressed)) throw std::runtime_error("compress failed");
     return StoredTestFrame{std::vector<uint8_t>(compressed.data, compressed.data + compressed.size),
                            compressed.keyFrame};
