@@ -69,27 +69,13 @@ struct ToRgb16 {
     }
 };
 
-bool isUnscaledCopy(const RenderPlan& plan) { return plan.kernel == RenderKernel::Copy && plan.xStep == UNIT_STEP; }
-
-// True when the plan was rendered here.
-bool convertUnscaled(const RenderPlan& plan) {
-    if (!isUnscaledCopy(plan)) return false;
-    switch (plan.format) {
-        case OutputFormat::Bgrx32: return convertRows<ToBgrx32>(plan);
-        case OutputFormat::Rgb555: return convertRows<ToRgb16<5>>(plan);
-        case OutputFormat::Rgb565: return convertRows<ToRgb16<6>>(plan);
-        case OutputFormat::Bgr24: return false;  // renderOutput copies those rows as they are
-    }
-    return false;
-}
-
 }  // namespace
 
 #if defined(__i386__)
 __attribute__((force_align_arg_pointer))
 #endif
 void renderPlanAvx2(const RenderPlan& plan) {
-    if (!convertUnscaled(plan)) renderPlanSsse3(plan);
+    if (!convertUnscaled<ToBgrx32, ToRgb16>(plan)) renderPlanSsse3(plan);
 }
 
 }  // namespace drav

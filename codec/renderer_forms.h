@@ -112,4 +112,19 @@ bool convertRows(const RenderPlan& plan) {
     return true;
 }
 
+// An unscaled plan's same-size output through a form's converters (ToBgrx32,
+// and ToRgb16<5> and <6> for RGB555 and RGB565): true when the plan was
+// rendered. 24-bit output is not, as renderOutput copies those rows as they are.
+template <class ToBgrx32, template <int> class ToRgb16>
+bool convertUnscaled(const RenderPlan& plan) {
+    if (plan.kernel != RenderKernel::Copy || plan.xStep != UNIT_STEP) return false;
+    switch (plan.format) {
+        case OutputFormat::Bgrx32: return convertRows<ToBgrx32>(plan);
+        case OutputFormat::Rgb555: return convertRows<ToRgb16<5>>(plan);
+        case OutputFormat::Rgb565: return convertRows<ToRgb16<6>>(plan);
+        case OutputFormat::Bgr24: return false;
+    }
+    return false;
+}
+
 }  // namespace drav

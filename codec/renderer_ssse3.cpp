@@ -68,20 +68,6 @@ struct ToRgb16 {
     }
 };
 
-bool isUnscaledCopy(const RenderPlan& plan) { return plan.kernel == RenderKernel::Copy && plan.xStep == UNIT_STEP; }
-
-// True when the plan was rendered here.
-bool convertUnscaled(const RenderPlan& plan) {
-    if (!isUnscaledCopy(plan)) return false;
-    switch (plan.format) {
-        case OutputFormat::Bgrx32: return convertRows<ToBgrx32>(plan);
-        case OutputFormat::Rgb555: return convertRows<ToRgb16<5>>(plan);
-        case OutputFormat::Rgb565: return convertRows<ToRgb16<6>>(plan);
-        case OutputFormat::Bgr24: return false;  // renderOutput copies those rows as they are
-    }
-    return false;
-}
-
 }  // namespace
 
 // 32-bit Windows callers may enter with a 4-byte aligned stack; spilled
@@ -90,7 +76,7 @@ bool convertUnscaled(const RenderPlan& plan) {
 __attribute__((force_align_arg_pointer))
 #endif
 void renderPlanSsse3(const RenderPlan& plan) {
-    if (!convertUnscaled(plan)) renderPlanSse2(plan);
+    if (!convertUnscaled<ToBgrx32, ToRgb16>(plan)) renderPlanSse2(plan);
 }
 
 }  // namespace drav
