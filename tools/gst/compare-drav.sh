@@ -15,11 +15,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 repeats=${1:-3}
 shift || true
-if [ $# -gt 0 ]; then
-  mapfile -t recordings < <(realpath -- "$@")
-else
-  mapfile -t recordings < <(bash "$root/recordings/derive.sh" list "${DRAV_CORPUS_DIR:-$root/recordings}")
-fi
+source "$root/tools/tests/test-lib.sh"
+named_recordings "$@"
 build=$root/build/rel
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target drav gstdrav gstdravavi >/dev/null

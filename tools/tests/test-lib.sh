@@ -10,6 +10,16 @@ list_recordings() {
   [ ${#sources[@]} -gt 0 ] || fail "no recordings in $1"
 }
 
+# named_recordings [FILE...]: the array `recordings`: the files named, else
+# those in $DRAV_CORPUS_DIR, else the repository's recordings/.
+named_recordings() {
+  if [ $# -gt 0 ]; then
+    mapfile -t recordings < <(realpath -- "$@")
+  else
+    mapfile -t recordings < <(bash "$derive" list "${DRAV_CORPUS_DIR:-$(dirname "$derive")}")
+  fi
+}
+
 # read_inputs SOURCE DERIVED_DIR: the associative array `input`, a depth to the
 # input file recordings/derive.sh makes of SOURCE at that depth (once, in
 # DERIVED_DIR).

@@ -17,15 +17,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 repeats=${1:-3}
 shift || true
-if [ $# -gt 0 ]; then
-  mapfile -t recordings < <(realpath -- "$@")
-else
-  mapfile -t recordings < <(bash "$root/recordings/derive.sh" list "${DRAV_CORPUS_DIR:-$root/recordings}")
-fi
+source "$root/tools/tests/test-lib.sh"
+named_recordings "$@"
 build=$root/build/rel
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target drav drav_plugin >/dev/null
-source "$root/tools/tests/test-lib.sh"
 drav=$build/tools/drav work=$build/compare-vlc
 mkdir -p "$work" && chmod 755 "$work" && cd "$work"
 export VLC_PLUGIN_PATH=$build/tools/vlc
