@@ -7,6 +7,7 @@
 #include "codec/codec_stream.h"
 #include "codec/frame_coding.h"
 #include "codec/stream_heap.h"
+#include "codec/stream_format.h"
 
 namespace drav {
 namespace {
@@ -49,7 +50,7 @@ size_t lastDifference(const uint8_t* a, const uint8_t* b, size_t from, size_t to
 
 CodecStatus FrameCompressor::begin(const PictureFormat& input, History history) {
     const unsigned depth = input.depth;
-    if ((depth != 8 && depth != 16 && depth != 32) || !isPictureSizeSupported(input.width, input.height))
+    if (!isCompressorInputDepth(depth) || !isPictureSizeSupported(input.width, input.height))
         return CodecStatus::BadFormat;
     format_ = input;
     history_ = history;

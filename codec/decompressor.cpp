@@ -11,6 +11,7 @@
 #include "codec/lzw_decode_tables.h"
 #include "codec/work_picture.h"
 #include "codec/renderer.h"
+#include "codec/stream_format.h"
 
 namespace drav {
 namespace {
@@ -74,8 +75,7 @@ LzwDecodeTables* allocateDecodeTables(uint32_t pixels) {
 }
 
 CodecStatus FrameDecompressor::begin(const PictureFormat& stream) {
-    const unsigned depth = stream.depth;
-    if ((depth != 8 && depth != 16 && depth != 24) || !isPictureSizeSupported(stream.width, stream.height))
+    if (!isStreamDepth(stream.depth) || !isPictureSizeSupported(stream.width, stream.height))
         return CodecStatus::BadFormat;
     format_ = stream;
 
