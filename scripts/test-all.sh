@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test:
-#   1. native build under AddressSanitizer + UndefinedBehaviorSanitizer: codec and tool tests
+#   1. native build under AddressSanitizer + UndefinedBehaviorSanitizer: codec, tool, GStreamer and VLC tests
 #   2. libFuzzer build (clang): every fuzz_* target for a bounded time
 #   3. Windows build (MinGW i686): driver, installer and library tests under Wine + Xvfb
-#   4. 64-bit driver (MinGW x86-64): the driver's and its dialogs' tests under Wine in a 64-bit prefix
+#   4. 64-bit driver (MinGW x86-64): every test its tree builds, under Wine in a 64-bit prefix
 #   5. cross-checks: drav and both drivers under Wine read each other's files
 #   6. the Debian package: installed, played in GStreamer and VLC, removed
 # Run as root on Debian 12 (the bootstrap installs packages).
