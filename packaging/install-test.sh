@@ -13,7 +13,7 @@ gst=$(pkg-config --variable=pluginsdir gstreamer-1.0) vlc=$(pkg-config --variabl
 printf '%s\n' /usr/bin/drav /usr/share/man/man1/drav.1.gz "$gst/libgstdrav.so" "$gst/libgstdravavi.so" \
   "$vlc/codec/libdrav_plugin.so" | sort >"$work/expected.txt"
 cmp -s "$work/expected.txt" "$work/files.txt" || fail "installed: $(diff "$work/expected.txt" "$work/files.txt" | tr '\n' ' ')"
-MANWIDTH=80 man -l "$work/root/usr/share/man/man1/drav.1.gz" 2>&1 | tr -s " " >"$work/man.txt" ||
+MANWIDTH=80 man -l "$(find "$work/root" -name drav.1.gz)" 2>&1 | tr -s " " >"$work/man.txt" ||
   fail "man: $(cat "$work/man.txt")"
 for text in "drav - make, play back and check DRAV screen recordings" "drav decode INPUT.avi OUTPUT" \
   "The encode command:" "--keyint N" "--smooth-half" "Exit status: 0 done"; do
