@@ -10,6 +10,10 @@
 #      and prints the compression ratio, the speed and whether every frame came back;
 #   4. does 2 and 3 again in a fresh 64-bit prefix, where the same install.exe
 #      puts both drivers in place, with a 64-bit client: the 64-bit driver's row.
+# On a machine that runs no 32-bit programs (a kernel without IA-32
+# emulation), install.exe and the 32-bit driver cannot run: it says so, puts
+# DRAV64.VCM in place and registers it as install.exe does, and does 3 in the
+# 64-bit prefix only.
 # The recordings: the files named (anything FFmpeg reads, of any size and frame
 # rate), else those in $DRAV_CORPUS_DIR, else the repository's recordings/.
 # Run as root on Debian 12 (the bootstrap installs packages).
@@ -85,13 +89,32 @@ record_all() {
   done
 }
 
+# place_64_bit_driver: the 64-bit driver copied and registered as install.exe
+# does it, in a fresh 64-bit prefix, where install.exe cannot run.
+place_64_bit_driver() {
+  step "DRAV64.VCM put in place in a fresh win64 prefix"
+  echo "This machine runs no 32-bit programs: install.exe and DRAV32.VCM are built, not run."
+  use_prefix "$work/win64/prefix" win64
+  make_fresh_prefix
+  start_display
+  start_server
+  cp "$win64/driver/DRAV64.VCM" "$WINEPREFIX/drive_c/windows/system32/DRAV64.VCM"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' \
+    /v vidc.DRAV /t REG_SZ /d DRAV64.VCM /f </dev/null >/dev/null
+  wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc
+}
+
 # The 32-bit driver on 32-bit Windows, then the 64-bit driver, installed by
 # the same install.exe on 64-bit Windows, with a 64-bit client.
-install_codec win32
-record_all win32 "$build/main_job/avi_clip_roundtrip.exe" DRAV32.VCM
-stop_server
-stop_display
-install_codec win64
+if runs_32_bit; then
+  install_codec win32
+  record_all win32 "$build/main_job/avi_clip_roundtrip.exe" DRAV32.VCM
+  stop_server
+  stop_display
+  install_codec win64
+else
+  place_64_bit_driver
+fi
 record_all win64 "$win64/main_job/avi_clip_roundtrip.exe" "DRAV64.VCM (64-bit client)"
 
 step "what the files are, as FFmpeg sees them"

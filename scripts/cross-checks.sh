@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # cross-checks.sh NATIVE_BUILD WIN_BUILD [WIN64_BUILD]: the Linux tool and the
 # Windows driver read each other's files, and with WIN64_BUILD the 32-bit and
-# 64-bit drivers too.
+# 64-bit drivers too. WIN_BUILD is the 32-bit tree, or the x86-64 one alone on
+# a machine that runs no 32-bit programs (its driver, DRAV64.VCM, then stands
+# in every check).
 #   drav -> driver: drav encodes the recordings' inputs; read_avi.exe, under
 #     Wine, plays them back through the driver installed in WIN_BUILD/wineprefix
 #     and compares every frame with the raw frames the driver tests use.
@@ -43,7 +45,13 @@ vlc_frames=$native/tools/vlc/tests/vlc_frames
 export VLC_PLUGIN_PATH=$native/tools/vlc
 
 export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
-wine_run() { wine "$@" </dev/null; }
+# WIN_BUILD's driver, and the loader for its programs.
+if [ -f "$win/driver/DRAV32.VCM" ]; then
+  driver=DRAV32.VCM loader=wine
+else
+  driver=DRAV64.VCM loader=/usr/lib/wine/wine64
+fi
+wine_run() { "$loader" "$@" </dev/null; }
 # The 64-bit build's programs, in its own prefix, through the 64-bit loader.
 wine64_run() { WINEPREFIX=$win64/wineprefix /usr/lib/wine/wine64 "$@" </dev/null; }
 
@@ -67,9 +75,9 @@ check() {
 
 # The driver as the driver tests' fixture installs it, in case they did not run.
 install_driver() {
-  cp "$win/driver/DRAV32.VCM" "$WINEPREFIX/drive_c/windows/system32/DRAV32.VCM" &&
+  cp "$win/driver/$driver" "$WINEPREFIX/drive_c/windows/system32/$driver" &&
     wine_run reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' \
-      /v vidc.DRAV /t REG_SZ /d DRAV32.VCM /f >/dev/null 2>&1
+      /v vidc.DRAV /t REG_SZ /d "$driver" /f >/dev/null 2>&1
 }
 
 # clip first|last DEPTH: the clip's name, as the driver tests chose it.
@@ -228,7 +236,7 @@ vlc_to_driver() {
   same_hashes "VLC's AVI through drav" expected.txt got.txt
   wine_run "$read_avi" "$avi" "$raw" 16 "$frames" >read_avi.txt 2>&1 || true
   grep -v "key frames" read_avi.txt | grep -q FAIL && fail "read_avi.exe: $(grep FAIL read_avi.txt)"
-  grep -q PASS read_avi.txt || fail "read_avi.exe: $(cat read_avi.txt)"
+  grep -q "^ok" read_avi.txt || fail "read_avi.exe: $(cat read_avi.txt)"
 }
 
 for entry in "recording-rgb555.avi rgb555" "recording-bgr0.avi rgb555" "recording-pal8.avi bgr24"; do

@@ -7,6 +7,7 @@
 #                                  needed), a persistent server with its services and
 #                                  desktop, and Xvfb on $DRAV_DISPLAY (default :77)
 #   wine-session.sh stop PREFIX    ends the prefix's server and processes, and Xvfb.
+#   wine-session.sh runs-32-bit    exits 0 when this machine runs 32-bit programs
 # Servers and desktops inherit no pipes: a piped server makes every caller wait for it.
 
 # use_prefix DIR [win32|win64]: every later wine call goes to the prefix DIR
@@ -15,6 +16,10 @@
 use_prefix() {
   export WINEPREFIX=$(realpath -m "$1") WINEARCH=${2:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
+
+# Whether the kernel runs 32-bit programs at all: one without IA-32 emulation
+# (some virtual machines' kernels) cannot start Debian's 32-bit Wine loader.
+runs_32_bit() { command wine --version </dev/null >/dev/null 2>&1; }
 
 # Debian's `wine` is the 32-bit loader; a 64-bit prefix runs its programs with
 # the 64-bit one, so that reg.exe writes the 64-bit registry view.
@@ -27,7 +32,8 @@ make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   if ! DISPLAY= wine wineboot.exe -i </dev/null >/dev/null 2>&1; then
-    echo "wine-session.sh: wineboot could not make the prefix $WINEPREFIX" >&2
+    echo "wine-session.sh: wineboot could not make the prefix $WINEPREFIX" \
+      "$([ "$WINEARCH" = win32 ] && ! runs_32_bit && echo "(this machine runs no 32-bit programs)")" >&2
     return 1
   fi
   wineserver -w </dev/null >/dev/null 2>&1
@@ -123,6 +129,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail
   case ${1:-} in
     start | stop) use_prefix "${2:?prefix}" "${3:-win32}"; "session_$1" ;;
-    *) echo "usage: $0 start|stop PREFIX [win32|win64]" >&2; exit 2 ;;
+    runs-32-bit) runs_32_bit ;;
+    *) echo "usage: $0 start|stop PREFIX [win32|win64] | runs-32-bit" >&2; exit 2 ;;
   esac
 fi
