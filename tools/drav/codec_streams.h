@@ -9,6 +9,7 @@
 #include "win_records.h"
 #include "dib_format.h"
 #include "frame_sequence_decoder.h"
+#include "stored_frame.h"
 
 namespace drav::tool {
 
@@ -20,14 +21,6 @@ struct DibPicture {
         RGBQUAD colors[256];
     } info{};
     std::vector<uint8_t> pixels;
-};
-
-// A compressed frame's bytes where a stream keeps them, and whether it is a
-// key frame.
-struct FrameBytes {
-    const uint8_t* data = nullptr;
-    uint32_t size = 0;
-    bool keyFrame = false;
 };
 
 // The stream format the driver proposes for an input: DRAV, 8 bits for 8-bit

@@ -5,6 +5,8 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -100,6 +102,25 @@ private:
     std::unique_ptr<ConvertedPicture[]> converted_;
 };
 
+// The stream's format as the driver proposes it, for pictures the codec can carry.
+BITMAPINFOHEADER compressedFormatOf(const PictureFormat& format) {
+    const BITMAPINFOHEADER input = dibHeader(format.width, format.height, format.depth);
+    requireSupportedPictureSize(input);
+    return compressedStreamFormat(input);
+}
+
+std::unique_ptr<ParallelCompressor> startCompressor(const PictureFormat& format, unsigned jobs, PictureSlots& pictures) {
+    try {
+        return std::make_unique<ParallelCompressor>(format, jobs, pictures);
+    } catch (const std::bad_alloc&) {
+        throw ToolError("not enough memory for the compression stream");
+    } catch (const std::system_error& error) {
+        throw ToolError(std::string("cannot start the compression threads: ") + error.what());
+    } catch (const std::invalid_argument&) {
+        throw ToolError("the codec refused the compression stream");
+    }
+}
+
 // The parts of a running encode, and the loop that drives them: pictures are
 // read and handed to the compressor while it has room, and its frames are
 // written in order as they come back.
@@ -184,12 +205,13 @@ int runEncode(const EncodeOptions& options) {
     const PictureFormat format = streamFormatOf(*first, options.depth);
     const unsigned jobs = jobsFor(options);
     DecodedPictures pictures(format, jobs, options.input);
-    ParallelCompressor compressor(format, jobs, pictures);
-    DravAviWriter writer(options.output, compressor.compressedFormat(), input.frameRate());
+    const BITMAPINFOHEADER compressed = compressedFormatOf(format);
+    const std::unique_ptr<ParallelCompressor> compressor = startCompressor(format, jobs, pictures);
+    DravAviWriter writer(options.output, compressed, input.frameRate());
 
     Progress progress("encode", expectedFrames(input, options.frameLimit), !options.quiet);
     EncodeTotals totals;
-    EarlyEnd end = Encoder(options, input, pictures, compressor, writer).encode(*first, progress, totals);
+    EarlyEnd end = Encoder(options, input, pictures, *compressor, writer).encode(*first, progress, totals);
     progress.finish();
     if (end.code != EXIT_OK && totals.frames == 0) throw ToolError(end.reason);  // no recording: nothing to keep
     if (end.code != EXIT_OK) printDiagnostic(end.reason);
@@ -197,7 +219,7 @@ int runEncode(const EncodeOptions& options) {
     // When the file cannot be completed, the error says where they are.
     writer.finish();
     totals.seconds = clock.seconds();
-    if (!options.quiet) printSummary(totals, format, writer, compressor.compressedFormat());
+    if (!options.quiet) printSummary(totals, format, writer, compressed);
     if (end.code != EXIT_OK)
         printDiagnostic(fileMessage(
             options.output, "finished with the " + std::to_string(totals.frames) + " frames encoded before that"));

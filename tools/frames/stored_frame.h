@@ -1,4 +1,4 @@
-// One compressed frame as a container stores it.
+// Compressed frames as containers and streams keep them.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,14 @@ struct StoredFrame {
     // False when the container cannot tell key frames (an AVI whose index is
     // lost): keyFrame then means nothing, and only the frame's bytes can tell.
     bool keyFlagKnown = true;
+};
+
+// A compressed frame's bytes where a stream keeps them, and whether it is a
+// key frame.
+struct FrameBytes {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    bool keyFrame = false;
 };
 
 }  // namespace drav::tool

@@ -1,7 +1,11 @@
 #include "dravenc.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "codec/frame_codec.h"
@@ -9,22 +13,46 @@
 #include "codec/stream_format.h"
 #include "element_guard.h"
 #include "elements.h"
+#include "parallel_compressor.h"
 
 GST_DEBUG_CATEGORY_STATIC(dravenc_debug);
 #define GST_CAT_DEFAULT dravenc_debug
 
 namespace {
 
+using drav::tool::FrameBytes;
+using drav::tool::ParallelCompressor;
+
 constexpr guint DEFAULT_KEY_INTERVAL = 100;
+constexpr guint DEFAULT_JOBS = 1;  // no latency unless asked for
 
-enum { PROP_0, PROP_KEY_INTERVAL };
+enum { PROP_0, PROP_KEY_INTERVAL, PROP_JOBS };
 
-// One stream: the compressor and room for the largest frame. All allocated
-// when the input format is set, nothing per frame.
-struct EncoderStream {
+// One stream: the frame-parallel compressor and the pictures it reads, each
+// mapped from its buffer until the compressor lets it go (a frame's picture
+// is read until the next frame is compressed too). All allocated when the
+// input format is set, nothing per frame.
+struct EncoderStream final : drav::tool::PictureSlots {
+    explicit EncoderStream(const GstVideoInfo& info, unsigned jobs)
+        : input(info), pictures(ParallelCompressor::slotCountFor(jobs)), mapped(pictures.size(), false) {}
+    ~EncoderStream() { compressor.reset(); }  // releases the pictures it holds
+
+    // GStreamer's rows run top-down, the compressor counts them from the bottom.
+    drav::InputPicture prepare(size_t slot, unsigned) override {
+        const GstVideoFrame& picture = pictures[slot];
+        const auto* top = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&picture, 0));
+        const ptrdiff_t stride = GST_VIDEO_FRAME_PLANE_STRIDE(&picture, 0);
+        return drav::InputPicture{top + ptrdiff_t(GST_VIDEO_FRAME_HEIGHT(&picture) - 1) * stride, -stride, nullptr};
+    }
+    void release(size_t slot) override {
+        if (mapped[slot]) gst_video_frame_unmap(&pictures[slot]);
+        mapped[slot] = false;
+    }
+
     GstVideoInfo input;
-    drav::FrameCompressor codec;
-    std::vector<uint8_t> frame;
+    std::vector<GstVideoFrame> pictures;  // one a slot
+    std::vector<bool> mapped;
+    std::unique_ptr<ParallelCompressor> compressor;
     uint32_t framesToKey = 0;  // delta frames left before the next scheduled key frame
 };
 
@@ -33,6 +61,7 @@ struct EncoderStream {
 struct _GstDravEnc {
     GstVideoEncoder parent;
     guint keyInterval;
+    guint jobs;  // 0: one a core
     EncoderStream* stream;
 };
 
@@ -80,79 +109,77 @@ void dropStream(GstDravEnc* self) {
     self->stream = nullptr;
 }
 
-// A running stream for pictures of the format, or null without the memory.
-EncoderStream* newStream(const GstVideoInfo& info, unsigned depth) {
+unsigned jobsFor(guint requested) {
+    if (requested) return std::min(requested, ParallelCompressor::MAX_JOBS);
+    return std::clamp(std::thread::hardware_concurrency(), 1u, ParallelCompressor::MAX_JOBS);
+}
+
+// A running stream for pictures of the format, or null (the element error
+// posted) without the memory or the threads.
+EncoderStream* newStream(GstDravEnc* self, const GstVideoInfo& info, unsigned depth, unsigned jobs) {
     const auto width = uint32_t(GST_VIDEO_INFO_WIDTH(&info)), height = uint32_t(GST_VIDEO_INFO_HEIGHT(&info));
     try {
-        auto stream = std::make_unique<EncoderStream>();
-        if (stream->codec.begin(drav::PictureFormat{width, height, depth}) != drav::CodecStatus::Ok) return nullptr;
-        stream->input = info;
-        stream->frame.resize(stream->codec.maxFrameSize());
+        auto stream = std::make_unique<EncoderStream>(info, jobs);
+        stream->compressor = std::make_unique<ParallelCompressor>(drav::PictureFormat{width, height, depth}, jobs, *stream);
         return stream.release();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
+    } catch (const std::system_error& error) {
+        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, (nullptr), ("cannot start %u compression threads: %s", jobs, error.what()));
+    } catch (const std::exception&) {  // memory, or a format the codec refuses (checked before)
+        GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, (nullptr), ("no memory for a %ux%u stream", width, height));
     }
+    return nullptr;
 }
+
+// Frames wait for the `jobs - 1` after them: that much latency, at the input's rate.
+void reportLatency(GstVideoEncoder* encoder, const GstVideoInfo& info, unsigned jobs) {
+    GstClockTime latency = 0;
+    if (GST_VIDEO_INFO_FPS_N(&info) > 0)
+        latency = gst_util_uint64_scale(jobs - 1, GST_SECOND * GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info));
+    gst_video_encoder_set_latency(encoder, latency, latency);
+}
+
+GstFlowReturn drainFrames(GstVideoEncoder* encoder);
 
 gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
     GstDravEnc* self = GST_DRAV_ENC(encoder);
     const GstVideoInfo& info = state->info;
     const unsigned depth = inputDepthOf(GST_VIDEO_INFO_FORMAT(&info));
     const auto width = uint32_t(GST_VIDEO_INFO_WIDTH(&info)), height = uint32_t(GST_VIDEO_INFO_HEIGHT(&info));
+    // The frames of the old format leave in it.
+    if (self->stream && drainFrames(encoder) != GST_FLOW_OK) return FALSE;
     dropStream(self);
     if (depth == 0 || !drav::isPictureSizeSupported(width, height)) {
         GST_ELEMENT_ERROR(self, STREAM, FORMAT, (nullptr), ("no DRAV stream for %ux%u pictures", width, height));
         return FALSE;
     }
-    self->stream = newStream(info, depth);
-    if (!self->stream) {
-        GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, (nullptr), ("no memory for a %ux%u stream", width, height));
-        return FALSE;
-    }
+    GST_OBJECT_LOCK(self);
+    const unsigned jobs = jobsFor(self->jobs);
+    GST_OBJECT_UNLOCK(self);
+    self->stream = newStream(self, info, depth, jobs);
+    if (!self->stream) return FALSE;
 
     GstVideoCodecState* output =
         gst_video_encoder_set_output_state(encoder, outputCaps(drav::PictureFormat{width, height, depth}), state);
     gst_video_codec_state_unref(output);
+    reportLatency(encoder, info, jobs);
     return gst_video_encoder_negotiate(encoder);
 }
 
-// Compresses the mapped picture where it lies: GStreamer's rows run
-// top-down, the compressor counts them from the bottom.
-drav::CodecStatus compressPicture(const GstVideoFrame& picture, EncoderStream& stream, bool key,
-                                  drav::CompressedFrame& coded) {
-    const auto* top = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&picture, 0));
-    const ptrdiff_t stride = GST_VIDEO_FRAME_PLANE_STRIDE(&picture, 0);
-    return stream.codec.compressRows(top + ptrdiff_t(GST_VIDEO_FRAME_HEIGHT(&picture) - 1) * stride, -stride, nullptr,
-                                     key, drav::MutableByteSpan{stream.frame.data(), stream.frame.size()}, coded);
-}
-
-bool nextIsKeyFrame(EncoderStream& stream, guint keyInterval, bool forced) {
-    const bool key = forced || stream.framesToKey == 0;
-    stream.framesToKey = key ? keyInterval - 1 : stream.framesToKey - 1;
-    return key;
-}
-
-GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
+// Sends the oldest frame in flight (the oldest the base class holds) once compressed.
+GstFlowReturn finishOldest(GstVideoEncoder* encoder) {
     GstDravEnc* self = GST_DRAV_ENC(encoder);
-    EncoderStream* stream = self->stream;
-    if (!stream) {
-        gst_video_encoder_finish_frame(encoder, frame);
-        return GST_FLOW_NOT_NEGOTIATED;
+    GstVideoCodecFrame* frame = gst_video_encoder_get_oldest_frame(encoder);
+    FrameBytes coded;
+    bool compressed = false;
+    try {
+        compressed = self->stream->compressor->receive(coded);
+    } catch (const std::exception&) {  // preparing a mapped picture throws nothing: never reached
     }
-    GstVideoFrame picture;
-    if (!gst_video_frame_map(&picture, &stream->input, frame->input_buffer, GST_MAP_READ)) {
-        GST_ELEMENT_ERROR(self, STREAM, ENCODE, (nullptr), ("cannot read input frame %u", frame->system_frame_number));
-        gst_video_encoder_finish_frame(encoder, frame);
+    if (!frame) {
+        GST_ELEMENT_ERROR(self, STREAM, ENCODE, (nullptr), ("a compressed frame without its input frame"));
         return GST_FLOW_ERROR;
     }
-    GST_OBJECT_LOCK(self);
-    const guint keyInterval = self->keyInterval;
-    GST_OBJECT_UNLOCK(self);
-    const bool key = nextIsKeyFrame(*stream, keyInterval, GST_VIDEO_CODEC_FRAME_IS_FORCE_KEYFRAME(frame));
-    drav::CompressedFrame coded;
-    const drav::CodecStatus status = compressPicture(picture, *stream, key, coded);
-    gst_video_frame_unmap(&picture);
-    if (status != drav::CodecStatus::Ok) {
+    if (!compressed) {
         GST_ELEMENT_ERROR(self, STREAM, ENCODE, (nullptr), ("the codec failed frame %u", frame->system_frame_number));
         gst_video_encoder_finish_frame(encoder, frame);
         return GST_FLOW_ERROR;
@@ -163,16 +190,76 @@ GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
         gst_video_encoder_finish_frame(encoder, frame);
         return GST_FLOW_ERROR;
     }
-    gst_buffer_fill(frame->output_buffer, 0, stream->frame.data(), coded.size);
+    gst_buffer_fill(frame->output_buffer, 0, coded.data, coded.size);
     if (coded.keyFrame) GST_VIDEO_CODEC_FRAME_SET_SYNC_POINT(frame);
     return gst_video_encoder_finish_frame(encoder, frame);
 }
 
-// Whatever follows a flush (a seek upstream) opens with a key frame.
-gboolean flushEncoder(GstVideoEncoder* encoder) {
+GstFlowReturn drainFrames(GstVideoEncoder* encoder) {
+    EncoderStream* stream = GST_DRAV_ENC(encoder)->stream;
+    GstFlowReturn flow = GST_FLOW_OK;
+    while (flow == GST_FLOW_OK && stream && !stream->compressor->empty()) flow = finishOldest(encoder);
+    return flow;
+}
+
+bool nextIsKeyFrame(EncoderStream& stream, guint keyInterval, bool forced) {
+    const bool key = forced || stream.framesToKey == 0;
+    stream.framesToKey = key ? keyInterval - 1 : stream.framesToKey - 1;
+    return key;
+}
+
+// Maps the picture and hands it to the compressor; the frame leaves once
+// the compressor has as many in flight as jobs (at once with one job).
+GstFlowReturn handleFrame(GstVideoEncoder* encoder, GstVideoCodecFrame* frame) {
     GstDravEnc* self = GST_DRAV_ENC(encoder);
-    if (self->stream) self->stream->framesToKey = 0;
+    EncoderStream* stream = self->stream;
+    if (!stream) {
+        gst_video_encoder_finish_frame(encoder, frame);
+        return GST_FLOW_NOT_NEGOTIATED;
+    }
+    const size_t slot = stream->compressor->nextSlot();
+    if (!gst_video_frame_map(&stream->pictures[slot], &stream->input, frame->input_buffer, GST_MAP_READ)) {
+        GST_ELEMENT_ERROR(self, STREAM, ENCODE, (nullptr), ("cannot read input frame %u", frame->system_frame_number));
+        gst_video_encoder_finish_frame(encoder, frame);
+        return GST_FLOW_ERROR;
+    }
+    stream->mapped[slot] = true;
+    GST_OBJECT_LOCK(self);
+    const guint keyInterval = self->keyInterval;
+    GST_OBJECT_UNLOCK(self);
+    stream->compressor->submit(nextIsKeyFrame(*stream, keyInterval, GST_VIDEO_CODEC_FRAME_IS_FORCE_KEYFRAME(frame)));
+    gst_video_codec_frame_unref(frame);  // the base class keeps it until finishOldest
+    return stream->compressor->full() ? finishOldest(encoder) : GST_FLOW_OK;
+}
+
+// End of stream: every frame in flight leaves.
+GstFlowReturn finishEncoding(GstVideoEncoder* encoder) { return drainFrames(encoder); }
+
+// The base class drops the frames it holds: those in flight are compressed
+// for nothing, and whatever follows (a seek upstream) opens with a key frame.
+gboolean flushEncoder(GstVideoEncoder* encoder) {
+    EncoderStream* stream = GST_DRAV_ENC(encoder)->stream;
+    if (!stream) return TRUE;
+    FrameBytes dropped;
+    while (!stream->compressor->empty()) stream->compressor->receive(dropped);
+    stream->framesToKey = 0;
     return TRUE;
+}
+
+// Upstream is asked for as many pictures as the compressor holds, and one
+// it fills meanwhile, so that a pool of its own never runs dry.
+gboolean proposeAllocation(GstVideoEncoder* encoder, GstQuery* query) {
+    GstDravEnc* self = GST_DRAV_ENC(encoder);
+    GST_OBJECT_LOCK(self);
+    const unsigned jobs = jobsFor(self->jobs);
+    GST_OBJECT_UNLOCK(self);
+    GstCaps* caps = nullptr;
+    gst_query_parse_allocation(query, &caps, nullptr);
+    GstVideoInfo info;
+    if (caps && gst_video_info_from_caps(&info, caps))
+        gst_query_add_allocation_pool(query, nullptr, guint(GST_VIDEO_INFO_SIZE(&info)),
+                                      guint(ParallelCompressor::slotCountFor(jobs) + 1), 0);
+    return GST_VIDEO_ENCODER_CLASS(gst_drav_enc_parent_class)->propose_allocation(encoder, query);
 }
 
 gboolean stopEncoding(GstVideoEncoder* encoder) {
@@ -182,24 +269,26 @@ gboolean stopEncoding(GstVideoEncoder* encoder) {
 
 void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
     GstDravEnc* self = GST_DRAV_ENC(object);
-    if (id == PROP_KEY_INTERVAL) {
-        GST_OBJECT_LOCK(self);
+    GST_OBJECT_LOCK(self);
+    if (id == PROP_KEY_INTERVAL)
         self->keyInterval = g_value_get_uint(value);
-        GST_OBJECT_UNLOCK(self);
-    } else {
+    else if (id == PROP_JOBS)
+        self->jobs = g_value_get_uint(value);
+    else
         G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
-    }
+    GST_OBJECT_UNLOCK(self);
 }
 
 void getProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
     GstDravEnc* self = GST_DRAV_ENC(object);
-    if (id == PROP_KEY_INTERVAL) {
-        GST_OBJECT_LOCK(self);
+    GST_OBJECT_LOCK(self);
+    if (id == PROP_KEY_INTERVAL)
         g_value_set_uint(value, self->keyInterval);
-        GST_OBJECT_UNLOCK(self);
-    } else {
+    else if (id == PROP_JOBS)
+        g_value_set_uint(value, self->jobs);
+    else
         G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
-    }
+    GST_OBJECT_UNLOCK(self);
 }
 
 void finalize(GObject* object) {
@@ -219,6 +308,13 @@ static void gst_drav_enc_class_init(GstDravEncClass* klass) {
         g_param_spec_uint("key-interval", "Key frame interval",
                           "A key frame every this many frames (and wherever upstream forces one)", 1, G_MAXINT,
                           DEFAULT_KEY_INTERVAL, GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
+    g_object_class_install_property(
+        objectClass, PROP_JOBS,
+        g_param_spec_uint("jobs", "Jobs",
+                          "Frames compressed side by side, each on a thread of its own (0: one a core); "
+                          "a frame leaves jobs - 1 frames later, and the bytes are the same whatever the number",
+                          0, ParallelCompressor::MAX_JOBS, DEFAULT_JOBS,
+                          GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_READY)));
 
     GstElementClass* elementClass = GST_ELEMENT_CLASS(klass);
     gst_element_class_add_static_pad_template(elementClass, &sinkTemplate);
@@ -229,13 +325,16 @@ static void gst_drav_enc_class_init(GstDravEncClass* klass) {
     GstVideoEncoderClass* encoderClass = GST_VIDEO_ENCODER_CLASS(klass);
     encoderClass->set_format = guarded<setFormat, FALSE>;
     encoderClass->handle_frame = guarded<handleFrame, GST_FLOW_ERROR>;
-    encoderClass->flush = flushEncoder;
+    encoderClass->flush = guarded<flushEncoder, FALSE>;
+    encoderClass->finish = guarded<finishEncoding, GST_FLOW_ERROR>;
+    encoderClass->propose_allocation = proposeAllocation;
     encoderClass->stop = stopEncoding;
     GST_DEBUG_CATEGORY_INIT(dravenc_debug, "dravenc", 0, "DRAV encoder");
 }
 
 static void gst_drav_enc_init(GstDravEnc* self) {
     self->keyInterval = DEFAULT_KEY_INTERVAL;
+    self->jobs = DEFAULT_JOBS;
     self->stream = nullptr;
 }
 

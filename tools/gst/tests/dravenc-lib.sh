@@ -30,13 +30,14 @@ raw_frames() {
     --input-option framerate=$rate)
 }
 
-# dravenc_avi PLUGIN_DIR SOURCE PIX_FMT FRAMES KEYINT AVI: the first FRAMES frames
-# of SOURCE, as FFmpeg converts them to PIX_FMT (bgr0 or rgb555le), raw through
-# rawvideoparse and dravenc (a key frame every KEYINT) into AVI by dravavisink,
-# at SOURCE's frame rate, so that drav encode of SOURCE writes the same file.
+# dravenc_avi PLUGIN_DIR SOURCE PIX_FMT FRAMES KEYINT AVI [JOBS]: the first FRAMES
+# frames of SOURCE, as FFmpeg converts them to PIX_FMT (bgr0 or rgb555le), raw
+# through rawvideoparse and dravenc (a key frame every KEYINT, JOBS frames in
+# flight) into AVI by dravavisink, at SOURCE's frame rate, so that drav encode
+# of SOURCE writes the same file.
 dravenc_avi() {
   local dir=$1 source=$2 pixfmt=$3 frames=$4 keyint=$5 avi=$6 frame_size raw_parse raw_drav
   raw_frames "$source" "$pixfmt"
   "${ff[@]}" -i "$source" -frames:v "$frames" -f rawvideo -pix_fmt "$pixfmt" - |
-    gst_launch "$dir" fdsrc ! "${raw_parse[@]}" ! dravenc key-interval="$keyint" ! dravavisink location="$avi"
+    gst_launch "$dir" fdsrc ! "${raw_parse[@]}" ! dravenc key-interval="$keyint" jobs="${7:-1}" ! dravavisink location="$avi"
 }

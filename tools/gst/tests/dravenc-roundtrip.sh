@@ -4,7 +4,7 @@
 # from recordings/derive.sh, and a synthetic clip whose rows need padding) into
 # the very AVI drav encode writes from the same input, byte for byte; and every
 # decoder gives back the input's frames: 16 bits exactly, 32 bits cut to 5 bits
-# per channel. The first 30 frames of each recording keep the sanitizer build's
+# per channel; dravenc compresses three frames side by side. The first 30 frames of each recording keep the sanitizer build's
 # run short.
 set -euo pipefail
 plugins=$1 drav=$2 recordings=$3 derived=$4 work=$5
@@ -22,7 +22,7 @@ decoders=(decode_with_drav)
 roundtrip() {
   local what=$1 source=$2 pixfmt=$3 size decode
   read -r size < <(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$source")
-  dravenc_avi "$plugins" "$source" "$pixfmt" $frames $keyint dravenc.avi
+  dravenc_avi "$plugins" "$source" "$pixfmt" $frames $keyint dravenc.avi 3
   "$drav" encode "$source" drav.avi --frames $frames --keyint $keyint -q
   cmp drav.avi dravenc.avi || fail "$what: dravenc's AVI differs from drav encode's"
   frame_hashes -i "$source" -frames:v $frames -sws_flags neighbor -- rgb555le >expected.txt

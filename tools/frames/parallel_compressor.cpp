@@ -2,23 +2,18 @@
 
 #include <new>
 #include <stdexcept>
-#include <system_error>
-
-#include "dib_format.h"
-#include "tool_error.h"
 
 namespace drav::tool {
 
 ParallelCompressor::ParallelCompressor(const PictureFormat& format, unsigned jobs, PictureSlots& pictures)
     : jobs_(jobs), pictures_(pictures) {
     if (jobs < 1 || jobs > MAX_JOBS) throw std::invalid_argument("jobs out of range");
-    const BITMAPINFOHEADER input = dibHeader(format.width, format.height, format.depth);
-    requireSupportedPictureSize(input);
-    compressed_ = compressedStreamFormat(input);
     try {
         for (unsigned i = 0; i < jobs; ++i) {
             codecs_.push_back(std::make_unique<FrameCompressor>());
-            throwOnBeginFailure(codecs_.back()->begin(format, History::Given), "compression");
+            const CodecStatus status = codecs_.back()->begin(format, History::Given);
+            if (status == CodecStatus::OutOfMemory) throw std::bad_alloc();
+            if (status != CodecStatus::Ok) throw std::invalid_argument("the codec refused the picture format");
         }
         outputSize_ = codecs_.front()->maxFrameSize();
         slots_.resize(slotCountFor(jobs));
@@ -26,12 +21,9 @@ ParallelCompressor::ParallelCompressor(const PictureFormat& format, unsigned job
         for (Slot& slot : slots_) slot.output.reset(new uint8_t[outputSize_]);
         if (jobs > 1)
             for (unsigned i = 0; i < jobs; ++i) workers_.emplace_back(&ParallelCompressor::work, this, i);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         stopWorkers();
-        throw ToolError("not enough memory for the compression stream");
-    } catch (const std::system_error& error) {
-        stopWorkers();
-        throw ToolError(std::string("cannot start the compression threads: ") + error.what());
+        throw;
     }
 }
 

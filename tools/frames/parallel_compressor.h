@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "codec/frame_codec.h"
-#include "codec_streams.h"
-#include "win_records.h"
+#include "stored_frame.h"
 
 namespace drav::tool {
 
@@ -48,18 +47,16 @@ public:
     static size_t slotCountFor(unsigned jobs) { return size_t(jobs) + 1; }
 
     // Begins `jobs` compressors (1 to MAX_JOBS) for pictures of the format
-    // and starts their threads. Throws ToolError when the codec refuses the
-    // format, memory runs out or a thread cannot start; nothing is left
-    // running then. `pictures` must outlive the compressor.
+    // and starts their threads. Throws std::invalid_argument when the codec
+    // refuses the format, std::bad_alloc when memory runs out and
+    // std::system_error when a thread cannot start; nothing is left running
+    // then. `pictures` must outlive the compressor.
     ParallelCompressor(const PictureFormat& format, unsigned jobs, PictureSlots& pictures);
     // Stops the workers once their frames are done, drops the frames in
     // flight and releases every picture still held.
     ~ParallelCompressor();
     ParallelCompressor(const ParallelCompressor&) = delete;
     ParallelCompressor& operator=(const ParallelCompressor&) = delete;
-
-    // The stream's format as the driver proposes it (compressedStreamFormat).
-    const BITMAPINFOHEADER& compressedFormat() const { return compressed_; }
 
     // As many frames in flight as jobs: receive() one before submitting more.
     bool full() const;
@@ -100,7 +97,6 @@ private:
 
     const unsigned jobs_;
     PictureSlots& pictures_;
-    BITMAPINFOHEADER compressed_{};
     std::vector<std::unique_ptr<FrameCompressor>> codecs_;  // one a job
     std::vector<Slot> slots_;
     size_t outputSize_ = 0;
