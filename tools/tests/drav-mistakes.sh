@@ -98,7 +98,19 @@ mkfifo live.fifo
 pid=$!
 exec 3>live.fifo
 cat src.nut >&3  # every frame, with the pipe held open: drav waits for more
-for _ in $(seq 600); do ls live.avi.part-* >/dev/null 2>&1 && break; sleep 0.1; done
+# Waiting for more means every frame was read and compressed: the pipe is
+# empty and drav's CPU time has stood still for a second (a loaded machine
+# may take long to get there).
+pipe_bytes() { python3 -c 'import array, fcntl, termios; n = array.array("i", [0]); fcntl.ioctl(3, termios.FIONREAD, n); print(n[0])'; }
+cpu_ticks() { awk '{ print $14 + $15 }' /proc/$pid/stat; }
+still=0 last=
+for _ in $(seq 600); do
+  now="$(pipe_bytes) $(cpu_ticks)"
+  if [ "${now%% *}" = 0 ] && [ "$now" = "$last" ]; then still=$((still + 1)); else still=0; fi
+  [ $still -ge 5 ] && break
+  last=$now
+  sleep 0.2
+done
 kill -TERM $pid
 exec 3>&-
 set +e; wait $pid; code=$?; set -e
