@@ -109,7 +109,8 @@ BITMAPINFOHEADER compressedFormatOf(const PictureFormat& format) {
     return compressedStreamFormat(input);
 }
 
-std::unique_ptr<ParallelCompressor> startCompressor(const PictureFormat& format, unsigned jobs, PictureSlots& pictures) {
+std::unique_ptr<ParallelCompressor> startCompressor(const PictureFormat& format, unsigned jobs,
+                                                    PictureSlots& pictures) {
     try {
         return std::make_unique<ParallelCompressor>(format, jobs, pictures);
     } catch (const std::bad_alloc&) {

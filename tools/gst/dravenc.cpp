@@ -120,10 +120,12 @@ EncoderStream* newStream(GstDravEnc* self, const GstVideoInfo& info, unsigned de
     const auto width = uint32_t(GST_VIDEO_INFO_WIDTH(&info)), height = uint32_t(GST_VIDEO_INFO_HEIGHT(&info));
     try {
         auto stream = std::make_unique<EncoderStream>(info, jobs);
-        stream->compressor = std::make_unique<ParallelCompressor>(drav::PictureFormat{width, height, depth}, jobs, *stream);
+        stream->compressor =
+            std::make_unique<ParallelCompressor>(drav::PictureFormat{width, height, depth}, jobs, *stream);
         return stream.release();
     } catch (const std::system_error& error) {
-        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, (nullptr), ("cannot start %u compression threads: %s", jobs, error.what()));
+        GST_ELEMENT_ERROR(self, RESOURCE, FAILED, (nullptr),
+                          ("cannot start %u compression threads: %s", jobs, error.what()));
     } catch (const std::exception&) {  // memory, or a format the codec refuses (checked before)
         GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, (nullptr), ("no memory for a %ux%u stream", width, height));
     }
@@ -134,7 +136,8 @@ EncoderStream* newStream(GstDravEnc* self, const GstVideoInfo& info, unsigned de
 void reportLatency(GstVideoEncoder* encoder, const GstVideoInfo& info, unsigned jobs) {
     GstClockTime latency = 0;
     if (GST_VIDEO_INFO_FPS_N(&info) > 0)
-        latency = gst_util_uint64_scale(jobs - 1, GST_SECOND * GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info));
+        latency =
+            gst_util_uint64_scale(jobs - 1, GST_SECOND * GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info));
     gst_video_encoder_set_latency(encoder, latency, latency);
 }
 
