@@ -48,15 +48,25 @@ trap 'stop_server; stop_display' EXIT
 rm -rf "$work"
 mkdir -p "$work"
 
+drivers_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
+
+# fresh_session ARCH: a fresh prefix of that architecture, its server and a display.
+fresh_session() {
+  use_prefix "$work/$1/prefix" "$1"
+  make_fresh_prefix
+  start_display
+  start_server
+}
+
+# show_registration: the codec's entry in the drivers key, as Windows reads it.
+show_registration() { wine reg query "$drivers_key" /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc; }
+
 # install_codec ARCH: a fresh prefix of that architecture with the codec
 # installed by install.exe, its wizard walked (Next, Next, Finish).
 install_codec() {
   local arch=$1 log=$work/$1/wizard.log system32=$work/$1/prefix/drive_c/windows/system32
   step "install.exe in a fresh $arch prefix"
-  use_prefix "$work/$arch/prefix" "$arch"
-  make_fresh_prefix
-  start_display
-  start_server
+  fresh_session "$arch"
   wine "$build/install/tests/wizard_driver.exe" "$(windows_path "$exe")" </dev/null | tr -d '\r' | tee "$log"
   grep -qx 'result: Instalation succesful.' "$log" || { echo "the installation failed" >&2; exit 1; }
   if [ "$arch" = win64 ]; then
@@ -67,7 +77,7 @@ install_codec() {
     cmp "$system32/DRAV32.VCM" "$build/driver/DRAV32.VCM"
     echo "system32\\DRAV32.VCM is the built driver, byte for byte"
   fi
-  wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc
+  show_registration
 }
 
 # record_all ARCH CLIENT DRIVER: every recording at every depth, recorded and
@@ -94,14 +104,10 @@ record_all() {
 place_64_bit_driver() {
   step "DRAV64.VCM put in place in a fresh win64 prefix"
   echo "This machine runs no 32-bit programs: install.exe and DRAV32.VCM are built, not run."
-  use_prefix "$work/win64/prefix" win64
-  make_fresh_prefix
-  start_display
-  start_server
+  fresh_session win64
   cp "$win64/driver/DRAV64.VCM" "$WINEPREFIX/drive_c/windows/system32/DRAV64.VCM"
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' \
-    /v vidc.DRAV /t REG_SZ /d DRAV64.VCM /f </dev/null >/dev/null
-  wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc
+  wine reg add "$drivers_key" /v vidc.DRAV /t REG_SZ /d DRAV64.VCM /f </dev/null >/dev/null
+  show_registration
 }
 
 # The 32-bit driver on 32-bit Windows, then the 64-bit driver, installed by

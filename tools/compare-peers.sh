@@ -17,19 +17,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeats=${1:-3}
 shift || true
-recordings=("$@")
-derive=$root/recordings/derive.sh
-if [ ${#recordings[@]} = 0 ]; then
-  mapfile -t recordings < <(bash "$derive" list "${DRAV_CORPUS_DIR:-$root/recordings}")
-fi
-build=$root/build-tool-rel
+source "$root/tools/tests/test-lib.sh"
+named_recordings "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ff=(ffmpeg -hide_banner -loglevel error -nostdin)
 threads=1  # each table's
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target drav -j2 >/dev/null
+release_build drav
 drav=$build/tools/drav
 
 # best_seconds COMMAND...: the shortest wall-clock time of the command.
@@ -99,8 +94,7 @@ clip_rows() {
 clips=()
 for recording in "${recordings[@]}"; do
   clip=$(basename "${recording%.*}")
-  declare -A input=()
-  while read -r depth file; do input[$depth]=$file; done < <(bash "$derive" inputs "$recording" "$root/build/recordings")
+  read_inputs "$recording" "$root/build/recordings"
   "${ff[@]}" -i "${input[32]}" -c:v rawvideo -pix_fmt bgr0 -y "$work/$clip.bgr0.nut"
   "${ff[@]}" -i "${input[16]}" -c:v rawvideo -pix_fmt rgb555le -y "$work/$clip.rgb555le.nut"
   [ ${#clips[@]} = 0 ] && "${ff[@]}" -i "${input[32]}" -frames:v 30 -vf scale=3840:2160:flags=neighbor \

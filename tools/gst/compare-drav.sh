@@ -17,9 +17,7 @@ repeats=${1:-3}
 shift || true
 source "$root/tools/tests/test-lib.sh"
 named_recordings "$@"
-build=$root/build/rel
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target drav gstdrav gstdravavi >/dev/null
+release_build drav gstdrav gstdravavi
 source "$root/tools/gst/tests/dravenc-lib.sh"
 drav=$build/tools/drav work=$build/compare-drav
 mkdir -p "$work" && cd "$work"

@@ -30,6 +30,16 @@ read_inputs() {
 }
 derive=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/recordings/derive.sh
 
+# release_build TARGET...: `build`, the Release tree the speed comparisons
+# time (build/rel), with the targets up to date.
+release_build() {
+  local tree
+  tree=$(dirname "$(dirname "$derive")")
+  build=$tree/build/rel
+  cmake -S "$tree" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target "$@" >/dev/null
+}
+
 # expect_code CODE COMMAND...: runs the command with its output in out.txt and
 # err.txt and fails unless it exits with CODE.
 expect_code() {

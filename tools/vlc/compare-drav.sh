@@ -19,9 +19,7 @@ repeats=${1:-3}
 shift || true
 source "$root/tools/tests/test-lib.sh"
 named_recordings "$@"
-build=$root/build/rel
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target drav drav_plugin >/dev/null
+release_build drav drav_plugin
 drav=$build/tools/drav work=$build/compare-vlc
 mkdir -p "$work" && chmod 755 "$work" && cd "$work"
 export VLC_PLUGIN_PATH=$build/tools/vlc
