@@ -26,7 +26,7 @@
 #     same frames at 8, 16 and 32 bits into byte-identical frames (the AVIs the
 #     driver tests wrote, compared packet by packet), and each plays back the
 #     other's AVIs through avifil32 exactly; drav reads the 64-bit driver's AVIs.
-# The clips are those of the driver tests (WIN_BUILD/corpus-raw/clips.txt): the
+# The clips are those of the driver tests (clips.txt in WIN_BUILD's corpus): the
 # first for 32 bits, the last for 16 and 8, whatever their size and rate.
 # Run after the Windows tests, with the prefixes' wineservers running. Prints
 # one line per check and "N passed, M failed"; exits non-zero on any failure.
@@ -38,7 +38,9 @@ win64=${3:+$(cd "$3" && pwd)}
 drav=$native/tools/drav
 read_avi=$win/driver/tests/read_avi.exe
 written=$win/driver/tests                # the driver tests' AVIs
-corpus_raw=$win/corpus-raw               # the recordings' inputs and raw bottom-up frames
+# corpus_of BUILD: where BUILD derived the recordings' inputs and raw bottom-up frames.
+corpus_of() { sed -n 's/^DRAV_CORPUS_RAW_DIR:PATH=//p' "$1/CMakeCache.txt"; }
+corpus_raw=$(corpus_of "$win")
 source "$root/tools/gst/tests/dravenc-lib.sh"  # and the tool tests' test-lib.sh
 source "$root/tools/vlc/tests/vlc-lib.sh"
 vlc_frames=$native/tools/vlc/tests/vlc_frames
@@ -279,7 +281,7 @@ if [ -n "$win64" ]; then
     check "64-bit driver -> 32-bit driver: $name, $frames frames" \
       wine_run "$read_avi" "$win64/driver/tests/$name" "$corpus_raw/$raw" "$bits" "$frames"
     check "32-bit driver -> 64-bit driver: $name, $frames frames" \
-      wine64_run "$win64/driver/tests/read_avi.exe" "$written/$name" "$win64/corpus-raw/$raw" "$bits" "$frames"
+      wine64_run "$win64/driver/tests/read_avi.exe" "$written/$name" "$(corpus_of "$win64")/$raw" "$bits" "$frames"
   done
   check "64-bit driver -> drav: recording-rgb555.avi ($last16), exact" \
     driver_to_drav "$win64/driver/tests/recording-rgb555.avi" rgb555 rgb555le "$(frames "$last16" 16 24)" \

@@ -19,6 +19,12 @@ bash scripts/bootstrap.sh
 
 step() { printf '\n== %s\n' "$*"; }
 
+# The trees share one folder of the recordings' raw frames (gigabytes). The
+# free space is shown: a full disk fails whichever step writes next.
+corpus_raw=$root/build/corpus-raw
+mkdir -p build
+echo "free space for build/: $(df -h --output=avail build | tail -1 | tr -d ' ')"
+
 # run_windows_tests BUILD [CTEST-ARGS...]: the build's tests under Wine. Wine
 # now and then fails a process at exit after its test has passed: those tests
 # alone (GoogleTest printed PASSED for all it ran, yet the exit code is not 0)
@@ -56,7 +62,8 @@ PY
 }
 
 step "native build, ASan + UBSan"
-cmake -S . -B build/asan -G Ninja -DDRAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/asan -G Ninja -DDRAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DDRAV_CORPUS_RAW_DIR="$corpus_raw" >/dev/null
 cmake --build build/asan
 ctest --test-dir build/asan -j2 --output-on-failure
 
@@ -78,10 +85,10 @@ fi
 # The 64-bit tree first: install.exe carries its DRAV64.VCM, and the
 # installer's 64-bit cases run its clients; step 4 tests it (built once).
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-      -DDRAV_LIBRARY_TESTS=$library_tests64 >/dev/null
+      -DDRAV_LIBRARY_TESTS=$library_tests64 -DDRAV_CORPUS_RAW_DIR="$corpus_raw" >/dev/null
 cmake --build build/win64
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-      -DDRAV_WIN64_BUILD_DIR="$root/build/win64" >/dev/null
+      -DDRAV_WIN64_BUILD_DIR="$root/build/win64" -DDRAV_CORPUS_RAW_DIR="$corpus_raw" >/dev/null
 cmake --build build/win
 prefix=$root/build/win/wineprefix
 export DISPLAY=${DRAV_DISPLAY:-:77}
@@ -114,3 +121,4 @@ fi
 
 step "Debian package: installed, played in GStreamer and VLC, read as man drav, removed"
 bash packaging/package-test.sh build/package
+echo "build/ takes $(du -sh build | cut -f1); free space left: $(df -h --output=avail build | tail -1 | tr -d ' ')"
