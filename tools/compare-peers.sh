@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # compare-peers.sh [REPEATS] [RECORDING...]: drav against FFmpeg's lossless
-# screen and intra codecs on screen recordings, in one run, in two tables:
-# every program on one thread; then two threads each (drav --jobs 2, FFmpeg's
-# -threads 2, FFV1 at level 3 and Ut Video with 4 slices each so that they can
-# use them), with a 3840x2160 full-motion clip (the first recording's first 30
-# frames scaled up, made here) in both. The recordings: those named, else those
-# in $DRAV_CORPUS_DIR, else the repository's recordings/ (32 and 16-bit inputs
-# from recordings/derive.sh).
+# screen and intra codecs on screen recordings, in one run, in three tables:
+# every program on one thread and one core; then two threads each on two cores
+# (drav --jobs 2, FFmpeg's -threads 2, FFV1 at level 3 and Ut Video with 4
+# slices each so that they can use them), with a 3840x2160 full-motion clip
+# (the first recording's first 30 frames scaled up, made here) in both; then
+# drav's gain from the second core. Each table's processes are pinned to its
+# cores (taskset): drav reads, compresses and writes on threads of their own,
+# which on one core take turns as one thread would. The recordings: those
+# named, else those in $DRAV_CORPUS_DIR, else the repository's recordings/ (32
+# and 16-bit inputs from recordings/derive.sh).
 #
 # Every encoder reads the same uncompressed input (the recordings as raw
 # frames in NUT, prepared once), so the figures are the codecs' own cost; every
@@ -22,7 +25,8 @@ named_recordings "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ff=(ffmpeg -hide_banner -loglevel error -nostdin)
-threads=1  # each table's
+threads=1  # each table's, and as many cores
+declare -A gain_encode gain_decode  # drav's frames per second, one core's then the gain
 
 release_build drav
 drav=$build/tools/drav
@@ -32,7 +36,7 @@ best_seconds() {
   local best= start end t
   for ((i = 0; i < repeats; i++)); do
     start=$(date +%s.%N)
-    "$@" >/dev/null
+    taskset -c "0-$((threads - 1))" "$@" >/dev/null
     end=$(date +%s.%N)
     t=$(calc "$end - $start")
     if [ -z "$best" ] || [ "$(calc "$t < $best")" = 1 ]; then best=$t; fi
@@ -44,6 +48,7 @@ best_seconds() {
 calc() { awk "BEGIN { print ($1) }"; }
 fps() { awk "BEGIN { printf \"%.0f\", $1 / $2 }"; }
 ratio() { awk "BEGIN { printf \"%.1f\", $1 / $2 }"; }
+scaling() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
 size() { stat -c %s "$1"; }
 
 # row CLIP DEPTH NAME FILE ENCODE_SECONDS DECODE_SECONDS FRAMES RAW_BYTES
@@ -67,6 +72,16 @@ ours() {
   enc=$(best_seconds "$drav" encode "$work/$clip.$pixfmt.nut" "$out" --depth "$depth" --threads 1 --jobs "$threads" -q)
   dec=$(best_seconds "$drav" decode "$out" /dev/null --container rawvideo --format "$format" -q)
   row "$clip" "$depth" "**drav**" "$out" "$enc" "$dec" "$frames" "$raw"
+  note_gain "$clip $depth" "$(calc "$frames / $enc")" "$(calc "$frames / $dec")"
+}
+
+# note_gain ROW ENCODE_FPS DECODE_FPS: one core's figures, then two cores' gain.
+note_gain() {
+  if [ "$threads" = 1 ]; then
+    gain_encode[$1]=$2 gain_decode[$1]=$3
+  else
+    gain_encode[$1]=$(scaling "$2" "${gain_encode[$1]}") gain_decode[$1]=$(scaling "$3" "${gain_decode[$1]}")
+  fi
 }
 
 # Slices let FFV1 and Ut Video use more than one thread.
@@ -110,3 +125,11 @@ for threads in 1 2; do
   for clip in "${clips[@]}"; do clip_rows "$clip"; done
   clip_rows "${clips[0]}-4k" large
 done
+
+printf '\ndrav from one core to two (--jobs 1 on one core, --jobs 2 on two):\n\n'
+echo "| clip | bits | encode | decode |"
+echo "|---|---|---|---|"
+for key in "${!gain_encode[@]}"; do
+  read -r clip depth <<<"$key"
+  printf '| %s | %s | %sx | %sx |\n' "$clip" "$depth" "${gain_encode[$key]}" "${gain_decode[$key]}"
+done | sort
