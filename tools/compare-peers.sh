@@ -25,7 +25,8 @@ named_recordings "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ff=(ffmpeg -hide_banner -loglevel error -nostdin)
-threads=1  # each table's, and as many cores
+threads=1  # each table's, and as many cores as the machine has
+cores=$(nproc)
 declare -A gain_encode gain_decode  # drav's frames per second, one core's then the gain
 
 release_build drav
@@ -36,7 +37,7 @@ best_seconds() {
   local best= start end t
   for ((i = 0; i < repeats; i++)); do
     start=$(date +%s.%N)
-    taskset -c "0-$((threads - 1))" "$@" >/dev/null
+    taskset -c "0-$((threads < cores ? threads - 1 : cores - 1))" "$@" >/dev/null
     end=$(date +%s.%N)
     t=$(calc "$end - $start")
     if [ -z "$best" ] || [ "$(calc "$t < $best")" = 1 ]; then best=$t; fi
