@@ -1,5 +1,4 @@
 // drav encode: decoded input pictures -> the compressor's workers -> a DRAV AVI.
-#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
@@ -7,7 +6,6 @@
 #include <optional>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "avi_writer.h"
@@ -66,12 +64,6 @@ PictureFormat streamFormatOf(const AVFrame& first, unsigned requestedDepth) {
 }
 
 static_assert(MAX_ENCODE_JOBS <= ParallelCompressor::MAX_JOBS, "every --jobs the command line takes can run");
-
-unsigned jobsFor(const EncodeOptions& options) {
-    if (options.jobs) return options.jobs;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp(cores, 1u, MAX_ENCODE_JOBS);
-}
 
 // The decoded frames the compressor reads, one a slot, each with the rows and
 // colour table it is converted into when the compressor cannot read its own;
@@ -204,7 +196,7 @@ int runEncode(const EncodeOptions& options) {
     Frame first = allocateFrame();
     if (!input.nextFrame(*first)) throw ToolError(fileMessage(options.input, "no video frames"));
     const PictureFormat format = streamFormatOf(*first, options.depth);
-    const unsigned jobs = jobsFor(options);
+    const unsigned jobs = ParallelCompressor::jobsFor(options.jobs);
     DecodedPictures pictures(format, jobs, options.input);
     const BITMAPINFOHEADER compressed = compressedFormatOf(format);
     const std::unique_ptr<ParallelCompressor> compressor = startCompressor(format, jobs, pictures);

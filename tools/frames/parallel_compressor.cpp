@@ -1,9 +1,15 @@
 #include "parallel_compressor.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
 namespace drav::tool {
+
+unsigned ParallelCompressor::jobsFor(unsigned requested) {
+    if (requested) return std::min(requested, MAX_JOBS);
+    return std::clamp(std::thread::hardware_concurrency(), 1u, MAX_JOBS);
+}
 
 ParallelCompressor::ParallelCompressor(const PictureFormat& format, unsigned jobs, PictureSlots& pictures)
     : jobs_(jobs), pictures_(pictures) {

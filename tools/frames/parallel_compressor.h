@@ -42,6 +42,10 @@ class ParallelCompressor {
 public:
     static constexpr unsigned MAX_JOBS = 64;
 
+    // The jobs to run for a request: as asked (at most MAX_JOBS), or with 0
+    // one a core.
+    static unsigned jobsFor(unsigned requested);
+
     // Slots a compressor of `jobs` needs: a picture for each frame in flight
     // and the one before them.
     static size_t slotCountFor(unsigned jobs) { return size_t(jobs) + 1; }

@@ -1,11 +1,9 @@
 #include "dravenc.h"
 
-#include <algorithm>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "codec/frame_codec.h"
@@ -109,11 +107,6 @@ void dropStream(GstDravEnc* self) {
     self->stream = nullptr;
 }
 
-unsigned jobsFor(guint requested) {
-    if (requested) return std::min(requested, ParallelCompressor::MAX_JOBS);
-    return std::clamp(std::thread::hardware_concurrency(), 1u, ParallelCompressor::MAX_JOBS);
-}
-
 // A running stream for pictures of the format, or null (the element error
 // posted) without the memory or the threads.
 EncoderStream* newStream(GstDravEnc* self, const GstVideoInfo& info, unsigned depth, unsigned jobs) {
@@ -156,7 +149,7 @@ gboolean setFormat(GstVideoEncoder* encoder, GstVideoCodecState* state) {
         return FALSE;
     }
     GST_OBJECT_LOCK(self);
-    const unsigned jobs = jobsFor(self->jobs);
+    const unsigned jobs = ParallelCompressor::jobsFor(self->jobs);
     GST_OBJECT_UNLOCK(self);
     self->stream = newStream(self, info, depth, jobs);
     if (!self->stream) return FALSE;
@@ -254,7 +247,7 @@ gboolean flushEncoder(GstVideoEncoder* encoder) {
 gboolean proposeAllocation(GstVideoEncoder* encoder, GstQuery* query) {
     GstDravEnc* self = GST_DRAV_ENC(encoder);
     GST_OBJECT_LOCK(self);
-    const unsigned jobs = jobsFor(self->jobs);
+    const unsigned jobs = ParallelCompressor::jobsFor(self->jobs);
     GST_OBJECT_UNLOCK(self);
     GstCaps* caps = nullptr;
     gst_query_parse_allocation(query, &caps, nullptr);
