@@ -4,8 +4,8 @@
 # from recordings/derive.sh, and a synthetic clip whose rows need padding) into
 # the very AVI drav encode writes from the same input, byte for byte; and every
 # decoder gives back the input's frames: 16 bits exactly, 32 bits cut to 5 bits
-# per channel; dravenc compresses three frames side by side. The first 30 frames of each recording keep the sanitizer build's
-# run short.
+# per channel; dravenc compresses three frames side by side. The first 30
+# frames of each recording keep the sanitizer build's run short.
 set -euo pipefail
 plugins=$1 drav=$2 recordings=$3 derived=$4 work=$5
 source "$(dirname "$0")/dravenc-lib.sh"
