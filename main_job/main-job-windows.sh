@@ -48,8 +48,6 @@ trap 'stop_server; stop_display' EXIT
 rm -rf "$work"
 mkdir -p "$work"
 
-drivers_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
-
 # fresh_session ARCH: a fresh prefix of that architecture, its server and a display.
 fresh_session() {
   use_prefix "$work/$1/prefix" "$1"
@@ -59,7 +57,7 @@ fresh_session() {
 }
 
 # show_registration: the codec's entry in the drivers key, as Windows reads it.
-show_registration() { wine reg query "$drivers_key" /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc; }
+show_registration() { wine reg query "$drivers32_key" /v vidc.DRAV </dev/null | tr -d '\r' | grep vidc; }
 
 # install_codec ARCH: a fresh prefix of that architecture with the codec
 # installed by install.exe, its wizard walked (Next, Next, Finish).
@@ -105,8 +103,7 @@ place_64_bit_driver() {
   step "DRAV64.VCM put in place in a fresh win64 prefix"
   echo "This machine runs no 32-bit programs: install.exe and DRAV32.VCM are built, not run."
   fresh_session win64
-  cp "$win64/driver/DRAV64.VCM" "$WINEPREFIX/drive_c/windows/system32/DRAV64.VCM"
-  wine reg add "$drivers_key" /v vidc.DRAV /t REG_SZ /d DRAV64.VCM /f </dev/null >/dev/null
+  put_driver_in_place "$win64/driver/DRAV64.VCM"
   show_registration
 }
 

@@ -46,14 +46,14 @@ source "$root/tools/vlc/tests/vlc-lib.sh"
 vlc_frames=$native/tools/vlc/tests/vlc_frames
 export VLC_PLUGIN_PATH=$native/tools/vlc
 
-export WINEPREFIX=$win/wineprefix WINEDEBUG=-all
-# WIN_BUILD's driver, and the loader for its programs.
+# WIN_BUILD's prefix and driver, 32-bit or 64-bit.
+source "$root/scripts/wine-session.sh"
 if [ -f "$win/driver/DRAV32.VCM" ]; then
-  driver=DRAV32.VCM loader=wine
+  driver=DRAV32.VCM; use_prefix "$win/wineprefix" win32
 else
-  driver=DRAV64.VCM loader=/usr/lib/wine/wine64
+  driver=DRAV64.VCM; use_prefix "$win/wineprefix" win64
 fi
-wine_run() { "$loader" "$@" </dev/null; }
+wine_run() { wine "$@" </dev/null; }
 # The 64-bit build's programs, in its own prefix, through the 64-bit loader.
 wine64_run() { WINEPREFIX=$win64/wineprefix /usr/lib/wine/wine64 "$@" </dev/null; }
 
@@ -73,13 +73,6 @@ check() {
   else
     echo "FAIL  $name"; sed 's/^/      /' "$log" | tail -5; failed=$((failed + 1))
   fi
-}
-
-# The driver as the driver tests' fixture installs it, in case they did not run.
-install_driver() {
-  cp "$win/driver/$driver" "$WINEPREFIX/drive_c/windows/system32/$driver" &&
-    wine_run reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' \
-      /v vidc.DRAV /t REG_SZ /d "$driver" /f >/dev/null 2>&1
 }
 
 # clip first|last DEPTH: the clip's name, as the driver tests chose it.
@@ -177,7 +170,8 @@ driver_to_player() {
   [ "$shown" = "$frames" ] || fail "gst-play-1.0 showed $shown of $frames frames"
 }
 
-check "driver installed in $WINEPREFIX" install_driver
+# The driver as the driver tests' fixture installs it, in case they did not run.
+check "driver installed in $WINEPREFIX" put_driver_in_place "$win/driver/$driver"
 last16=$(clip last 16) first32=$(clip first 32) last8=$(clip last 8)
 check "drav -> driver: $last16, 16 bits, exact" \
   drav_to_driver "$(info "$last16" 16 source)" 16 "$(info "$last16" 16 raw)" "$(frames "$last16" 16 24)"

@@ -27,6 +27,14 @@ wine() {
   if [ "${WINEARCH:-win32}" = win64 ]; then command /usr/lib/wine/wine64 "$@"; else command wine "$@"; fi
 }
 
+# put_driver_in_place FILE: the codec's driver file in the prefix's system
+# directory, registered as vidc.DRAV under Drivers32: what install.exe does.
+drivers32_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
+put_driver_in_place() {
+  cp "$1" "$WINEPREFIX/drive_c/windows/system32/" &&
+    wine reg add "$drivers32_key" /v vidc.DRAV /t REG_SZ /d "$(basename "$1")" /f </dev/null >/dev/null 2>&1
+}
+
 # The prefix, made (with no display) if it does not exist yet.
 make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
