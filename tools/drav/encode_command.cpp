@@ -151,9 +151,10 @@ private:
     // Reads the next picture into the compressor; says why not when none is to come.
     std::optional<EarlyEnd> readNext() {
         if (options_.frameLimit >= 0 && submitted_ >= options_.frameLimit) return EarlyEnd{};
-        if (interrupted()) return EarlyEnd{fileMessage(options_.output, "interrupted"), EXIT_FAILURE_RUN};
         try {
-            if (!input_.nextFrame(pictures_.frame(compressor_.nextSlot()))) return EarlyEnd{};
+            if (!input_.nextFrame(pictures_.frame(compressor_.nextSlot())))
+                return interrupted() ? EarlyEnd{fileMessage(options_.output, "interrupted"), EXIT_FAILURE_RUN}
+                                     : EarlyEnd{};
         } catch (const ToolError& error) {
             return EarlyEnd{error.what(), EXIT_DAMAGED};
         }
@@ -194,7 +195,9 @@ int runEncode(const EncodeOptions& options) {
     Stopwatch clock;
     VideoInput input(InputSpec{options.input, options.inputFormat, options.inputOptions, options.threads});
     Frame first = allocateFrame();
-    if (!input.nextFrame(*first)) throw ToolError(fileMessage(options.input, "no video frames"));
+    if (!input.nextFrame(*first))
+        throw ToolError(
+            fileMessage(options.input, interrupted() ? "interrupted before its first frame" : "no video frames"));
     const PictureFormat format = streamFormatOf(*first, options.depth);
     const unsigned jobs = ParallelCompressor::jobsFor(options.jobs);
     DecodedPictures pictures(format, jobs, options.input);

@@ -1,5 +1,12 @@
 #include "input_reader.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <vector>
+
+#include "interruption.h"
 #include "tool_error.h"
 
 extern "C" {
@@ -21,7 +28,65 @@ AVRational containerFrameRate(const AVStream& stream) {
 
 }  // namespace
 
-VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(allocatePacket()) {
+class VideoInput::Reading {
+public:
+    explicit Reading(const InputSpec& spec);
+
+    bool nextFrame(AVFrame& into);
+    void readAhead();  // the reading thread
+    void stop();
+
+    AVRational frameRate() const { return frameRate_; }
+    int64_t announcedFrameCount() const { return announcedFrames_; }
+
+private:
+    static constexpr size_t FRAMES_AHEAD = 3;
+
+    void waitForFrame(std::unique_lock<std::mutex>& lock);
+    bool decodeNext(AVFrame& into);
+    bool receiveFrame(AVFrame& into);
+    void sendNextPacket();
+
+    std::string name_;
+    InputContext format_;
+    CodecContext decoder_;
+    Packet packet_;
+    int streamIndex_ = -1;
+    AVRational frameRate_{25, 1};
+    int64_t announcedFrames_ = 0;
+    int64_t framesDecoded_ = 0;  // by the reading thread
+    bool draining_ = false;
+
+    // A ring of frames the reading thread fills ahead of the caller, who
+    // takes them out in order. Guarded by mutex_.
+    std::vector<Frame> ring_;
+    size_t filled_ = 0;    // slots decoded so far
+    size_t consumed_ = 0;  // slots the caller has emptied
+    bool ended_ = false;   // no more frames after `filled_`
+    bool stopping_ = false;
+    std::exception_ptr failure_;  // thrown once the frames before it are taken
+    std::mutex mutex_;
+    std::condition_variable changed_;
+};
+
+VideoInput::VideoInput(const InputSpec& spec)
+    : reading_(std::make_shared<Reading>(spec)), reader_([reading = reading_] { reading->readAhead(); }) {}
+
+VideoInput::~VideoInput() {
+    reading_->stop();
+    // After a signal the thread may be blocked on an input that stalled; it
+    // ends with the process, which the signal ends next.
+    if (interrupted())
+        reader_.detach();
+    else
+        reader_.join();
+}
+
+bool VideoInput::nextFrame(AVFrame& into) { return reading_->nextFrame(into); }
+AVRational VideoInput::frameRate() const { return reading_->frameRate(); }
+int64_t VideoInput::announcedFrameCount() const { return reading_->announcedFrameCount(); }
+
+VideoInput::Reading::Reading(const InputSpec& spec) : name_(spec.path), packet_(allocatePacket()) {
     const AVInputFormat* forcedFormat = nullptr;
     if (!spec.format.empty()) {
         forcedFormat = av_find_input_format(spec.format.c_str());
@@ -64,21 +129,19 @@ VideoInput::VideoInput(const InputSpec& spec) : name_(spec.path), packet_(alloca
             name_, std::string("cannot start the ") + codec->name + " decoder: " + ffmpegErrorText(status)));
 
     for (size_t i = 0; i < FRAMES_AHEAD; ++i) ring_.push_back(allocateFrame());
-    reader_ = std::thread(&VideoInput::readAhead, this);
 }
 
-VideoInput::~VideoInput() {
+void VideoInput::Reading::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
-    reader_.join();
 }
 
-bool VideoInput::nextFrame(AVFrame& into) {
+bool VideoInput::Reading::nextFrame(AVFrame& into) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return filled_ > consumed_ || ended_; });
+    waitForFrame(lock);
     if (filled_ == consumed_) {
         if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
         return false;
@@ -90,7 +153,17 @@ bool VideoInput::nextFrame(AVFrame& into) {
     return true;
 }
 
-void VideoInput::readAhead() {
+void VideoInput::Reading::waitForFrame(std::unique_lock<std::mutex>& lock) {
+    // A signal wakes no waiting thread, so the wait looks for one now and then.
+    constexpr std::chrono::milliseconds SIGNAL_POLL{50};
+    while (!changed_.wait_for(lock, SIGNAL_POLL, [this] { return filled_ > consumed_ || ended_ || interrupted(); })) {
+    }
+    if (!interrupted() || ended_) return;
+    stopping_ = ended_ = true;  // the reading thread keeps no picture it decodes from now on
+    changed_.notify_all();
+}
+
+void VideoInput::Reading::readAhead() {
     try {
         for (;;) {
             AVFrame* slot;
@@ -103,6 +176,7 @@ void VideoInput::readAhead() {
             const bool decoded = decodeNext(*slot);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
+                if (stopping_) return;
                 if (decoded) ++filled_;
                 ended_ = !decoded;
             }
@@ -119,7 +193,7 @@ void VideoInput::readAhead() {
     }
 }
 
-bool VideoInput::decodeNext(AVFrame& into) {
+bool VideoInput::Reading::decodeNext(AVFrame& into) {
     av_frame_unref(&into);
     while (!receiveFrame(into)) {
         if (draining_) return false;
@@ -129,14 +203,14 @@ bool VideoInput::decodeNext(AVFrame& into) {
     return true;
 }
 
-bool VideoInput::receiveFrame(AVFrame& into) {
+bool VideoInput::Reading::receiveFrame(AVFrame& into) {
     int status = avcodec_receive_frame(decoder_.get(), &into);
     if (status == 0) return true;
     if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return false;
     throw ToolError(frameMessage(name_, framesDecoded_, "cannot decode: " + ffmpegErrorText(status)));
 }
 
-void VideoInput::sendNextPacket() {
+void VideoInput::Reading::sendNextPacket() {
     for (;;) {
         int status = av_read_frame(format_.get(), packet_.get());
         if (status == AVERROR_EOF) {

@@ -1,6 +1,7 @@
 #include "interruption.h"
 
 #include <csignal>
+#include <cstdio>
 
 namespace drav::tool {
 namespace {
@@ -32,6 +33,7 @@ InterruptionHandlers::~InterruptionHandlers() {
 
 void InterruptionHandlers::endIfInterrupted() {
     if (!received) return;
+    std::fflush(nullptr);  // the signal's default action flushes nothing
     std::signal(received, SIG_DFL);
     std::raise(received);
 }

@@ -90,9 +90,10 @@ for jobs in 1 2 5; do
   cmp -s cut1.avi cut$jobs.avi && cmp -s cut1.avi resized$jobs.avi || fail "--jobs $jobs kept other frames"
 done
 # A signal ends a live recording as the end of its input does: the frames so
-# far are a finished AVI, and drav then ends by the signal. (A background job
-# ignores Ctrl+C's SIGINT, so SIGTERM stands for it.) Three jobs: their
-# workers are stopped and joined on the way out, whatever the machine's cores.
+# far are a finished AVI, and drav then ends by the signal, even while its
+# input has stalled (the pipe stays open here until drav is gone). (A
+# background job ignores Ctrl+C's SIGINT, so SIGTERM stands for it.) Three
+# jobs: their workers are stopped on the way out, whatever the machine's cores.
 mkfifo live.fifo
 "$drav" encode live.fifo live.avi --jobs 3 -q 2>err.txt &
 pid=$!
@@ -112,6 +113,8 @@ for _ in $(seq 600); do
   sleep 0.2
 done
 kill -TERM $pid
+for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && { exec 3>&-; fail "drav waited for its stalled input after SIGTERM"; }
 exec 3>&-
 set +e; wait $pid; code=$?; set -e
 [ $code = $((128 + 15)) ] || fail "drav did not end by SIGTERM after finishing the recording (exit $code): $(cat err.txt)"
