@@ -4,16 +4,18 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 
 namespace drav {
 
-// A zeroed block of `bytes`; null when the heap (or the test's gate) refuses.
+// A zeroed block of `bytes` from the stream memory the program named (the C
+// library's heap by default); null when it (or the test's gate) refuses.
 void* allocateZeroed(size_t bytes);
+// Gives a block back to that memory; null is nothing to give.
+void releaseBlock(void* block);
 
 template <typename T>
 void releaseBuffer(T*& buffer) {
-    std::free(buffer);
+    releaseBlock(buffer);
     buffer = nullptr;
 }
 

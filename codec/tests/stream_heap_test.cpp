@@ -1,11 +1,14 @@
 // The streams allocate only in begin, and every allocation that fails there
 // is a clean OutOfMemory: the stream is not running, a later begin works, and
-// nothing leaks (LeakSanitizer checks at exit).
+// nothing leaks (LeakSanitizer checks at exit). The memory a program names
+// gives every block and takes every one back.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 
 #include "codec/stream_heap.h"
+#include "codec/stream_memory.h"
 #include "codec/testing/allocation_gate.h"
 #include "test_support.h"
 
@@ -72,6 +75,27 @@ TEST(StreamHeap, EveryFailingAllocationIsACleanOutOfMemory) {
             EXPECT_EQ(runStream(depth), CodecStatus::OutOfMemory) << depth << "-bit, allocation " << n;
         }
     }
+}
+
+std::atomic<int> blocksTaken{0}, blocksHeld{0};
+
+void* countedAllocation(size_t bytes) {
+    ++blocksTaken;
+    ++blocksHeld;
+    return std::calloc(bytes, 1);
+}
+
+void countedRelease(void* block) {
+    --blocksHeld;
+    std::free(block);
+}
+
+TEST(StreamHeap, ANamedMemoryGetsBackEveryBlock) {
+    const StreamMemory before = setStreamMemory(StreamMemory{countedAllocation, countedRelease});
+    for (unsigned depth : {8u, 16u, 32u}) ASSERT_EQ(runStream(depth), CodecStatus::Ok);
+    setStreamMemory(before);
+    EXPECT_GT(blocksTaken, 0);
+    EXPECT_EQ(blocksHeld, 0);
 }
 
 }  // namespace
