@@ -88,7 +88,7 @@ DecompressionStream::DecompressionStream(const BITMAPINFOHEADER& compressed, Dib
 // DIB.
 void DecompressionStream::prepareOutput(Output& output, DibFormat format, uint32_t width, uint32_t height,
                                         bool mmxForms) {
-    output.pixels.assign(outputHeader_.biSizeImage, 0);
+    output.pixels.allocate(outputHeader_.biSizeImage);
     OutputPicture& picture = output.picture;
     picture.width = width;
     picture.height = height;

@@ -9,6 +9,7 @@
 #include "win_records.h"
 #include "dib_format.h"
 #include "frame_sequence_decoder.h"
+#include "large_block_memory.h"
 #include "stored_frame.h"
 
 namespace drav::tool {
@@ -82,7 +83,7 @@ public:
 
 private:
     struct Output {
-        std::vector<uint8_t> pixels;
+        LargeBlock pixels;
         OutputPicture picture;
         RowRange stale;  // rows behind the decompressor's picture (same size)
     };

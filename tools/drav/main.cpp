@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "ffmpeg_support.h"
 #include "interruption.h"
+#include "large_block_memory.h"
 #include "tool_error.h"
 
 namespace {
@@ -62,6 +63,7 @@ int runReporting(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     keepLargeBuffersInHeap();
+    drav::setStreamMemory(drav::tool::largeBlockStreamMemory());
     drav::tool::quietenFfmpegLog();
     drav::tool::InterruptionHandlers handlers;
     const int code = runReporting(std::vector<std::string>(argv + 1, argv + argc));
