@@ -14,10 +14,10 @@ struct StreamMemory {
     void (*release)(void* block);           // a block allocateZeroed gave; never null
 };
 
-// The memory streams begun from now on take their buffers from; returns the
-// memory named before. A program names it before it begins any stream, and a
-// block goes back to the memory it came from only if no stream holds one when
-// it changes.
+// Names the memory streams take their buffers from; returns the one named
+// before. Streams give their blocks back to the memory named at that time, so
+// a program names it before it begins any stream (or while none holds one).
+// Not for several threads at once.
 StreamMemory setStreamMemory(StreamMemory memory);
 
 }  // namespace drav
