@@ -25,7 +25,7 @@ named_recordings "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ff=(ffmpeg -hide_banner -loglevel error -nostdin)
-threads=1  # each table's, and as many cores as the machine has
+threads=1  # each table's threads, and the cores it is pinned to (at most the machine's)
 cores=$(nproc)
 declare -A gain_encode gain_decode  # drav's frames per second, one core's then the gain
 
