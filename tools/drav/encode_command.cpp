@@ -17,6 +17,7 @@
 #include "input_reader.h"
 #include "interruption.h"
 #include "parallel_compressor.h"
+#include "process_heap.h"
 #include "progress.h"
 #include "stream_figures.h"
 #include "tool_error.h"
@@ -193,6 +194,7 @@ int runEncode(const EncodeOptions& options) {
     requireNoTerminal(options.input, false);
     requireOutputIsNotInput(options.input, options.output);
     Stopwatch clock;
+    reserveHeapInHugePages();  // before the reading thread allocates its first frame
     VideoInput input(InputSpec{options.input, options.inputFormat, options.inputOptions, options.threads});
     Frame first = allocateFrame();
     if (!input.nextFrame(*first))

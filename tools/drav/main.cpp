@@ -1,6 +1,4 @@
 // drav: the command-line tool for DRAV recordings.
-#include <malloc.h>
-
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -12,6 +10,7 @@
 #include "ffmpeg_support.h"
 #include "interruption.h"
 #include "large_block_memory.h"
+#include "process_heap.h"
 #include "tool_error.h"
 
 namespace {
@@ -28,20 +27,6 @@ int run(const drav::tool::CommandLine& line) {
         case Command::Info: return drav::tool::runInfo(line.info);
     }
     return drav::tool::EXIT_FAILURE_RUN;
-}
-
-// Frames of several MiB are allocated and freed for every picture (FFmpeg's
-// frame and packet buffers). Keep freed memory in the heap for the next frame
-// instead of handing it back to the system and faulting it in again. One
-// arena: the reading thread allocates what other threads free, and a
-// thread's own arena grows in heaps of 64 MiB, each holding a single 4K
-// picture and given back whole once it is freed (197,000 page faults for 120
-// such frames with two jobs, 59,000 with one arena; the threads allocate
-// too seldom to contend for it).
-void keepLargeBuffersInHeap() {
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest allowed threshold on 64-bit systems
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    mallopt(M_ARENA_MAX, 1);
 }
 
 // Runs the command line; prints what went wrong and gives the exit code.
@@ -62,7 +47,7 @@ int runReporting(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    keepLargeBuffersInHeap();
+    drav::tool::keepLargeBuffersInHeap();
     drav::setStreamMemory(drav::tool::largeBlockStreamMemory());
     drav::tool::quietenFfmpegLog();
     drav::tool::InterruptionHandlers handlers;
