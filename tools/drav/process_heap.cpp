@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "large_block_memory.h"
+
 namespace drav::tool {
 namespace {
 
 constexpr int RESERVATION = 512 << 20;
 constexpr int TRIM_THRESHOLD = 1 << 30;  // above the reservation: trimming it would drop the advice
 constexpr int DEFAULT_TOP_PAD = 128 << 10;
-constexpr uintptr_t HUGE_PAGE = uintptr_t(2) << 20;
 
 }  // namespace
 
@@ -42,8 +43,9 @@ void reserveHeapInHugePages() {
     const uintptr_t top = uintptr_t(sbrk(0));
     mallopt(M_TOP_PAD, DEFAULT_TOP_PAD);
     if (!block) return;
-    const uintptr_t begin = (uintptr_t(block) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-    const uintptr_t end = top & ~(HUGE_PAGE - 1);
+    const uintptr_t huge = HUGE_PAGE_BYTES;
+    const uintptr_t begin = (uintptr_t(block) + huge - 1) & ~(huge - 1);
+    const uintptr_t end = top & ~(huge - 1);
     // Above the top, the block was mapped apart: the heap could not grow.
     if (uintptr_t(block) < top && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     free(block);

@@ -9,8 +9,6 @@
 namespace drav::tool {
 namespace {
 
-constexpr size_t HUGE_PAGE = size_t(2) << 20;
-
 // Before each block: where its memory starts and how much was mapped (0 for
 // a block from the heap), in the 64 bytes that keep the block a cache line
 // from it and as aligned as the heap's blocks.
@@ -30,13 +28,13 @@ size_t roundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * u
 // to 2 MiB boundaries. Under AddressSanitizer everything but the block is
 // poisoned, as the heap's guards are.
 BlockHeader* mapHugePages(size_t total) {
-    const size_t length = roundUp(total, HUGE_PAGE);
-    void* mapped = mmap(nullptr, length + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const size_t length = roundUp(total, HUGE_PAGE_BYTES);
+    void* mapped = mmap(nullptr, length + HUGE_PAGE_BYTES, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     auto* first = static_cast<uint8_t*>(mapped);
-    auto* start = reinterpret_cast<uint8_t*>(roundUp(reinterpret_cast<uintptr_t>(first), HUGE_PAGE));
+    auto* start = reinterpret_cast<uint8_t*>(roundUp(reinterpret_cast<uintptr_t>(first), HUGE_PAGE_BYTES));
     if (start != first) munmap(first, size_t(start - first));
-    munmap(start + length, size_t(first + HUGE_PAGE - start));
+    munmap(start + length, size_t(first + HUGE_PAGE_BYTES - start));
     madvise(start, length, MADV_HUGEPAGE);  // only advice: without it the pages are small
     auto* header = new (start) BlockHeader{start, length};
     ASAN_POISON_MEMORY_REGION(start, HEADER_BYTES);
@@ -47,9 +45,9 @@ BlockHeader* mapHugePages(size_t total) {
 }  // namespace
 
 void* allocateLargeBlockZeroed(size_t bytes) {
-    if (bytes > SIZE_MAX - 2 * HUGE_PAGE) return nullptr;
+    if (bytes > SIZE_MAX - 2 * HUGE_PAGE_BYTES) return nullptr;
     const size_t total = HEADER_BYTES + bytes;
-    BlockHeader* header = total >= HUGE_PAGE ? mapHugePages(total) : nullptr;
+    BlockHeader* header = total >= HUGE_PAGE_BYTES ? mapHugePages(total) : nullptr;
     if (!header) {
         void* start = std::calloc(total, 1);
         if (!start) return nullptr;

@@ -14,6 +14,9 @@
 
 namespace drav::tool {
 
+// The size of a transparent huge page on the systems drav runs on.
+constexpr size_t HUGE_PAGE_BYTES = size_t(2) << 20;
+
 // Null when the system has no memory for it.
 void* allocateLargeBlockZeroed(size_t bytes);
 // A block allocateLargeBlockZeroed gave; null is nothing.
