@@ -24,13 +24,6 @@ mkdir -p "$work" && cd "$work"
 export GST_PLUGIN_PATH=$build/tools/gst GST_REGISTRY=$work/registry.bin
 gst gst-inspect-1.0 dravdec >/dev/null # the registry is built before the timing starts
 
-# microseconds COMMAND...: the command's wall time, its output discarded.
-microseconds() {
-  local start=${EPOCHREALTIME/[.,]/}
-  "$@" >/dev/null || return
-  echo $((${EPOCHREALTIME/[.,]/} - start))
-}
-
 # race WHAT: runs the arrays drav_run and gst_run in turn, REPEATS times each,
 # and prints the table row of WHAT with the best time of each.
 race() {

@@ -40,6 +40,13 @@ release_build() {
   cmake --build "$build" --target "$@" >/dev/null
 }
 
+# microseconds COMMAND...: the command's wall time, its output discarded.
+microseconds() {
+  local start=${EPOCHREALTIME/[.,]/}
+  "$@" >/dev/null || return
+  echo $((${EPOCHREALTIME/[.,]/} - start))
+}
+
 # expect_code CODE COMMAND...: runs the command with its output in out.txt and
 # err.txt and fails unless it exits with CODE.
 expect_code() {

@@ -26,24 +26,17 @@ export VLC_PLUGIN_PATH=$build/tools/vlc
 as_user=()
 [ "$(id -u)" = 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 
-# microseconds COMMAND...: the command's wall time, its output discarded.
-microseconds() {
-  local start=${EPOCHREALTIME/[.,]/}
-  "$@" >/dev/null 2>&1 || return
-  echo $((${EPOCHREALTIME/[.,]/} - start))
-}
-
 # race WHAT: runs drav_run, vlc_run and VLC with nothing to play in turn,
 # REPEATS times each, and prints the table row of WHAT with the best time of
 # each.
 race() {
   local best_drav=$((1 << 62)) best_vlc=$((1 << 62)) best_floor=$((1 << 62)) t
   for ((i = 0; i < repeats; i++)); do
-    t=$(microseconds "${drav_run[@]}")
+    t=$(microseconds "${drav_run[@]}" 2>/dev/null)
     best_drav=$((t < best_drav ? t : best_drav))
-    t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio "${vlc_run[@]}" vlc://quit)
+    t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio "${vlc_run[@]}" vlc://quit 2>/dev/null)
     best_vlc=$((t < best_vlc ? t : best_vlc))
-    t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio vlc://quit)
+    t=$(microseconds "${as_user[@]}" cvlc -I dummy --no-audio vlc://quit 2>/dev/null)
     best_floor=$((t < best_floor ? t : best_floor))
   done
   awk -v what="$1" -v d="$best_drav" -v v="$best_vlc" -v f="$best_floor" \
