@@ -6,8 +6,10 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <utility>
 
+#include "background_call.h"
 #include "codec/frame_codec.h"
 #include "codec/stream_format.h"
 #include "dravdec_stream.h"
@@ -22,6 +24,11 @@ namespace {
 using drav::gst::StreamDecoder;
 using drav::tool::FrameSequenceDecoder;
 using Outcome = FrameSequenceDecoder::Outcome;
+
+constexpr guint DEFAULT_JOBS = 1;  // no latency unless asked for
+constexpr guint MAX_JOBS = 2;      // frames are applied in order, one at a time
+
+enum { PROP_0, PROP_JOBS };
 
 // How the demuxers present a DRAV stream: the AVI demuxer as an unknown AVI
 // FOURCC (as an integer), the Matroska demuxer as a VfW-compatible track. The
@@ -63,6 +70,9 @@ struct _GstDravDec {
     GstClockTime inputEnd;       // where the last frame received ends
     GstClockTime frameDuration;  // of the first frame, for the frame rate
     int64_t lastFrame;
+    guint jobs;
+    drav::tool::BackgroundCall* applier;  // with two jobs, from the first stream until stop
+    GstVideoCodecFrame* pending;          // with two jobs, rendered and waiting for the next frame
 };
 
 G_DEFINE_TYPE(GstDravDec, gst_drav_dec, GST_TYPE_VIDEO_DECODER)
@@ -113,8 +123,6 @@ OutputChoice chooseOutput(GstVideoDecoder* decoder, unsigned depth) {
     return chosen;
 }
 
-// Starts decoding a stream of the format: the codec's buffers, a black
-// picture, and the output caps. Posts an error saying why when it cannot.
 // A decoder with its buffers allocated, or null without the memory.
 StreamDecoder* newStreamDecoder(const drav::PictureFormat& format) {
     auto* decoder = new (std::nothrow) StreamDecoder(format);
@@ -125,8 +133,24 @@ StreamDecoder* newStreamDecoder(const drav::PictureFormat& format) {
     return decoder;
 }
 
+// With two jobs, the thread frames are applied on; false after posting an
+// error when it cannot start.
+bool startApplier(GstDravDec* dec) {
+    if (dec->jobs < 2 || dec->applier) return true;
+    try {
+        dec->applier = new drav::tool::BackgroundCall;
+        return true;
+    } catch (const std::system_error& error) {
+        GST_ELEMENT_ERROR(dec, RESOURCE, FAILED, ("cannot start the applying thread: %s", error.what()), (nullptr));
+        return false;
+    }
+}
+
+// Starts decoding a stream of the format: the codec's buffers, a black
+// picture, and the output caps. Posts an error saying why when it cannot.
 bool openStream(GstDravDec* dec, const drav::PictureFormat& format) {
     GstVideoDecoder* decoder = GST_VIDEO_DECODER(dec);
+    if (!startApplier(dec)) return false;
     std::string problem = drav::streamProblem(format);
     releaseStream(dec);
     if (problem.empty()) {
@@ -236,6 +260,22 @@ GstFlowReturn finishDrawn(GstDravDec* dec, GstVideoCodecFrame* frame) {
     return result;
 }
 
+// With two jobs a rendered frame waits until the next one is being applied.
+GstFlowReturn pushOrKeep(GstDravDec* dec, GstVideoCodecFrame* frame) {
+    if (!dec->applier) return finishDrawn(dec, frame);
+    dec->pending = frame;
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn pushPending(GstDravDec* dec) {
+    GstVideoCodecFrame* frame = std::exchange(dec->pending, nullptr);
+    return frame ? finishDrawn(dec, frame) : GST_FLOW_OK;
+}
+
+void dropPending(GstDravDec* dec) {
+    if (dec->pending) gst_video_codec_frame_unref(std::exchange(dec->pending, nullptr));
+}
+
 // Pushes the picture the output shows: the buffer already showing it when
 // nothing changed; that buffer with the changed rows rendered into it when
 // downstream let go of it; else a new buffer with the whole picture rendered.
@@ -244,7 +284,7 @@ GstFlowReturn pushPicture(GstDravDec* dec, GstVideoCodecFrame* frame) {
     StreamDecoder& stream = *dec->decoder;
     if (GstBuffer* shown = stream.unchangedPicture()) {
         frame->output_buffer = gst_buffer_ref(shown);
-        return finishDrawn(dec, frame);
+        return pushOrKeep(dec, frame);
     }
     // The shown buffer is written while the element alone holds it.
     GstBuffer* output = stream.updatablePicture();
@@ -268,7 +308,30 @@ GstFlowReturn pushPicture(GstDravDec* dec, GstVideoCodecFrame* frame) {
         gst_video_decoder_drop_frame(decoder, frame);
         return GST_FLOW_ERROR;
     }
-    return finishDrawn(dec, frame);
+    return pushOrKeep(dec, frame);
+}
+
+// One frame to apply, and what came of it.
+struct Application {
+    FrameSequenceDecoder& sequence;
+    const drav::tool::StoredFrame& stored;
+    Outcome outcome = Outcome::Corrupt;
+    std::string problem;
+};
+
+// Applies the frame; with two jobs on the applying thread while the picture
+// before it goes downstream. Returns what pushing that picture returned.
+GstFlowReturn applyWhilePushing(GstDravDec* dec, Application& application) {
+    if (!dec->pending) {
+        application.outcome = decodeStored(application.sequence, application.stored, application.problem);
+        return GST_FLOW_OK;
+    }
+    dec->applier->start([&application] {
+        application.outcome = decodeStored(application.sequence, application.stored, application.problem);
+    });
+    const GstFlowReturn pushed = pushPending(dec);
+    dec->applier->wait();
+    return pushed;
 }
 
 // Decodes one frame in stream order and pushes the picture the output shows,
@@ -288,10 +351,10 @@ GstFlowReturn decodeFrame(GstDravDec* dec, GstVideoCodecFrame* frame) {
     stored.size = map.size <= UINT32_MAX ? uint32_t(map.size) : 0;
     stored.cutShort = map.size > UINT32_MAX;  // no frame is that large: damage
     stored.keyFrame = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame);
-    std::string problem;
-    const Outcome outcome = decodeStored(stream.sequence(), stored, problem);
+    Application application{stream.sequence(), stored, Outcome::Corrupt, {}};
+    GstFlowReturn result = applyWhilePushing(dec, application);
     gst_buffer_unmap(frame->input_buffer, &map);
-    GstFlowReturn result = report(dec, outcome, stored.number, problem);
+    if (result == GST_FLOW_OK) result = report(dec, application.outcome, stored.number, application.problem);
     if (result == GST_FLOW_OK) result = renegotiateIfAsked(decoder);
     if (result != GST_FLOW_OK) {
         gst_video_decoder_drop_frame(decoder, frame);
@@ -342,6 +405,7 @@ bool releaseWaitingFrames(GstVideoDecoder* decoder) {
 
 gboolean setFormat(GstVideoDecoder* decoder, GstVideoCodecState* state) {
     GstDravDec* dec = self(decoder);
+    pushPending(dec);  // the last picture of the stream before
     if (!dec->decoder && releaseWaitingFrames(decoder))
         GST_WARNING_OBJECT(dec, "new caps: the frames waiting for a key frame are dropped");
     if (dec->inputState) gst_video_codec_state_unref(dec->inputState);
@@ -357,7 +421,12 @@ GstFlowReturn handleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
     if (GST_CLOCK_TIME_IS_VALID(start) && GST_BUFFER_DURATION_IS_VALID(frame->input_buffer))
         dec->inputEnd = start + GST_BUFFER_DURATION(frame->input_buffer);
     dec->lastFrame = frameNumber(frame);
-    if (!GST_CLOCK_TIME_IS_VALID(dec->frameDuration)) dec->frameDuration = GST_BUFFER_DURATION(frame->input_buffer);
+    if (!GST_CLOCK_TIME_IS_VALID(dec->frameDuration)) {
+        dec->frameDuration = GST_BUFFER_DURATION(frame->input_buffer);
+        // With two jobs a picture leaves a frame later.
+        if (dec->jobs > 1 && GST_CLOCK_TIME_IS_VALID(dec->frameDuration))
+            gst_video_decoder_set_latency(decoder, dec->frameDuration, dec->frameDuration);
+    }
     if (!dec->decoder) return openFromKeyFrame(dec, frame);
     // A discontinuity leaves the held picture foreign to the frames that
     // follow: only a key frame may show again.
@@ -369,6 +438,7 @@ GstFlowReturn handleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
 // After a seek the stream starts again: a black picture until a key frame.
 gboolean flush(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
+    dropPending(dec);
     if (!dec->decoder) return TRUE;
     drav::PictureFormat format = dec->decoder->stream();
     releaseStream(dec);
@@ -394,8 +464,34 @@ void reportTruncation(GstDravDec* dec) {
                         (nullptr));
 }
 
+GstFlowReturn drain(GstVideoDecoder* decoder) { return pushPending(self(decoder)); }
+
+// The base class passes a gap on at once: the picture before it goes first.
+gboolean sinkEvent(GstVideoDecoder* decoder, GstEvent* event) {
+    if (GST_EVENT_TYPE(event) == GST_EVENT_GAP) {
+        GST_VIDEO_DECODER_STREAM_LOCK(decoder);
+        pushPending(self(decoder));
+        GST_VIDEO_DECODER_STREAM_UNLOCK(decoder);
+    }
+    return GST_VIDEO_DECODER_CLASS(gst_drav_dec_parent_class)->sink_event(decoder, event);
+}
+
+// A waiting picture takes a buffer beyond those downstream asks for.
+gboolean decideAllocation(GstVideoDecoder* decoder, GstQuery* query) {
+    if (self(decoder)->jobs > 1 && gst_query_get_n_allocation_pools(query) > 0) {
+        GstBufferPool* pool = nullptr;
+        guint size = 0, min = 0, max = 0;
+        gst_query_parse_nth_allocation_pool(query, 0, &pool, &size, &min, &max);
+        gst_query_set_nth_allocation_pool(query, 0, pool, size, min + 1, max ? max + 1 : 0);
+        if (pool) gst_object_unref(pool);
+    }
+    return GST_VIDEO_DECODER_CLASS(gst_drav_dec_parent_class)->decide_allocation(decoder, query);
+}
+
 GstFlowReturn finish(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
+    const GstFlowReturn pushed = pushPending(dec);
+    if (pushed != GST_FLOW_OK) return pushed;
     reportTruncation(dec);
     if (dec->decoder || !releaseWaitingFrames(decoder)) return GST_FLOW_OK;
     GST_ELEMENT_ERROR(dec, STREAM, DECODE, ("no key frame in the DRAV stream gives its picture size"), (nullptr));
@@ -410,15 +506,45 @@ gboolean start(GstVideoDecoder* decoder) {
 
 gboolean stop(GstVideoDecoder* decoder) {
     GstDravDec* dec = self(decoder);
+    dropPending(dec);
+    delete dec->applier;
+    dec->applier = nullptr;
     releaseStream(dec);
     if (dec->inputState) gst_video_codec_state_unref(dec->inputState);
     dec->inputState = nullptr;
     return TRUE;
 }
 
+void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+    GstDravDec* dec = GST_DRAV_DEC(object);
+    if (id == PROP_JOBS)
+        dec->jobs = g_value_get_uint(value);
+    else
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+}
+
+void getProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+    GstDravDec* dec = GST_DRAV_DEC(object);
+    if (id == PROP_JOBS)
+        g_value_set_uint(value, dec->jobs);
+    else
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+}
+
 }  // namespace
 
 static void gst_drav_dec_class_init(GstDravDecClass* klass) {
+    GObjectClass* objectClass = G_OBJECT_CLASS(klass);
+    objectClass->set_property = setProperty;
+    objectClass->get_property = getProperty;
+    g_object_class_install_property(
+        objectClass, PROP_JOBS,
+        g_param_spec_uint("jobs", "Jobs",
+                          "2: each frame is applied on a thread of its own while the picture before it goes "
+                          "downstream, and leaves a frame later; the pictures are the same either way",
+                          1, MAX_JOBS, DEFAULT_JOBS,
+                          GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_READY)));
+
     GstElementClass* element = GST_ELEMENT_CLASS(klass);
     gst_element_class_add_static_pad_template(element, &sinkTemplate);
     gst_element_class_add_static_pad_template(element, &srcTemplate);
@@ -431,11 +557,17 @@ static void gst_drav_dec_class_init(GstDravDecClass* klass) {
     decoder->handle_frame = guarded<handleFrame, GST_FLOW_ERROR>;
     decoder->flush = guarded<flush, FALSE>;
     decoder->finish = guarded<finish, GST_FLOW_ERROR>;
+    decoder->drain = guarded<drain, GST_FLOW_ERROR>;
+    decoder->sink_event = guarded<sinkEvent, FALSE>;
+    decoder->decide_allocation = decideAllocation;
     decoder->negotiate = guarded<negotiate, FALSE>;
     GST_DEBUG_CATEGORY_INIT(dravdec_debug, "dravdec", 0, "DRAV video decoder");
 }
 
-static void gst_drav_dec_init(GstDravDec* dec) { gst_video_decoder_set_packetized(GST_VIDEO_DECODER(dec), TRUE); }
+static void gst_drav_dec_init(GstDravDec* dec) {
+    gst_video_decoder_set_packetized(GST_VIDEO_DECODER(dec), TRUE);
+    dec->jobs = DEFAULT_JOBS;
+}
 
 gboolean registerDravDec(GstPlugin* plugin) {
     return gst_element_register(plugin, "dravdec", GST_RANK_PRIMARY, GST_TYPE_DRAV_DEC);

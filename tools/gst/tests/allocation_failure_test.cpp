@@ -81,19 +81,24 @@ std::vector<GstBuffer*> frameBuffers(const std::vector<CodedFrame>& frames, std:
 }
 
 // dravdec without the picture size in the caps: a delta frame waits for the
-// key frame that opens the stream, then a corrupt frame and a key frame.
+// key frame that opens the stream, then a corrupt frame and a key frame; with
+// one job and with two.
 TEST(AllocationFailure, DravDecStart) {
     initElements();
     std::mt19937 random(1);
     std::vector<CodedFrame> frames = codedStream({19, 6, 16}, 6, 3, random);
     frames[4].bytes.back() ^= 0xFF;
-    refuseEachAllocation([&] {
-        GstElement* decoder = nullptr;
-        Harness harness = newHarness("dravdec", &decoder);
-        Messages messages(decoder);
-        return pushAll(harness.get(), messages, gst_caps_from_string("video/x-avi-unknown, fourcc=(int)1447121476"),
-                       frameBuffers(frames, {1, 3, 4, 2, 3}));
-    });
+    for (guint jobs : {1u, 2u}) {
+        refuseEachAllocation([&] {
+            GstElement* decoder = nullptr;
+            Harness harness = newHarness("dravdec", &decoder);
+            g_object_set(decoder, "jobs", jobs, nullptr);
+            Messages messages(decoder);
+            return pushAll(harness.get(), messages,
+                           gst_caps_from_string("video/x-avi-unknown, fourcc=(int)1447121476"),
+                           frameBuffers(frames, {1, 3, 4, 2, 3}));
+        });
+    }
 }
 
 // Two pictures, made with the gate open.

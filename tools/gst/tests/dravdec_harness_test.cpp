@@ -4,7 +4,7 @@
 // fits its caps and shows the picture a reference decoder (the same codec and
 // frame order, rendering whole pictures) shows, flagged corrupted while the
 // picture is held; no frame stays in the base class's list unless it waits
-// for a key frame.
+// for a key frame, or with two jobs for the frame after it.
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
@@ -41,6 +41,7 @@ constexpr Output OUTPUTS[] = {{"RGB15", OutputFormat::Rgb555},
 struct ExpectedPicture {
     std::vector<uint8_t> rendered[std::size(OUTPUTS)];
     bool held = false, corrupted = false;
+    const char* natural = nullptr;  // the stream's own format, when downstream took any
 };
 
 // What dravdec should show, from the same codec and frame order.
@@ -123,6 +124,7 @@ private:
         picture.held = outcome != tool::FrameSequenceDecoder::Outcome::Decoded &&
                        outcome != tool::FrameSequenceDecoder::Outcome::Recovered;
         picture.corrupted = sequence_->holding();
+        if (anyOutput) picture.natural = naturalOutput();
         shown.push_back(std::move(picture));
         ++picturesOut_;
     }
@@ -149,11 +151,11 @@ GstPadProbeReturn checkOutput(GstPad* pad, GstPadProbeInfo* info, gpointer data)
         ADD_FAILURE() << "a buffer the reference does not expect";
         return GST_PAD_PROBE_OK;
     }
-    if (reference.anyOutput) {
-        EXPECT_STREQ(gst_video_format_to_string(GST_VIDEO_INFO_FORMAT(&video)), reference.naturalOutput());
-    }
     const ExpectedPicture expected = std::move(reference.shown.front());
     reference.shown.pop_front();
+    if (expected.natural) {
+        EXPECT_STREQ(gst_video_format_to_string(GST_VIDEO_INFO_FORMAT(&video)), expected.natural);
+    }
     EXPECT_EQ(GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_CORRUPTED), expected.corrupted) << reference.step;
     size_t output = 0;
     while (output < std::size(OUTPUTS) &&
@@ -211,11 +213,15 @@ TEST(DravDec, RandomSequencesGiveBuffersThatFitTheirCapsAndShowTheReferencePictu
         streams[i] = codedStream(STREAMS[i], STREAM_FRAMES, KEY_INTERVAL, random);
 
     for (uint32_t seed = 1; seed <= 20; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
+        // With two jobs a picture waits for the next frame, or for the end, a
+        // gap or new caps to push it, or a flush to drop it.
+        const guint jobs = 1 + seed % 2;
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", jobs " + std::to_string(jobs));
         random.seed(seed);
         Reference reference;
         GstElement* decoder = nullptr;
         Harness harness = checkedHarness("dravdec", checkOutput, &reference, &decoder);
+        g_object_set(decoder, "jobs", jobs, nullptr);
         Messages messages(decoder);
         size_t stream = 0, next = 0;
         bool discont = false;
@@ -223,6 +229,7 @@ TEST(DravDec, RandomSequencesGiveBuffersThatFitTheirCapsAndShowTheReferencePictu
         for (int i = 0; i < 100; ++i) {
             const unsigned choice = random() % 100;
             unsigned expectedErrors = 0;
+            bool drained = false;
             if (choice < 55 || i == 0) {  // caps first, then mostly frames
                 if (i == 0 || choice >= 50) {
                     stream = random() % std::size(STREAMS);
@@ -268,21 +275,24 @@ TEST(DravDec, RandomSequencesGiveBuffersThatFitTheirCapsAndShowTheReferencePictu
                 step = seek ? "seek" : "flush";
                 flush(harness.get());
                 reference.flush();
+                reference.shown.clear();  // a waiting picture is dropped
                 if (seek) next = random() % STREAM_FRAMES, discont = true;
             } else if (choice < 88) {
                 step = "gap";
                 gst_harness_push_event(harness.get(), gst_event_new_gap(next * FRAME, FRAME));
+                drained = true;
             } else {
                 step = "end of stream";
                 gst_harness_push_event(harness.get(), gst_event_new_eos());
                 expectedErrors = reference.endOfStream();
+                drained = true;
                 flush(harness.get());
                 reference.flush();
             }
             EXPECT_EQ(messages.take(GST_MESSAGE_ERROR).size(), expectedErrors) << step;
-            EXPECT_TRUE(reference.shown.empty()) << step << ": " << reference.shown.size() << " pictures not pushed";
-            reference.shown.clear();
-            EXPECT_EQ(framesHeld(decoder), reference.waiting()) << step;
+            const size_t mayWait = jobs > 1 && !drained ? 1 : 0;
+            EXPECT_LE(reference.shown.size(), mayWait) << step << ": " << reference.shown.size() << " pictures not pushed";
+            EXPECT_EQ(framesHeld(decoder), reference.waiting() + reference.shown.size()) << step;
             if (HasFailure()) break;
         }
         atNextBufferAllocation(nullptr);
