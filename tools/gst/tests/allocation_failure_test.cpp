@@ -94,8 +94,7 @@ TEST(AllocationFailure, DravDecStart) {
             Harness harness = newHarness("dravdec", &decoder);
             g_object_set(decoder, "jobs", jobs, nullptr);
             Messages messages(decoder);
-            return pushAll(harness.get(), messages,
-                           gst_caps_from_string("video/x-avi-unknown, fourcc=(int)1447121476"),
+            return pushAll(harness.get(), messages, gst_caps_from_string("video/x-avi-unknown, fourcc=(int)1447121476"),
                            frameBuffers(frames, {1, 3, 4, 2, 3}));
         });
     }

@@ -291,7 +291,8 @@ TEST(DravDec, RandomSequencesGiveBuffersThatFitTheirCapsAndShowTheReferencePictu
             }
             EXPECT_EQ(messages.take(GST_MESSAGE_ERROR).size(), expectedErrors) << step;
             const size_t mayWait = jobs > 1 && !drained ? 1 : 0;
-            EXPECT_LE(reference.shown.size(), mayWait) << step << ": " << reference.shown.size() << " pictures not pushed";
+            EXPECT_LE(reference.shown.size(), mayWait)
+                << step << ": " << reference.shown.size() << " pictures not pushed";
             EXPECT_EQ(framesHeld(decoder), reference.waiting() + reference.shown.size()) << step;
             if (HasFailure()) break;
         }
