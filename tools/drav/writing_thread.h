@@ -3,12 +3,10 @@
 // next.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
-#include <mutex>
-#include <thread>
 
+#include "background_call.h"
 #include "dib_format.h"
 #include "video_output.h"
 
@@ -17,11 +15,7 @@ namespace drav::tool {
 class WritingThread {
 public:
     // Starts the thread; `output` must outlive it.
-    explicit WritingThread(VideoOutput& output);
-    // Waits for the picture being written, drops one not yet taken up.
-    ~WritingThread();
-    WritingThread(const WritingThread&) = delete;
-    WritingThread& operator=(const WritingThread&) = delete;
+    explicit WritingThread(VideoOutput& output) : output_(output) {}
 
     // Waits until the picture before is written, then hands this one over;
     // its rows must stay as they are until the next write() or finish()
@@ -31,19 +25,14 @@ public:
     void finish();
 
 private:
-    void run();
-    void waitForWritten(std::unique_lock<std::mutex>& lock);
+    void writeHandedOver() noexcept;
 
     VideoOutput& output_;
-    // Guarded by mutex_.
+    // Read and written by the thread only between write() and the wait that follows.
     PictureRows picture_{};
     int64_t frameNumber_ = 0;
-    bool handedOver_ = false;  // a picture waits or is being written
-    bool stopping_ = false;
     std::exception_ptr failure_;  // the first write that failed; no more are taken
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread thread_;  // last: started once the rest is set up
+    BackgroundCall thread_;       // last: its destructor waits for a picture being written
 };
 
 }  // namespace drav::tool

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # drav-outputs.sh DRAV WORKDIR: decoding to the outputs FFmpeg offers (PNG
 # sequence, uncompressed AVI, FFV1 in Matroska, raw frames on a pipe) in every
-# renderer format, and at other sizes.
+# renderer format, and at other sizes; a write that fails.
 set -euo pipefail
 drav=$1 work=$2
 source "$(dirname "$0")/test-lib.sh"
@@ -63,4 +63,7 @@ expect_code 0 "$drav" decode drav.avi big.nut --size 200x97 -q
 ffprobe -v error -show_streams big.nut >streams.txt
 expect_text streams.txt "width=200"
 expect_text streams.txt "height=97"
+# A write that fails on the writing thread ends the decode with its error.
+expect_code 1 "$drav" decode drav.avi /dev/full --container rawvideo -q
+expect_text err.txt "/dev/full: cannot write: No space left on device"
 echo "drav outputs: all checks passed"
